@@ -1,0 +1,43 @@
+#pragma once
+
+#include "device/transport/ClientSocket.h"
+#include "device/transport/Connection.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace orlo {
+
+// The link to a sensor over TCP. The receive store starts at 1 MiB and grows to hold a longer response.
+class CSocketConnection : public CConnection {
+public:
+    static constexpr std::size_t kInitialStoreSize = 1'048'576;
+    // A peer that never stops sending must not exhaust memory; bytes beyond this wait for the next send.
+    static constexpr std::size_t kDefaultStoreLimit = 256u * 1'048'576;
+
+    explicit CSocketConnection(std::size_t storeLimit = kDefaultStoreLimit);
+    ~CSocketConnection() override;
+
+    // Closes first; the result becomes the connected flag.
+    bool Open(const std::string& host, std::uint16_t port);
+    void Close() override;
+    std::uint32_t Send(std::uint32_t length, const std::uint8_t* bytes) override;
+    std::uint32_t Receive(std::uint32_t count, std::uint8_t* destination) override;
+    bool HasBytes(std::uint32_t count) const override;
+
+private:
+    void Store(const std::uint8_t* bytes, int length);
+
+    const std::size_t storeLimit_;
+    mutable std::mutex lock_;
+    std::vector<std::uint8_t> store_;
+    std::size_t writeCount_ = 0;
+    std::size_t readIndex_ = 0;
+    // Last, so that it is destroyed first: its thread calls Store.
+    CClientSocket socket_;
+};
+
+} // namespace orlo

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test. Exits non-zero on any failure.
+# ORLO_SANITIZERS=1 also builds and runs the tests under AddressSanitizer + UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")"
+scripts/install-deps.sh
+export QT_QPA_PLATFORM=offscreen
+scripts/build.sh build
+(cd build && ctest --output-on-failure --parallel "$(nproc)" --timeout 300)
+if [ "${ORLO_SANITIZERS:-0}" = 1 ]; then
+    scripts/build.sh build-asan -DORLO_SANITIZE=address,undefined -DORLO_BUILD_BENCH=OFF
+    (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+        ctest --output-on-failure --parallel "$(nproc)" --timeout 600)
+fi
