@@ -7,8 +7,8 @@
 namespace orlo {
 
 DeviceSession::DeviceSession(const std::filesystem::path& workingDirectory)
-    : requestBuffer_(RequestBufferSize), responseBuffer_(ResponseBufferSize), commandLog_(workingDirectory),
-      imageBuffer_(ImageBufferSize) {
+    : workingDirectory_(workingDirectory), requestBuffer_(RequestBufferSize),
+      responseBuffer_(ResponseBufferSize), commandLog_(workingDirectory), imageBuffer_(ImageBufferSize) {
     blockBuffers_.emplace_back(BlockBufferSize, std::uint8_t{0});
 }
 

@@ -73,6 +73,7 @@ public:
     CSerialConnection& SerialConnection() { return serialConnection_; }
     CSocketConnection& SocketConnection() { return socketConnection_; }
     CommandLog& Log() { return commandLog_; }
+    const std::filesystem::path& WorkingDirectory() const { return workingDirectory_; }
 
     std::uint8_t* ImageBuffer() { return imageBuffer_.data(); }
     std::vector<std::uint8_t*> BlockBuffers();
@@ -106,6 +107,7 @@ private:
     // Reads and drops `length` bytes without storing them, for a payload the buffer cannot hold.
     void DiscardBytes(int timeoutMs, std::uint64_t length);
 
+    const std::filesystem::path workingDirectory_;
     CConnection* currentConnection_ = nullptr;
     std::uint32_t requestLength_ = 0;
     std::vector<std::uint8_t> requestBuffer_;

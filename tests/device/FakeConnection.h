@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -20,7 +21,11 @@ public:
 
     FakeConnection() { SetConnected(true); }
 
+    using Responder = std::function<std::vector<std::uint8_t>(const std::vector<std::uint8_t>& request)>;
+
     void QueueResponse(std::vector<std::uint8_t> bytes) { responses_.push_back(std::move(bytes)); }
+    // Answers every request the queue does not.
+    void SetResponder(Responder responder) { responder_ = std::move(responder); }
     // A send that moves only this many bytes (once).
     void FailNextSend(std::uint32_t bytesSent) { shortSend_ = bytesSent; }
 
@@ -37,6 +42,8 @@ public:
         if (!responses_.empty()) {
             store_ = std::move(responses_.front());
             responses_.pop_front();
+        } else if (responder_) {
+            store_ = responder_(sent_.back());
         }
         return length;
     }
@@ -70,6 +77,7 @@ private:
     std::vector<std::uint8_t> store_;
     std::size_t readIndex_ = 0;
     std::deque<std::vector<std::uint8_t>> responses_;
+    Responder responder_;
     std::vector<std::vector<std::uint8_t>> sent_;
     std::vector<Wait> waits_;
     long shortSend_ = -1;

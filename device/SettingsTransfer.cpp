@@ -1,0 +1,203 @@
+#include "device/SettingsTransfer.h"
+
+#include "device/DetectionSettingsCommands.h"
+#include "device/SystemCommands.h"
+#include "platform/FileIo.h"
+#include "settings/file/SettingsFile.h"
+
+#include <system_error>
+
+namespace orlo {
+
+namespace {
+
+constexpr int Timeout = DeviceSession::CommandTimeoutMs;
+constexpr std::size_t MaxSettingsFileBytes = 1 << 20;
+
+Rect ToRect(const std::array<std::int32_t, 4>& edges) {
+    return {edges[0], edges[1], edges[2], edges[3]};
+}
+
+std::array<std::int32_t, 4> ToEdges(const Rect& rect) {
+    return {rect.left, rect.top, rect.right, rect.bottom};
+}
+
+// Runs steps in order until one fails.
+class Sequence {
+public:
+    template <typename Step>
+    Sequence& Then(Step step) {
+        if (result_ == RC_OK) {
+            result_ = step();
+        }
+        return *this;
+    }
+    ResultCode Result() const { return result_; }
+
+private:
+    ResultCode result_ = RC_OK;
+};
+
+} // namespace
+
+ResultCode ReadSettingsRecord(DeviceSession& session, SettingsRecord& record) {
+    if (!session.IsConnected()) {
+        return RC_NO_LINK;
+    }
+    SettingsRecord read;
+    Sequence sequence;
+    sequence.Then([&] { return GetMountingDirection(session, Timeout, read.camera); })
+        .Then([&] { return GetOperatingMode(session, Timeout, read.mode); })
+        .Then([&] { return GetThreshold(session, Timeout, read.threshold); })
+        .Then([&] {
+            SizeMask sizeMask;
+            const ResultCode result = GetSizeMask(session, Timeout, sizeMask);
+            read.sizeMin = sizeMask.minimum;
+            read.sizeMax = sizeMask.maximum;
+            return result;
+        });
+    for (std::uint32_t slot = 0; slot < read.areaMasks.size(); ++slot) {
+        sequence.Then([&] {
+            Rect rect;
+            SettingsAreaMask& mask = read.areaMasks[slot];
+            const ResultCode result =
+                GetAreaMask(session, Timeout, static_cast<int>(slot), rect, mask.judgeFlag);
+            mask = {slot, rect.left, rect.top, rect.right, rect.bottom, mask.judgeFlag};
+            return result;
+        });
+    }
+    for (std::uint32_t slot = 0; slot < read.motionMasks.size(); ++slot) {
+        sequence.Then([&] {
+            Rect rect;
+            const ResultCode result = GetMotionMask(session, Timeout, static_cast<int>(slot), rect);
+            read.motionMasks[slot] = {slot, rect.left, rect.top, rect.right, rect.bottom};
+            return result;
+        });
+    }
+    sequence.Then([&] { return GetUsbSendTimeout(session, Timeout, read.usbSendTimeout); })
+        .Then([&] { return GetUsbReceiveTimeout(session, Timeout, read.usbReceiveTimeout); })
+        .Then([&] { return GetDeviceInfoText(session, Timeout, read.deviceInfo); })
+        .Then([&] { return GetOther01(session, Timeout, read.other01); })
+        .Then([&] {
+            Other02To06 others;
+            const ResultCode result = GetOther02To06(session, Timeout, others);
+            read.other02 = others.other02;
+            read.other03 = others.other03;
+            read.other04 = others.other04;
+            read.other05 = others.other05;
+            read.other06 = others.other06;
+            return result;
+        })
+        .Then([&] {
+            std::uint8_t other07 = 0;
+            const ResultCode result = GetOther07(session, Timeout, other07);
+            read.other07 = other07;
+            return result;
+        })
+        .Then([&] {
+            Rect area;
+            const ResultCode result = GetHumanDetectionArea(session, Timeout, area);
+            read.other08To11 = ToEdges(area);
+            read.other12 = session.AngleOfView();
+            return result;
+        })
+        .Then([&] {
+            Rect area;
+            const ResultCode result = GetMotionDetectionArea(session, Timeout, area);
+            read.other23To26 = ToEdges(area);
+            return result;
+        })
+        .Then([&] {
+            Other27To28 pair;
+            const ResultCode result = GetOther27To28(session, Timeout, pair);
+            read.other27 = pair.other27;
+            read.other28 = pair.other28;
+            return result;
+        });
+    if (sequence.Result() == RC_OK) {
+        record = std::move(read);
+    }
+    return sequence.Result();
+}
+
+ResultCode ExportSettings(DeviceSession& session, const std::filesystem::path& path) {
+    SettingsRecord record;
+    if (const ResultCode result = ReadSettingsRecord(session, record); result != RC_OK) {
+        return result;
+    }
+    const std::filesystem::path temporary = session.WorkingDirectory() / "tmp.ini";
+    std::error_code ignored;
+    std::filesystem::remove(temporary, ignored); // the writer keeps what a file holds already
+    if (WriteSettingsFile(temporary, record) != 0) {
+        std::filesystem::remove(temporary, ignored);
+        return -1;
+    }
+    const auto bytes = ReadFileLimited(temporary, MaxSettingsFileBytes);
+    const bool copied = bytes && WriteFileAtomically(path, *bytes);
+    std::filesystem::remove(temporary, ignored);
+    return copied ? RC_OK : -1;
+}
+
+ResultCode ImportSettings(DeviceSession& session, const std::filesystem::path& path) {
+    if (!session.IsConnected()) {
+        return RC_NO_LINK;
+    }
+    SettingsRecord record;
+    if (ReadSettingsFile(path, record) != 0) {
+        return RC_SETTINGS_FILE;
+    }
+    Sequence sequence;
+    sequence.Then([&] { return SetMountingDirection(session, Timeout, record.camera); })
+        .Then([&] { return SetOperatingMode(session, Timeout, record.mode); })
+        .Then([&] { return SetThreshold(session, Timeout, record.threshold); })
+        .Then([&] {
+            return SetSizeMask(session, Timeout, {record.sizeMin, record.sizeMax});
+        });
+    for (const SettingsAreaMask& mask : record.areaMasks) {
+        sequence.Then([&] {
+            return SetAreaMask(session, Timeout, static_cast<int>(mask.number),
+                               {mask.left, mask.top, mask.right, mask.bottom}, mask.judgeFlag);
+        });
+    }
+    for (const SettingsMotionMask& mask : record.motionMasks) {
+        sequence.Then([&] {
+            return SetMotionMask(session, Timeout, static_cast<int>(mask.number),
+                                 {mask.left, mask.top, mask.right, mask.bottom});
+        });
+    }
+    sequence.Then([&] { return SetUsbSendTimeout(session, Timeout, record.usbSendTimeout); })
+        .Then([&] { return SetUsbReceiveTimeout(session, Timeout, record.usbReceiveTimeout); })
+        .Then([&] { return SetDeviceInfoText(session, Timeout, record.deviceInfo); })
+        .Then([&] { return SetOther01(session, Timeout, record.other01); })
+        .Then([&] {
+            return SetOther02To06(
+                session, Timeout,
+                {record.other02, record.other03, record.other04, record.other05, record.other06});
+        })
+        .Then([&] { return SetOther07(session, Timeout, static_cast<std::uint8_t>(record.other07)); })
+        .Then([&] { return SetHumanDetectionArea(session, Timeout, ToRect(record.other08To11)); })
+        .Then([&] {
+            session.SetAngleOfView(record.other12);
+            return SetMotionDetectionArea(session, Timeout, ToRect(record.other23To26));
+        })
+        .Then([&] {
+            return SetOther27To28(session, Timeout, {record.other27, record.other28});
+        })
+        .Then([&] {
+            if (!session.IsConnected()) {
+                return RC_NO_LINK;
+            }
+            Rect area;
+            const ResultCode result = GetHumanDetectionArea(session, Timeout, area);
+            return result != RC_OK ? result : GetMotionDetectionArea(session, Timeout, area);
+        });
+    if (sequence.Result() != RC_OK) {
+        return sequence.Result();
+    }
+    if (const auto portrait = PortraitOf(record.camera)) {
+        session.SetPortrait(*portrait);
+    }
+    return RC_OK;
+}
+
+} // namespace orlo

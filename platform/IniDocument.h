@@ -1,0 +1,51 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace orlo {
+
+// An INI text held line by line, so that comments and lines it does not understand are written back
+// byte for byte. Section and key names compare without regard to ASCII letter case; whitespace around
+// names and values does not count. Where a section or key occurs twice, the first one counts.
+class IniDocument {
+public:
+    // An empty document; it writes CRLF line endings.
+    IniDocument() = default;
+
+    // Accepts LF and CRLF; lines added later use the ending of the text's first line.
+    static IniDocument Parse(std::string_view text);
+
+    std::optional<std::string> Get(std::string_view section, std::string_view key) const;
+
+    // Replaces an existing key's value in place, else adds the key at the end of its section, else
+    // appends the section with the key. Returns false and changes nothing for names or values that could
+    // not be read back as given: a line break anywhere, or a key that is empty, holds '=' or starts with
+    // '[', ';' or '#'.
+    bool Set(std::string_view section, std::string_view key, std::string_view value);
+
+    std::string Serialize() const;
+
+    // Section names in file order, each once.
+    std::vector<std::string> Sections() const;
+    // The keys of a section in file order with the values Get returns for them.
+    std::vector<std::pair<std::string, std::string>> Keys(std::string_view section) const;
+
+private:
+    struct Line {
+        std::string text;
+        std::string ending; // empty only for a last line without a line break
+    };
+
+    std::optional<std::size_t> FindSection(std::string_view section) const;
+    std::size_t SectionEnd(std::size_t header) const;
+    void Insert(std::size_t position, std::string text);
+
+    std::vector<Line> lines_;
+    std::string newline_ = "\r\n";
+};
+
+} // namespace orlo

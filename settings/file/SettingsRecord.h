@@ -1,0 +1,56 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace orlo {
+
+struct SettingsAreaMask {
+    std::uint32_t number = 0;
+    std::int32_t left = -1;
+    std::int32_t top = -1;
+    std::int32_t right = -1;
+    std::int32_t bottom = -1;
+    std::uint8_t judgeFlag = 0xFF; // the judge byte as the sensor holds it
+    bool operator==(const SettingsAreaMask&) const = default;
+};
+
+struct SettingsMotionMask {
+    std::uint32_t number = 0;
+    std::int32_t left = -1;
+    std::int32_t top = -1;
+    std::int32_t right = -1;
+    std::int32_t bottom = -1;
+    bool operator==(const SettingsMotionMask&) const = default;
+};
+
+// Every sensor setting a settings file holds (all but the false-detection rectangles).
+struct SettingsRecord {
+    std::uint8_t camera = 0;
+    std::uint8_t mode = 0;
+    std::uint16_t threshold = 0;
+    std::uint16_t sizeMin = 0;
+    std::uint16_t sizeMax = 0;
+    std::array<SettingsAreaMask, 16> areaMasks{};
+    std::array<SettingsMotionMask, 16> motionMasks{};
+    std::uint16_t usbSendTimeout = 0;
+    std::uint16_t usbReceiveTimeout = 0;
+    std::string deviceInfo; // UTF-8; at most 20 bytes in CP932
+    std::uint16_t other01 = 0;
+    std::uint8_t other02 = 0;
+    std::uint8_t other03 = 0;
+    std::uint16_t other04 = 0;
+    std::uint8_t other05 = 0;
+    std::uint8_t other06 = 0;
+    std::uint16_t other07 = 0;
+    std::array<std::int32_t, 4> other08To11{}; // human detection area: left, top, right, bottom
+    std::int32_t other12 = 90;                 // angle of view
+    std::array<std::int32_t, 4> other23To26{}; // motion detection area
+    std::uint8_t other27 = 0;
+    std::uint8_t other28 = 0;
+
+    bool operator==(const SettingsRecord&) const = default;
+};
+
+} // namespace orlo

@@ -1,0 +1,194 @@
+#include "device/SettingsTransfer.h"
+
+#include "platform/IniDocument.h"
+#include "settings/file/SettingsFile.h"
+#include "tests/device/FakeConnection.h"
+#include "tests/device/TempDirectory.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <map>
+
+namespace orlo {
+namespace {
+
+using test::FakeConnection;
+using test::ResponseFrame;
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes Rect16(int left, int top, int right, int bottom) {
+    Bytes bytes;
+    for (int v : {left, top, right, bottom}) {
+        bytes.push_back(static_cast<std::uint8_t>(v));
+        bytes.push_back(static_cast<std::uint8_t>(v >> 8));
+    }
+    return bytes;
+}
+
+// A sensor whose area mask 3 uses the foot point and whose motion area is unset.
+Bytes SensorAnswer(const Bytes& request) {
+    const std::uint8_t code = request[1];
+    switch (code) {
+    case 0x02:
+        return ResponseFrame(0x00, {3});
+    case 0x6E:
+        return ResponseFrame(0x00, {2});
+    case 0x06:
+        return ResponseFrame(0x00, {0xF4, 0x01, 0, 0, 0, 0, 0, 0});
+    case 0x08:
+        return ResponseFrame(0x00, {20, 0, 0x40, 0x06, 0, 0, 0, 0, 0, 0, 0, 0});
+    case 0x62: {
+        const int slot = request[4];
+        Bytes mask = slot == 3 ? Rect16(10, 20, 300, 400) : Rect16(-1, -1, -1, -1);
+        mask.push_back(slot == 3 ? 0x90 : 0xFF);
+        return ResponseFrame(0x00, mask);
+    }
+    case 0x77:
+        return ResponseFrame(0x00, Rect16(-1, -1, -1, -1));
+    case 0x18:
+        return ResponseFrame(0x00, {0xF4, 0x01});
+    case 0x1A:
+        return ResponseFrame(0x00, {0xE8, 0x03});
+    case 0x0D: {
+        Bytes text(20, 0);
+        text[0] = 'A';
+        return ResponseFrame(0x00, text);
+    }
+    case 0x64:
+        return ResponseFrame(0x00, {1, 0});
+    case 0x6A:
+        return ResponseFrame(0x00, {2, 3, 4, 0, 5, 6});
+    case 0x6C:
+        return ResponseFrame(0x00, {7});
+    case 0x66:
+        return ResponseFrame(0x00, Rect16(100, 100, 1500, 1100));
+    case 0x79:
+        return ResponseFrame(0x00, Rect16(-1, -1, -1, -1));
+    case 0x7B:
+        return ResponseFrame(0x00, {27, 28});
+    default:
+        return ResponseFrame(0x00);
+    }
+}
+
+std::vector<std::uint8_t> Codes(const FakeConnection& link) {
+    std::vector<std::uint8_t> codes;
+    for (const auto& frame : link.Sent()) {
+        codes.push_back(frame[1]);
+    }
+    return codes;
+}
+
+class SettingsTransferTest : public ::testing::Test {
+protected:
+    test::TempDirectory directory;
+    DeviceSession session{directory.Path()};
+    FakeConnection link;
+    std::filesystem::path target = directory.Path() / "バックアップ.ini";
+
+    void SetUp() override {
+        session.Attach(link, ConnectionType::Com);
+        link.SetResponder(SensorAnswer);
+        session.SetAngleOfView(50);
+    }
+};
+
+TEST_F(SettingsTransferTest, ExportReadsInOrderAndWritesTheFile) {
+    ASSERT_EQ(RC_OK, ExportSettings(session, target));
+    std::vector<std::uint8_t> expected = {0x02, 0x6E, 0x06, 0x08};
+    expected.insert(expected.end(), 16, 0x62);
+    expected.insert(expected.end(), 16, 0x77);
+    for (std::uint8_t code : {0x18, 0x1A, 0x0D, 0x64, 0x6A, 0x6C, 0x66, 0x79, 0x7B}) {
+        expected.push_back(code);
+    }
+    EXPECT_EQ(expected, Codes(link));
+    EXPECT_FALSE(std::filesystem::exists(directory.Path() / "tmp.ini"));
+
+    SettingsRecord record;
+    ASSERT_EQ(0, ReadSettingsFile(target, record));
+    EXPECT_EQ(144, record.areaMasks[3].judgeFlag);
+    EXPECT_EQ(10, record.areaMasks[3].left);
+    EXPECT_EQ(50, record.other12);
+    EXPECT_EQ(3, record.camera);
+    EXPECT_EQ("A", record.deviceInfo);
+    std::ifstream in(target, std::ios::binary);
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    EXPECT_EQ("144", IniDocument::Parse(text).Get("AreaMask4", "JudgeFlag"));
+}
+
+TEST_F(SettingsTransferTest, FailedExportLeavesTheTargetAlone) {
+    std::ofstream(target) << "old backup";
+    link.SetResponder([](const Bytes& request) {
+        return request[1] == 0x7B ? ResponseFrame(0x50) : SensorAnswer(request);
+    });
+    EXPECT_EQ(RC_SETTINGS_ABNORMAL, ExportSettings(session, target));
+    std::ifstream in(target);
+    EXPECT_EQ("old backup",
+              std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+    EXPECT_FALSE(std::filesystem::exists(directory.Path() / "tmp.ini"));
+
+    link.SetResponder(SensorAnswer);
+    EXPECT_EQ(-1, ExportSettings(session, directory.Path() / "missing-dir" / "x.ini"));
+}
+
+TEST_F(SettingsTransferTest, ImportWritesInOrderThenRefreshesCacheAndPortrait) {
+    ASSERT_EQ(RC_OK, ExportSettings(session, target));
+    FakeConnection fresh;
+    session.Attach(fresh, ConnectionType::Com);
+    fresh.SetResponder(SensorAnswer);
+    FakeConnection& link = fresh;
+    session.SetAngleOfView(90);
+    session.SetPortrait(0);
+
+    ASSERT_EQ(RC_OK, ImportSettings(session, target));
+    std::vector<std::uint8_t> expected = {0x01, 0x6D, 0x05, 0x07};
+    expected.insert(expected.end(), 16, 0x61);
+    expected.insert(expected.end(), 16, 0x76);
+    for (std::uint8_t code : {0x17, 0x19, 0x0C, 0x63, 0x69, 0x6B, 0x65, 0x78, 0x7A, 0x66, 0x79}) {
+        expected.push_back(code);
+    }
+    EXPECT_EQ(expected, Codes(link));
+    // The judge byte travels raw.
+    EXPECT_EQ(0x90, link.Sent()[4 + 3].back());
+    EXPECT_EQ(3, link.Sent()[4 + 3][4]);
+    EXPECT_EQ(50, session.AngleOfView());
+    EXPECT_EQ(1, session.Portrait());
+    EXPECT_EQ((Rect{100, 100, 1500, 1100}), session.DetectionAreaCache()[0]);
+}
+
+TEST_F(SettingsTransferTest, ImportStopsAtTheFirstFailureAndKeepsPortraitAndCache) {
+    ASSERT_EQ(RC_OK, ExportSettings(session, target));
+    link.SetResponder([](const Bytes& request) {
+        return request[1] == 0x7A ? ResponseFrame(0xF3) : SensorAnswer(request);
+    });
+    session.SetPortrait(0);
+    session.DetectionAreaCache()[0] = UNSET_RECT;
+    const std::size_t before = link.Sent().size();
+    EXPECT_EQ(-0xF3, ImportSettings(session, target));
+    EXPECT_EQ(0x7A, link.Sent().back()[1]);
+    EXPECT_EQ(before + 45, link.Sent().size()); // every write up to and including 0x7A
+    EXPECT_EQ(0, session.Portrait());
+    EXPECT_EQ(UNSET_RECT, session.DetectionAreaCache()[0]);
+}
+
+TEST_F(SettingsTransferTest, UnreadableFileSendsNothing) {
+    ASSERT_EQ(RC_OK, ExportSettings(session, target));
+    std::ifstream in(target, std::ios::binary);
+    std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const auto at = text.find("Other28=");
+    ASSERT_NE(std::string::npos, at);
+    text.erase(at, text.find('\n', at) - at + 1); // one key missing
+    std::ofstream(target, std::ios::binary | std::ios::trunc) << text;
+    const std::size_t before = link.Sent().size();
+    EXPECT_EQ(RC_SETTINGS_FILE, ImportSettings(session, target));
+    EXPECT_EQ(RC_SETTINGS_FILE, ImportSettings(session, directory.Path()));
+    EXPECT_EQ(before, link.Sent().size());
+
+    session.Disconnect();
+    EXPECT_EQ(RC_NO_LINK, ImportSettings(session, target));
+    EXPECT_EQ(RC_NO_LINK, ExportSettings(session, target));
+}
+
+} // namespace
+} // namespace orlo
