@@ -1,0 +1,46 @@
+#pragma once
+
+#include "sim/Channel.h"
+#include "sim/LinkControl.h"
+#include "sim/SensorCore.h"
+#include "sim/TcpEndpoint.h"
+#include "sim/UniqueFd.h"
+
+#include <cstdint>
+#include <netinet/in.h>
+#include <string>
+#include <thread>
+
+namespace orlo::sim {
+
+// The sensor's LAN port: one client at a time, further clients wait in the listen queue.
+// A restart closes the connection and the listening socket until the sensor is back.
+class TcpLink {
+public:
+    TcpLink(SensorCore& core, LinkControl& control, TcpEndpoint endpoint, SimLogger log);
+    ~TcpLink();
+    TcpLink(const TcpLink&) = delete;
+    TcpLink& operator=(const TcpLink&) = delete;
+
+    bool open(std::string& error);
+    void start();
+    void join();
+
+    std::uint16_t port() const { return ntohs(address_.sin_port); }
+
+private:
+    void run();
+    bool listenOn(std::string& error);
+    void waitFor(LinkControl::Clock::time_point until);
+
+    SensorCore& core_;
+    LinkControl& control_;
+    TcpEndpoint endpoint_;
+    SimLogger log_;
+    WakeSignal wake_;
+    sockaddr_in address_{};
+    UniqueFd listener_;
+    std::thread thread_;
+};
+
+} // namespace orlo::sim
