@@ -69,4 +69,32 @@ ImageStatus CPngConverter::Decode(std::span<const std::uint8_t> file, CImageData
     return ImageStatus::Ok;
 }
 
+ImageStatus CPngConverter::Encode(const CImageData& source, std::vector<std::uint8_t>& file) {
+    if (!source.HasPixels() ||
+        (source.Format() != ImageFormat::Grey8 && source.Format() != ImageFormat::Bgr24)) {
+        return ImageStatus::Unsupported;
+    }
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(source.Width());
+    image.height = static_cast<png_uint_32>(source.Height());
+    image.format = source.Format() == ImageFormat::Grey8 ? PNG_FORMAT_GRAY : PNG_FORMAT_BGR;
+    // A negative stride walks the rows of a bottom-up picture from the top.
+    const png_int_32 stride =
+        source.IsRaw() ? source.BytesPerRow() : -static_cast<png_int_32>(source.BytesPerRow());
+    png_alloc_size_t size = 0;
+    if (png_image_write_to_memory(&image, nullptr, &size, 0, source.Pixels(), stride, nullptr) == 0) {
+        png_image_free(&image);
+        return ImageStatus::BadData;
+    }
+    std::vector<std::uint8_t> encoded(size);
+    if (png_image_write_to_memory(&image, encoded.data(), &size, 0, source.Pixels(), stride, nullptr) == 0) {
+        png_image_free(&image);
+        return ImageStatus::BadData;
+    }
+    encoded.resize(size);
+    file = std::move(encoded);
+    return ImageStatus::Ok;
+}
+
 } // namespace orlo

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 namespace orlo {
 
@@ -15,6 +16,8 @@ public:
     // 8 bits. Anything that is not a complete, valid PNG within the picture limits fails with BadData
     // or TooLarge and leaves the destination unchanged.
     static ImageStatus Decode(std::span<const std::uint8_t> file, CImageData& destination);
+    // A PNG file image of a raw or display picture in Grey8 or Bgr24.
+    static ImageStatus Encode(const CImageData& source, std::vector<std::uint8_t>& file);
 };
 
 } // namespace orlo

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "cli/CommandLine.h"
+#include "device/DeviceSession.h"
+
+#include <ostream>
+#include <string>
+
+namespace orlo::cli {
+
+// What every command gets: the parsed options and the two output streams.
+struct CommandContext {
+    const GlobalOptions& options;
+    std::ostream& out;
+    std::ostream& err;
+
+    // "orloctl: <message> (result <code>)" on stderr; returns the device-failure exit status.
+    int DeviceFailure(ResultCode code) const;
+    // A usage error; nothing has been sent to a sensor.
+    int UsageFailure(const std::string& message) const;
+    // Opens the session over the link the options name; prints the failure.
+    bool Connect(DeviceSession& session, int& exitStatus) const;
+};
+
+// A text as a JSON string literal.
+std::string JsonString(const std::string& text);
+
+int RunInfo(const CommandContext& context);
+int RunExport(const CommandContext& context);
+int RunImport(const CommandContext& context);
+int RunDiff(const CommandContext& context);
+int RunRestart(const CommandContext& context);
+int RunDetect(const CommandContext& context);
+int RunGet(const CommandContext& context);
+int RunSet(const CommandContext& context);
+int RunScan(const CommandContext& context);
+int RunPorts(const CommandContext& context);
+
+} // namespace orlo::cli

@@ -1,0 +1,148 @@
+#include "cli/CommandLine.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace orlo::cli {
+
+std::optional<long long> ParseInteger(const std::string& text, long long minimum, long long maximum,
+                                      int base) {
+    if (text.empty() || text.find_first_of(" \t") != std::string::npos) {
+        return std::nullopt;
+    }
+    errno = 0;
+    char* end = nullptr;
+    const long long value = std::strtoll(text.c_str(), &end, base);
+    if (errno != 0 || end != text.c_str() + text.size() || value < minimum || value > maximum) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+namespace {
+
+bool SplitHostPort(const std::string& text, GlobalOptions& options, UsageError& error) {
+    const auto colon = text.rfind(':');
+    options.lanHost = text.substr(0, colon);
+    if (colon != std::string::npos) {
+        const auto port = ParseInteger(text.substr(colon + 1), 1, 65535);
+        if (!port) {
+            error.message = "--lan: the port must be a number from 1 to 65535: " + text;
+            return false;
+        }
+        options.lanPort = static_cast<std::uint16_t>(*port);
+    }
+    if (options.lanHost->empty()) {
+        error.message = "--lan: missing host";
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<GlobalOptions> ParseGlobalOptions(const std::vector<std::string>& args, UsageError& error) {
+    GlobalOptions options;
+    std::size_t i = 0;
+    const auto value = [&](const std::string& option) -> std::optional<std::string> {
+        if (i + 1 >= args.size()) {
+            error.message = option + " needs a value";
+            return std::nullopt;
+        }
+        return args[++i];
+    };
+    for (; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (!options.command.empty()) {
+            if (arg == "--json") {
+                options.json = true;
+            } else if (arg == "--help" || arg == "-h") {
+                options.help = true;
+            } else {
+                options.arguments.push_back(arg);
+            }
+            continue;
+        }
+        if (arg == "--lan") {
+            const auto text = value(arg);
+            if (!text || !SplitHostPort(*text, options, error)) {
+                return std::nullopt;
+            }
+        } else if (arg == "--com") {
+            const auto text = value(arg);
+            if (!text) {
+                return std::nullopt;
+            }
+            options.comPort = *text;
+        } else if (arg == "--baud") {
+            const auto text = value(arg);
+            const auto rate = text ? ParseInteger(*text, 1, 4'000'000) : std::nullopt;
+            if (!rate) {
+                error.message = text ? "--baud: not a baud rate: " + *text : error.message;
+                return std::nullopt;
+            }
+            options.baudRate = static_cast<std::uint32_t>(*rate);
+        } else if (arg == "--angle") {
+            const auto text = value(arg);
+            if (!text) {
+                return std::nullopt;
+            }
+            if (*text != "90" && *text != "50") {
+                error.message = "--angle must be 90 or 50: " + *text;
+                return std::nullopt;
+            }
+            options.angleOfView = std::stoi(*text);
+        } else if (arg == "--dir") {
+            const auto text = value(arg);
+            if (!text) {
+                return std::nullopt;
+            }
+            options.directory = *text;
+        } else if (arg == "--json") {
+            options.json = true;
+        } else if (arg == "--help" || arg == "-h") {
+            options.help = true;
+        } else if (!arg.empty() && arg[0] == '-') {
+            error.message = "unknown option: " + arg;
+            return std::nullopt;
+        } else {
+            options.command = arg;
+        }
+    }
+    if (options.lanHost && options.comPort) {
+        error.message = "--lan and --com cannot be used together";
+        return std::nullopt;
+    }
+    return options;
+}
+
+std::string ToolUsage() {
+    return R"(usage: orloctl [--lan HOST[:PORT] | --com PORT [--baud RATE]] [--angle 90|50] [--dir DIR] [--json]
+               COMMAND [ARGS]
+
+Connection:
+  --lan HOST[:PORT]  the sensor on the LAN (port 9600 unless given)
+  --com PORT         the sensor on a serial port (a device path such as /dev/ttyACM0)
+  --baud RATE        the serial speed to use (default 115200; other speeds are probed)
+  --angle 90|50      the lens angle of view of the sensor (default 90)
+  --dir DIR          directory of "outputlog", "CmdLog.log" and "tmp.ini" (default: current)
+  --json             JSON output for info, get, detect and scan
+
+Commands:
+  info                     model name and firmware version
+  export FILE              back the sensor's settings up to an INI file
+  import FILE              write an INI file's settings to the sensor
+  diff FILE                list the settings where the sensor differs from FILE (exit 1 if any)
+  restart | initialize | recover
+                           restart (initialize: also restore factory settings) and wait for the sensor
+  detect [OPTIONS]         run detection cycles and print one log line each (detect --help)
+  get NAME                 read a setting (get --help lists the names)
+  set NAME VALUES          write a setting and read it back (set --help)
+  scan A.B.C.D-E           find answering addresses (ICMP echo) from A.B.C.D to A.B.C.E
+  ports                    serial ports that can be opened now
+
+Exit status: 0 success, 1 diff found differences, 2 a device operation failed, 64 usage error.
+)";
+}
+
+} // namespace orlo::cli

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orlo::cli {
+
+inline constexpr int EXIT_OK = 0;
+inline constexpr int EXIT_DIFFERENT = 1;
+inline constexpr int EXIT_DEVICE_FAILED = 2;
+inline constexpr int EXIT_USAGE = 64;
+
+struct GlobalOptions {
+    std::optional<std::string> lanHost;
+    std::uint16_t lanPort = 9600;
+    std::optional<std::string> comPort;
+    std::uint32_t baudRate = 115200;
+    int angleOfView = 90;
+    std::string directory = ".";
+    bool json = false;
+    bool help = false;
+    std::string command;
+    std::vector<std::string> arguments;
+};
+
+// A bad command line: the text says what is wrong.
+struct UsageError {
+    std::string message;
+};
+
+// Parses the arguments after the program name. Options may stand before the command; --json and
+// --help also after it.
+std::optional<GlobalOptions> ParseGlobalOptions(const std::vector<std::string>& args, UsageError& error);
+
+// Strict number parsing for option values: the whole text must be a number in [minimum, maximum].
+std::optional<long long> ParseInteger(const std::string& text, long long minimum, long long maximum,
+                                      int base = 10);
+
+std::string ToolUsage();
+
+} // namespace orlo::cli

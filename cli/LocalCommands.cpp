@@ -1,0 +1,86 @@
+#include "cli/CommandContext.h"
+#include "device/transport/SerialConnection.h"
+#include "platform/IpRangeScanner.h"
+
+namespace orlo::cli {
+
+namespace {
+
+// "A.B.C.D-E"
+std::optional<ScanRange> ParseScanRange(const std::string& text) {
+    const auto dash = text.find('-');
+    if (dash == std::string::npos) {
+        return std::nullopt;
+    }
+    Ipv4Address first{};
+    std::size_t at = 0;
+    for (int i = 0; i < 4; ++i) {
+        const auto end = i < 3 ? text.find('.', at) : dash;
+        if (end == std::string::npos || end > dash) {
+            return std::nullopt;
+        }
+        const auto number = ParseInteger(text.substr(at, end - at), 0, 255);
+        if (!number) {
+            return std::nullopt;
+        }
+        first[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(*number);
+        at = end + 1;
+    }
+    // An end above 255 is limited to 255 by the range itself.
+    const auto last = ParseInteger(text.substr(dash + 1), 0, 65535);
+    if (!last || *last < first[3]) {
+        return std::nullopt;
+    }
+    return ScanRange::FromEnd(first, static_cast<int>(*last));
+}
+
+} // namespace
+
+int RunScan(const CommandContext& context) {
+    if (context.options.help) {
+        context.out
+            << "usage: orloctl scan A.B.C.D-E [--json]\nSends an ICMP echo request to A.B.C.D .. A.B.C.E "
+               "(E above 255 counts as 255)\nand prints every address that answered, in ascending "
+               "order.\n";
+        return EXIT_OK;
+    }
+    const auto& args = context.options.arguments;
+    const auto range = args.size() == 1 ? ParseScanRange(args[0]) : std::nullopt;
+    if (!range) {
+        return context.UsageFailure("scan needs one range A.B.C.D-E with E not below D");
+    }
+    const ScanResult result = IpRangeScanner().Scan(*range, [](int) {});
+    if (result.error != IcmpSocketError::None) {
+        context.err << "orloctl: " << result.errorText << '\n';
+        return EXIT_DEVICE_FAILED;
+    }
+    if (context.options.json) {
+        context.out << "[";
+        for (std::size_t i = 0; i < result.answered.size(); ++i) {
+            context.out << (i == 0 ? "" : ", ") << JsonString(FormatIpv4(result.answered[i]));
+        }
+        context.out << "]\n";
+    } else {
+        for (const Ipv4Address& address : result.answered) {
+            context.out << FormatIpv4(address) << '\n';
+        }
+    }
+    return EXIT_OK;
+}
+
+int RunPorts(const CommandContext& context) {
+    if (context.options.help) {
+        context.out << "usage: orloctl ports\nLists the serial ports that can be opened now, with their "
+                       "description.\n";
+        return EXIT_OK;
+    }
+    if (!context.options.arguments.empty()) {
+        return context.UsageFailure("ports takes no arguments");
+    }
+    for (const SerialPortInfo& port : CSerialConnection::EnumeratePorts()) {
+        context.out << port.path << (port.description.empty() ? "" : "\t" + port.description) << '\n';
+    }
+    return EXIT_OK;
+}
+
+} // namespace orlo::cli

@@ -1,0 +1,114 @@
+#include "cli/Orloctl.h"
+
+#include "cli/CommandContext.h"
+#include "device/ConnectProcedures.h"
+#include "device/ResultMessage.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <map>
+
+namespace orlo::cli {
+
+int CommandContext::DeviceFailure(ResultCode code) const {
+    std::string message = ResultMessage(code);
+    std::replace(message.begin(), message.end(), '\n', ' ');
+    err << "orloctl: " << message << " (result " << code << ")\n";
+    return EXIT_DEVICE_FAILED;
+}
+
+int CommandContext::UsageFailure(const std::string& message) const {
+    err << "orloctl: " << message << "\n(orloctl --help shows the usage)\n";
+    return EXIT_USAGE;
+}
+
+bool CommandContext::Connect(DeviceSession& session, int& exitStatus) const {
+    ResultCode result = RC_OK;
+    if (options.lanHost) {
+        result = ConnectLan(session, *options.lanHost, options.lanPort, options.angleOfView);
+    } else {
+        result = ConnectCom(session, *options.comPort, options.baudRate, options.angleOfView);
+    }
+    if (result != RC_OK) {
+        exitStatus = DeviceFailure(result);
+        return false;
+    }
+    return true;
+}
+
+std::string JsonString(const std::string& text) {
+    std::string quoted = "\"";
+    for (const char c : text) {
+        switch (c) {
+        case '"':
+            quoted += "\\\"";
+            break;
+        case '\\':
+            quoted += "\\\\";
+            break;
+        case '\n':
+            quoted += "\\n";
+            break;
+        case '\t':
+            quoted += "\\t";
+            break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+                quoted += escaped;
+            } else {
+                quoted += c;
+            }
+        }
+    }
+    return quoted + "\"";
+}
+
+namespace {
+
+struct CommandEntry {
+    std::function<int(const CommandContext&)> run;
+    bool needsSensor;
+};
+
+const std::map<std::string, CommandEntry>& Commands() {
+    static const std::map<std::string, CommandEntry> commands = {
+        {"info", {RunInfo, true}},       {"export", {RunExport, true}},   {"import", {RunImport, true}},
+        {"diff", {RunDiff, true}},       {"restart", {RunRestart, true}}, {"initialize", {RunRestart, true}},
+        {"recover", {RunRestart, true}}, {"detect", {RunDetect, true}},   {"get", {RunGet, true}},
+        {"set", {RunSet, true}},         {"scan", {RunScan, false}},      {"ports", {RunPorts, false}},
+    };
+    return commands;
+}
+
+} // namespace
+
+int RunOrloctl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    UsageError error;
+    const auto options = ParseGlobalOptions(args, error);
+    if (!options) {
+        err << "orloctl: " << error.message << "\n(orloctl --help shows the usage)\n";
+        return EXIT_USAGE;
+    }
+    const CommandContext context{*options, out, err};
+    if (options->command.empty()) {
+        if (options->help) {
+            out << ToolUsage();
+            return EXIT_OK;
+        }
+        return context.UsageFailure("missing command");
+    }
+    const auto found = Commands().find(options->command);
+    if (found == Commands().end()) {
+        return context.UsageFailure("unknown command: " + options->command);
+    }
+    // Commands print their own help; they check their arguments before anything is sent.
+    if (found->second.needsSensor && !options->help && !options->lanHost && !options->comPort) {
+        return context.UsageFailure(options->command + " needs --lan HOST or --com PORT");
+    }
+    return found->second.run(context);
+}
+
+} // namespace orlo::cli

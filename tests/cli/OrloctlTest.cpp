@@ -1,0 +1,202 @@
+#include "cli/Orloctl.h"
+
+#include "cli/CommandLine.h"
+#include "monitor/imaging/PngConverter.h"
+#include "platform/FileIo.h"
+#include "sim/Simulator.h"
+#include "tests/device/TempDirectory.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace orlo::cli {
+namespace {
+
+using namespace std::chrono_literals;
+
+struct Outcome {
+    int status = 0;
+    std::string out;
+    std::string err;
+
+    std::string LastErrorLine() const {
+        std::istringstream in(err);
+        std::string line;
+        std::string last;
+        while (std::getline(in, line)) {
+            last = line;
+        }
+        return last;
+    }
+};
+
+class OrloctlTest : public ::testing::Test {
+protected:
+    test::TempDirectory directory;
+    std::unique_ptr<sim::Simulator> simulator;
+
+    void StartSimulator(const std::string& faults = "", bool pty = false) {
+        sim::SimConfig config;
+        config.tcp = sim::TcpEndpoint{"127.0.0.1", 0};
+        config.pty = pty;
+        config.throttle = false;
+        config.restartSilence = 300ms;
+        if (!faults.empty()) {
+            std::string error;
+            ASSERT_TRUE(config.faults.add(faults, error)) << error;
+        }
+        simulator = std::make_unique<sim::Simulator>(config);
+        std::string error;
+        ASSERT_TRUE(simulator->start(error)) << error;
+    }
+    void SetUp() override { StartSimulator(); }
+
+    Outcome Orloctl(std::vector<std::string> args) {
+        std::vector<std::string> full = {"--lan", "127.0.0.1:" + std::to_string(simulator->tcpPort()),
+                                         "--dir", directory.Path().string()};
+        full.insert(full.end(), args.begin(), args.end());
+        return Plain(full);
+    }
+    static Outcome Plain(const std::vector<std::string>& args) {
+        std::ostringstream out;
+        std::ostringstream err;
+        const int status = RunOrloctl(args, out, err);
+        return {status, out.str(), err.str()};
+    }
+    std::string File(const char* name) const { return (directory.Path() / name).string(); }
+};
+
+TEST_F(OrloctlTest, InfoPrintsModelAndVersion) {
+    const Outcome run = Orloctl({"info"});
+    ASSERT_EQ(EXIT_OK, run.status) << run.err;
+    EXPECT_NE(std::string::npos, run.out.find("Orlo"));
+    EXPECT_EQ('\n', run.out.back());
+    const Outcome json = Orloctl({"info", "--json"});
+    EXPECT_EQ(0u, json.out.find("{\"model\": \""));
+}
+
+TEST_F(OrloctlTest, BackupDiffAndRestore) {
+    ASSERT_EQ(EXIT_OK, Orloctl({"export", File("backup.ini")}).status);
+    EXPECT_EQ(EXIT_OK, Orloctl({"diff", File("backup.ini")}).status);
+
+    ASSERT_EQ(EXIT_OK, Orloctl({"set", "threshold", "777"}).status);
+    ASSERT_EQ(EXIT_OK, Orloctl({"set", "area-masks", "3,10,20,300,400,foot"}).status);
+    Outcome diff = Orloctl({"diff", File("backup.ini")});
+    EXPECT_EQ(EXIT_DIFFERENT, diff.status);
+    EXPECT_NE(std::string::npos, diff.out.find("Ditection.Threshold file="));
+    EXPECT_NE(std::string::npos, diff.out.find(" sensor=777\n"));
+    EXPECT_NE(std::string::npos, diff.out.find("AreaMask4.JudgeFlag file=255 sensor=144\n"));
+
+    ASSERT_EQ(EXIT_OK, Orloctl({"import", File("backup.ini")}).status);
+    diff = Orloctl({"diff", File("backup.ini")});
+    EXPECT_EQ(EXIT_OK, diff.status) << diff.out;
+}
+
+TEST_F(OrloctlTest, UnreadableSettingsFileSendsNothing) {
+    ASSERT_TRUE(WriteFileAtomically(File("broken.ini"), "[Camera]\nCamera=1\n"));
+    const Outcome run = Orloctl({"import", File("broken.ini")});
+    EXPECT_EQ(EXIT_DEVICE_FAILED, run.status);
+    EXPECT_EQ("orloctl: 設定値を読み込むことができませんでした。 (result -51)", run.LastErrorLine());
+}
+
+TEST_F(OrloctlTest, GetAndSetRoundTrips) {
+    ASSERT_EQ(EXIT_OK, Orloctl({"set", "sizemask", "40", "900"}).status);
+    EXPECT_EQ("40 900\n", Orloctl({"get", "sizemask"}).out);
+    ASSERT_EQ(EXIT_OK, Orloctl({"set", "usb-timeouts", "500", "1500"}).status);
+    EXPECT_EQ("500 1500\n", Orloctl({"get", "usb-timeouts"}).out);
+    ASSERT_EQ(EXIT_OK, Orloctl({"set", "areas", "human", "100", "100", "1500", "1100"}).status);
+    EXPECT_EQ(0u, Orloctl({"get", "areas"}).out.find("human 100 100 1500 1100\n"));
+    ASSERT_EQ(EXIT_OK, Orloctl({"set", "info-text", "入口A"}).status);
+    EXPECT_EQ("入口A\n", Orloctl({"get", "info-text"}).out);
+    ASSERT_EQ(EXIT_OK, Orloctl({"set", "false-rects", "2,300,300,400,400"}).status);
+    EXPECT_NE(std::string::npos, Orloctl({"get", "false-rects"}).out.find("2 300 300 400 400\n"));
+    ASSERT_EQ(EXIT_OK, Orloctl({"set", "false-rects", "2,clear"}).status);
+    EXPECT_NE(std::string::npos, Orloctl({"get", "false-rects"}).out.find("2 -1 -1 -1 -1\n"));
+    ASSERT_EQ(EXIT_OK, Orloctl({"set", "others", "Other01=1234", "Other28=9"}).status);
+    const std::string others = Orloctl({"get", "others"}).out;
+    EXPECT_NE(std::string::npos, others.find("Other01=1234\n"));
+    EXPECT_NE(std::string::npos, others.find("Other28=9\n"));
+    ASSERT_EQ(EXIT_OK, Orloctl({"set", "direction", "1"}).status);
+    EXPECT_EQ("{\"direction\": 1}\n", Orloctl({"get", "direction", "--json"}).out);
+}
+
+TEST_F(OrloctlTest, DetectPrintsLogLinesAndWritesThePicture) {
+    const Outcome run = Orloctl({"detect", "--count", "2", "--png", File("last.png")});
+    ASSERT_EQ(EXIT_OK, run.status) << run.err;
+    std::istringstream lines(run.out);
+    int count = 0;
+    for (std::string line; std::getline(lines, line); ++count) {
+        // time,count,plain,indicator, then eight values per result
+        const auto commas = std::count(line.begin(), line.end(), ',');
+        EXPECT_TRUE(commas == 4 || (commas - 3) % 8 == 0) << line;
+        EXPECT_EQ('/', line.at(4)) << line;
+    }
+    EXPECT_EQ(2, count);
+    const auto png = ReadFileLimited(File("last.png"), 1 << 20);
+    ASSERT_TRUE(png);
+    CImageData picture;
+    ASSERT_EQ(
+        ImageStatus::Ok,
+        CPngConverter::Decode({reinterpret_cast<const std::uint8_t*>(png->data()), png->size()}, picture));
+    EXPECT_EQ(320, picture.Width());
+    EXPECT_EQ(240, picture.Height());
+}
+
+TEST_F(OrloctlTest, UsageErrorsTouchNoSensor) {
+    // Nothing listens on port 1: a usage error must come before any connect attempt.
+    const std::vector<std::vector<std::string>> bad = {
+        {"frobnicate"},
+        {"set", "threshold", "5000"},
+        {"set", "sizemask", "900", "40"},
+        {"set", "area-masks", "16,1,1,2,2,none"},
+        {"set", "info-text", "あいうえおかきくけこさ"},
+        {"get"},
+        {"detect", "--image", "7"},
+        {"export"},
+    };
+    for (const auto& args : bad) {
+        std::vector<std::string> full = {"--lan", "127.0.0.1:1"};
+        full.insert(full.end(), args.begin(), args.end());
+        const Outcome run = Plain(full);
+        EXPECT_EQ(EXIT_USAGE, run.status) << args[0];
+        EXPECT_NE(std::string::npos, run.err.find("orloctl: ")) << run.err;
+    }
+    EXPECT_EQ(EXIT_USAGE, Plain({"info"}).status); // no link given
+    EXPECT_EQ(EXIT_USAGE, Plain({"--lan", "h", "--com", "/dev/x", "info"}).status);
+    EXPECT_EQ(EXIT_OK, Plain({"--help"}).status);
+    EXPECT_EQ(EXIT_OK, Plain({"set", "--help"}).status);
+}
+
+TEST_F(OrloctlTest, DeviceFailuresEndWithTheResultLine) {
+    Outcome run = Plain({"--lan", "127.0.0.1:1", "info"});
+    EXPECT_EQ(EXIT_DEVICE_FAILED, run.status);
+    EXPECT_NE(std::string::npos, run.LastErrorLine().find("(result -52)"));
+
+    StartSimulator("error=0xF3@0x06");
+    run = Orloctl({"get", "threshold"});
+    EXPECT_EQ(EXIT_DEVICE_FAILED, run.status);
+    EXPECT_NE(std::string::npos, run.LastErrorLine().find("(result -243)"));
+
+    StartSimulator("silent@0x06");
+    run = Orloctl({"get", "threshold"});
+    EXPECT_EQ(EXIT_DEVICE_FAILED, run.status);
+    EXPECT_EQ("orloctl: 通信でタイムアウトしました。 Orloの電源を切って再起動してください。 (result 1)",
+              run.LastErrorLine());
+}
+
+TEST_F(OrloctlTest, RestartWaitsForTheSensor) {
+    const Outcome run = Orloctl({"restart"});
+    EXPECT_EQ(EXIT_OK, run.status) << run.err;
+    EXPECT_NE(std::string::npos, run.err.find("waiting for the sensor"));
+}
+
+TEST_F(OrloctlTest, InfoOverTheSerialLink) {
+    StartSimulator("", true);
+    ASSERT_FALSE(simulator->ptyPath().empty());
+    const Outcome run = Plain({"--com", simulator->ptyPath(), "--dir", directory.Path().string(), "info"});
+    EXPECT_EQ(EXIT_OK, run.status) << run.err;
+    EXPECT_NE(std::string::npos, run.out.find("Orlo"));
+}
+
+} // namespace
+} // namespace orlo::cli
