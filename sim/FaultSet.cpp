@@ -50,11 +50,9 @@ bool FaultSet::parseOne(const std::string& item, Fault& out, std::string& error)
         unsigned long max;
     };
     static const Entry table[] = {
-        {"abnormal", Kind::Abnormal, false, 0, 0},
-        {"checksum", Kind::Checksum, false, 0, 0},
-        {"silent", Kind::Silent, false, 0, 0},
-        {"error", Kind::Error, true, 0x01, 0xFF},
-        {"drop-after", Kind::DropAfter, true, 0, 0xFFFFFFFF},
+        {"abnormal", Kind::Abnormal, false, 0, 0}, {"checksum", Kind::Checksum, false, 0, 0},
+        {"silent", Kind::Silent, false, 0, 0},     {"forget", Kind::Forget, false, 0, 0},
+        {"error", Kind::Error, true, 0x01, 0xFF},  {"drop-after", Kind::DropAfter, true, 0, 0xFFFFFFFF},
         {"delay", Kind::Delay, true, 0, 3600000},
     };
     for (const auto& e : table) {
@@ -118,6 +116,9 @@ FaultSet::Effect FaultSet::effectFor(std::optional<std::uint8_t> command) const 
         case Kind::Silent:
             e.silent = true;
             break;
+        case Kind::Forget:
+            e.forget = true;
+            break;
         case Kind::Error:
             e.errorStatus = static_cast<std::uint8_t>(f.value);
             break;
@@ -137,6 +138,7 @@ const char* FaultSet::helpText() {
            "                          abnormal      answer with status 0x50 (command carried out)\n"
            "                          checksum      detection responses carry a wrong checksum\n"
            "                          silent        never answer (requests are read and ignored)\n"
+           "                          forget        acknowledge settings but keep the old values\n"
            "                          error=0xNN    answer status NN with no payload, command not run\n"
            "                          drop-after=N  send only N bytes of each response, then drop the\n"
            "                                        link (TCP: close it; pty: discard the rest)\n"

@@ -9,7 +9,7 @@
 
 namespace orlo::sim {
 
-// Misbehaviour switched on for tests: "abnormal", "checksum", "silent", "error=0xNN",
+// Misbehaviour switched on for tests: "abnormal", "checksum", "silent", "forget", "error=0xNN",
 // "drop-after=N", "delay=MS", each optionally limited to one command with "@0xCC".
 class FaultSet {
 public:
@@ -18,6 +18,7 @@ public:
         bool abnormal = false;
         bool checksum = false;
         bool silent = false;
+        bool forget = false;
         std::optional<std::uint8_t> errorStatus;
         std::optional<std::size_t> dropAfter;
         std::chrono::milliseconds delay{0};
@@ -34,7 +35,7 @@ public:
     static const char* helpText();
 
 private:
-    enum class Kind { Abnormal, Checksum, Silent, Error, DropAfter, Delay };
+    enum class Kind { Abnormal, Checksum, Silent, Forget, Error, DropAfter, Delay };
     struct Fault {
         Kind kind;
         unsigned long value = 0;

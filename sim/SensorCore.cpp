@@ -148,6 +148,16 @@ void SensorCore::persist() {
     }
 }
 
+namespace {
+
+bool IsWrite(const Request& request) {
+    return request.code != cmd::ExecuteDetection && !request.payload.empty() &&
+           request.code != cmd::GetAreaMask && request.code != cmd::GetMotionMask &&
+           request.code != cmd::GetFalseRect;
+}
+
+} // namespace
+
 Reply SensorCore::handle(const FrameEvent& event) {
     std::lock_guard lock(mutex_);
     Reply reply;
@@ -180,6 +190,9 @@ Reply SensorCore::handle(const FrameEvent& event) {
     } else if (*code == cmd::Restart && fault.abnormal) {
         // A sensor answering 0x50 to a restart stays up: the client keeps its link.
         outcome.status = status::SettingsAbnormal;
+    } else if (fault.forget && IsWrite(event.request)) {
+        // Acknowledged but not stored: what a read-back check must catch.
+        outcome.status = status::Ok;
     } else {
         outcome = execute(event.request, fault.checksum);
     }

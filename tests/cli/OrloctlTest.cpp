@@ -177,6 +177,11 @@ TEST_F(OrloctlTest, DeviceFailuresEndWithTheResultLine) {
     EXPECT_EQ(EXIT_DEVICE_FAILED, run.status);
     EXPECT_NE(std::string::npos, run.LastErrorLine().find("(result -243)"));
 
+    StartSimulator("forget@0x05");
+    run = Orloctl({"set", "threshold", "321"});
+    EXPECT_EQ(EXIT_DEVICE_FAILED, run.status);
+    EXPECT_NE(std::string::npos, run.LastErrorLine().find("(result -50)")) << run.err;
+
     StartSimulator("silent@0x06");
     run = Orloctl({"get", "threshold"});
     EXPECT_EQ(EXIT_DEVICE_FAILED, run.status);

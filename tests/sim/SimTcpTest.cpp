@@ -432,6 +432,21 @@ TEST_F(SimTcpTest, FaultsAbnormalChecksumAndErrorStatus) {
     EXPECT_EQ(ok(0x00).payload.size(), 19u) << "other commands are not affected";
 }
 
+TEST_F(SimTcpTest, FaultForgetAcknowledgesWritesWithoutStoringThem) {
+    FaultSet f;
+    std::string error;
+    ASSERT_TRUE(f.add("forget@0x05", error));
+    sim->setFaults(f);
+    const auto before = sim->settings().threshold;
+    auto r = client->exchange(0x05, {7, 0, 0, 0, 0, 0, 0, 0});
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->status, 0x00);
+    EXPECT_EQ(sim->settings().threshold, before);
+    r = client->exchange(0x07, {30, 0, 0x20, 0x03, 0, 0, 0, 0, 0, 0, 0, 0});
+    ASSERT_TRUE(r);
+    EXPECT_EQ(sim->settings().sizeMin, 30) << "other commands are stored";
+}
+
 TEST_F(SimTcpTest, FaultsSilentDropAfterAndDelay) {
     FaultSet s;
     std::string error;
