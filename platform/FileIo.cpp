@@ -1,60 +1,193 @@
 #include "platform/FileIo.h"
 
+#include <algorithm>
 #include <atomic>
-#include <cstdio>
-#include <fstream>
-#include <memory>
-#include <system_error>
+#include <cerrno>
+#include <fcntl.h>
+#include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace orlo {
 
-std::optional<std::string> ReadFileLimited(const std::filesystem::path& path, std::size_t maxBytes) {
+namespace {
+
+constexpr int kTempNameAttempts = 16;
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    int Get() const { return fd_; }
+    bool Valid() const { return fd_ >= 0; }
+    // Closes now so that the caller sees the error of the last write-back.
+    bool Close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+FileContents Load(const std::filesystem::path& file, std::size_t maxBytes) {
+    FileContents result;
+    // O_NONBLOCK: opening a FIFO for reading must not wait for a writer.
+    FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (!fd.Valid()) {
+        if (errno == ENOENT) {
+            result.status = FileContents::Status::Missing;
+        }
+        return result;
+    }
+    struct stat info {};
+    if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        static_cast<std::uintmax_t>(info.st_size) > maxBytes) {
+        return result;
+    }
+    result.mode = info.st_mode;
+    // Room for one byte more than fstat reported, to notice a file that grew meanwhile.
+    std::string text(static_cast<std::size_t>(info.st_size) + 1, '\0');
+    std::size_t size = 0;
+    for (;;) {
+        if (size == text.size()) {
+            if (size > maxBytes) {
+                return result;
+            }
+            text.resize(std::min(size * 2, maxBytes + 1));
+        }
+        const ssize_t count = ::read(fd.Get(), text.data() + size, text.size() - size);
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count < 0) {
+            return result;
+        }
+        if (count == 0) {
+            break;
+        }
+        size += static_cast<std::size_t>(count);
+    }
+    text.resize(size);
+    result.text = std::move(text);
+    result.status = FileContents::Status::Loaded;
+    return result;
+}
+
+bool WriteAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        const ssize_t count = ::write(fd, data.data(), data.size());
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count <= 0) {
+            return false;
+        }
+        data.remove_prefix(static_cast<std::size_t>(count));
+    }
+    return true;
+}
+
+// A file created beside the target and removed again unless it was renamed over the target.
+class TempFile {
+public:
+    explicit TempFile(const std::filesystem::path& target) {
+        static std::atomic<unsigned> counter{0};
+        for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
+            // O_EXCL settles any clash, e.g. with a file left by a crashed process of the same id.
+            std::filesystem::path candidate = target;
+            candidate.replace_filename("." + target.filename().string() + "." + std::to_string(::getpid()) +
+                                       "." + std::to_string(counter++) + ".tmp");
+            const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd >= 0) {
+                fd_.emplace(fd);
+                path_ = std::move(candidate);
+                return;
+            }
+            if (errno != EEXIST) {
+                return;
+            }
+        }
+    }
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+    ~TempFile() {
+        if (!path_.empty()) {
+            ::unlink(path_.c_str());
+        }
+    }
+
+    bool Valid() const { return fd_.has_value(); }
+    int Fd() const { return fd_->Get(); }
+    bool Close() { return fd_->Close(); }
+    bool RenameOver(const std::filesystem::path& target) {
+        if (::rename(path_.c_str(), target.c_str()) != 0) {
+            return false;
+        }
+        path_.clear();
+        return true;
+    }
+
+private:
+    std::optional<FileDescriptor> fd_;
+    std::filesystem::path path_;
+};
+
+bool ReplaceFile(const std::filesystem::path& target, std::string_view text, std::optional<mode_t> mode) {
+    TempFile temp(target);
+    if (!temp.Valid()) {
+        return false;
+    }
+    if (mode) {
+        // Best effort: the replacement keeps the permissions of the file it replaces.
+        static_cast<void>(::fchmod(temp.Fd(), *mode & 07777));
+    }
+    if (!WriteAll(temp.Fd(), text) || ::fsync(temp.Fd()) != 0 || !temp.Close()) {
+        return false;
+    }
+    return temp.RenameOver(target);
+}
+
+std::filesystem::path FollowLink(const std::filesystem::path& file) {
     std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) {
+    if (std::filesystem::is_symlink(file, error)) {
+        auto resolved = std::filesystem::canonical(file, error);
+        if (!error) {
+            return resolved;
+        }
+    }
+    return file;
+}
+
+} // namespace
+
+FileContents ReadFileContents(const std::filesystem::path& path, std::size_t maxBytes) {
+    return Load(path, maxBytes);
+}
+
+std::optional<std::string> ReadFileLimited(const std::filesystem::path& path, std::size_t maxBytes) {
+    FileContents contents = Load(path, maxBytes);
+    if (contents.status != FileContents::Status::Loaded) {
         return std::nullopt;
     }
-    const auto size = std::filesystem::file_size(path, error);
-    if (error || size > maxBytes) {
-        return std::nullopt;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return std::nullopt;
-    }
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (in.gcount() != static_cast<std::streamsize>(bytes.size())) {
-        return std::nullopt;
-    }
-    return bytes;
+    return std::move(contents.text);
 }
 
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
-    static std::atomic<unsigned> counter{0};
-    std::filesystem::path temporary = path;
-    temporary += ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            return false;
-        }
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            std::error_code ignored;
-            std::filesystem::remove(temporary, ignored);
-            return false;
-        }
+    const std::filesystem::path target = FollowLink(path);
+    std::optional<mode_t> mode;
+    struct stat info {};
+    if (::stat(target.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+        mode = info.st_mode;
     }
-    std::error_code error;
-    std::filesystem::rename(temporary, path, error);
-    if (error) {
-        std::filesystem::remove(temporary, error);
-        return false;
-    }
-    return true;
+    return ReplaceFile(target, bytes, mode);
 }
 
 } // namespace orlo

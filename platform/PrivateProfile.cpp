@@ -1,16 +1,11 @@
 #include "platform/PrivateProfile.h"
 
+#include "platform/FileIo.h"
 #include "platform/IniDocument.h"
 
 #include <algorithm>
-#include <atomic>
-#include <cerrno>
-#include <fcntl.h>
 #include <limits>
 #include <mutex>
-#include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace orlo {
 
@@ -18,166 +13,6 @@ namespace {
 
 constexpr std::size_t kMaxFileBytes = std::size_t{1} << 20;
 constexpr std::size_t kMaxValueBytes = 511;
-constexpr int kTempNameAttempts = 16;
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    int Get() const { return fd_; }
-    bool Valid() const { return fd_ >= 0; }
-    // Closes now so that the caller sees the error of the last write-back.
-    bool Close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
-
-struct LoadedFile {
-    enum class Status { Loaded, Missing, Unreadable };
-    Status status = Status::Unreadable;
-    std::string text;
-    mode_t mode = 0;
-};
-
-LoadedFile Load(const std::filesystem::path& file) {
-    LoadedFile result;
-    // O_NONBLOCK: opening a FIFO for reading must not wait for a writer.
-    FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-    if (!fd.Valid()) {
-        if (errno == ENOENT) {
-            result.status = LoadedFile::Status::Missing;
-        }
-        return result;
-    }
-    struct stat info {};
-    if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode) ||
-        static_cast<std::uintmax_t>(info.st_size) > kMaxFileBytes) {
-        return result;
-    }
-    result.mode = info.st_mode;
-    // Room for one byte more than fstat reported, to notice a file that grew meanwhile.
-    std::string text(static_cast<std::size_t>(info.st_size) + 1, '\0');
-    std::size_t size = 0;
-    for (;;) {
-        if (size == text.size()) {
-            if (size > kMaxFileBytes) {
-                return result;
-            }
-            text.resize(std::min(size * 2, kMaxFileBytes + 1));
-        }
-        const ssize_t count = ::read(fd.Get(), text.data() + size, text.size() - size);
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        if (count < 0) {
-            return result;
-        }
-        if (count == 0) {
-            break;
-        }
-        size += static_cast<std::size_t>(count);
-    }
-    text.resize(size);
-    result.text = std::move(text);
-    result.status = LoadedFile::Status::Loaded;
-    return result;
-}
-
-bool WriteAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t count = ::write(fd, data.data(), data.size());
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        if (count <= 0) {
-            return false;
-        }
-        data.remove_prefix(static_cast<std::size_t>(count));
-    }
-    return true;
-}
-
-// A file created beside the target and removed again unless it was renamed over the target.
-class TempFile {
-public:
-    explicit TempFile(const std::filesystem::path& target) {
-        static std::atomic<unsigned> counter{0};
-        for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
-            // O_EXCL settles any clash, e.g. with a file left by a crashed process of the same id.
-            std::filesystem::path candidate = target;
-            candidate.replace_filename("." + target.filename().string() + "." + std::to_string(::getpid()) +
-                                       "." + std::to_string(counter++) + ".tmp");
-            const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (fd >= 0) {
-                fd_.emplace(fd);
-                path_ = std::move(candidate);
-                return;
-            }
-            if (errno != EEXIST) {
-                return;
-            }
-        }
-    }
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-    ~TempFile() {
-        if (!path_.empty()) {
-            ::unlink(path_.c_str());
-        }
-    }
-
-    bool Valid() const { return fd_.has_value(); }
-    int Fd() const { return fd_->Get(); }
-    bool Close() { return fd_->Close(); }
-    bool RenameOver(const std::filesystem::path& target) {
-        if (::rename(path_.c_str(), target.c_str()) != 0) {
-            return false;
-        }
-        path_.clear();
-        return true;
-    }
-
-private:
-    std::optional<FileDescriptor> fd_;
-    std::filesystem::path path_;
-};
-
-bool ReplaceFile(const std::filesystem::path& target, std::string_view text, std::optional<mode_t> mode) {
-    TempFile temp(target);
-    if (!temp.Valid()) {
-        return false;
-    }
-    if (mode) {
-        // Best effort: the replacement keeps the permissions of the file it replaces.
-        static_cast<void>(::fchmod(temp.Fd(), *mode & 07777));
-    }
-    if (!WriteAll(temp.Fd(), text) || ::fsync(temp.Fd()) != 0 || !temp.Close()) {
-        return false;
-    }
-    return temp.RenameOver(target);
-}
-
-std::filesystem::path FollowLink(const std::filesystem::path& file) {
-    std::error_code error;
-    if (std::filesystem::is_symlink(file, error)) {
-        auto resolved = std::filesystem::canonical(file, error);
-        if (!error) {
-            return resolved;
-        }
-    }
-    return file;
-}
 
 std::mutex& WriteMutex() {
     static std::mutex mutex;
@@ -196,8 +31,8 @@ bool IsCSpace(char c) {
 
 std::string ReadProfileString(const std::filesystem::path& file, std::string_view section,
                               std::string_view key, std::string_view defaultValue) {
-    const LoadedFile loaded = Load(file);
-    if (loaded.status != LoadedFile::Status::Loaded) {
+    const FileContents loaded = ReadFileContents(file, kMaxFileBytes);
+    if (loaded.status != FileContents::Status::Loaded) {
         return CutValue(defaultValue);
     }
     const auto value = IniDocument::Parse(loaded.text).Get(section, key);
@@ -208,20 +43,15 @@ bool WriteProfileString(const std::filesystem::path& file, std::string_view sect
                         std::string_view value) {
     // Read-modify-write: two threads changing different keys must not lose one of the changes.
     const std::lock_guard lock(WriteMutex());
-    const std::filesystem::path target = FollowLink(file);
-    const LoadedFile loaded = Load(target);
-    if (loaded.status == LoadedFile::Status::Unreadable) {
+    const FileContents loaded = ReadFileContents(file, kMaxFileBytes);
+    if (loaded.status == FileContents::Status::Unreadable) {
         return false;
     }
     IniDocument document = IniDocument::Parse(loaded.text);
     if (!document.Set(section, key, value)) {
         return false;
     }
-    std::optional<mode_t> mode;
-    if (loaded.status == LoadedFile::Status::Loaded) {
-        mode = loaded.mode;
-    }
-    return ReplaceFile(target, document.Serialize(), mode);
+    return WriteFileAtomically(file, document.Serialize());
 }
 
 std::int32_t ParseLongSaturated(std::string_view text) {
