@@ -1,0 +1,77 @@
+#include "app/MiraSettingsApp.h"
+
+#include "app/MiraSettingsDlg.h"
+#include "app/WorkingDirectory.h"
+#include "resources/StringTable.h"
+#include "uikit/Pictures.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFontDatabase>
+#include <QLocale>
+#include <QTimer>
+#include <clocale>
+#include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace orlo {
+namespace {
+
+constexpr int STR_LOCALE = 1000;
+
+// Japanese text in the Japanese forms of the CJK characters, when that font is installed.
+void UseJapaneseFont() {
+    const QString family = QStringLiteral("Noto Sans CJK JP");
+    if (QFontDatabase::families().contains(family)) {
+        QFont font(family);
+        font.setPixelSize(13);
+        QApplication::setFont(font);
+    }
+}
+
+} // namespace
+
+CMiraSettingsApp::CMiraSettingsApp(PageFactory pages) : pages_(std::move(pages)) {}
+
+QString CMiraSettingsApp::ApplyLocale(std::string_view name) {
+    std::vector<std::string> candidates{std::string(name)};
+    if (name == "japanese") {
+        candidates = {"ja_JP.UTF-8", "ja_JP.utf8", "C.UTF-8"};
+        QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    }
+    for (const std::string& candidate : candidates) {
+        if (std::setlocale(LC_ALL, candidate.c_str()) != nullptr) {
+            return QString::fromStdString(candidate);
+        }
+    }
+    return {};
+}
+
+int CMiraSettingsApp::InitInstance(const StartupOptions& options) {
+    ApplyLocale(LoadString(STR_LOCALE));
+    if (EnterWorkingDirectory(QCoreApplication::applicationDirPath()).isEmpty()) {
+        std::fprintf(stderr, "orlo-setup: no writable working directory; staying in %s\n",
+                     qPrintable(QDir::currentPath()));
+    }
+    UseJapaneseFont();
+    QApplication::setWindowIcon(QIcon(QPixmap::fromImage(LoadPicture(PIC_APP_ICON))));
+
+    CMiraSettingsDlg window(pages_);
+    bool saved = true;
+    if (!options.screenshotPath.isEmpty()) {
+        // Once the window is up and painted: save its picture and close it.
+        QTimer::singleShot(800, &window, [&window, &saved, &options] {
+            saved = window.grab().save(options.screenshotPath, "PNG");
+            if (!saved) {
+                std::fprintf(stderr, "orlo-setup: cannot write %s\n", qPrintable(options.screenshotPath));
+            }
+            window.close();
+        });
+    }
+    window.exec();
+    return saved ? 0 : 1;
+}
+
+} // namespace orlo

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "app/PageFactory.h"
+#include "app/StartupOptions.h"
+
+#include <QString>
+#include <string_view>
+
+namespace orlo {
+
+// The application object: the start-up sequence, then the main window run modally until it closes.
+class CMiraSettingsApp {
+public:
+    explicit CMiraSettingsApp(PageFactory pages);
+
+    // Needs the QApplication. Returns the process exit code once the main window has closed.
+    int InitInstance(const StartupOptions& options);
+
+    // The C runtime locale for a locale name of the string table ("japanese" is a Windows name: the
+    // Japanese UTF-8 locale, else C.UTF-8); the name applied, empty when none could be.
+    static QString ApplyLocale(std::string_view name);
+
+private:
+    PageFactory pages_;
+};
+
+} // namespace orlo

@@ -1,0 +1,258 @@
+#include "app/MiraSettingsDlgBase.h"
+
+#include "app/PlaceholderPages.h"
+#include "app/WindowMessages.h"
+#include "uikit/MessageEvent.h"
+#include "uikit/OrgMFCButton.h"
+#include "uikit/Pictures.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QThread>
+#include <algorithm>
+
+namespace orlo {
+namespace {
+
+constexpr QSize NAV_BUTTON_SIZE{120, 48};
+constexpr int GAP = 8;
+constexpr int RULE_THICKNESS = 2;
+
+int Index(PageId page) {
+    return static_cast<int>(page);
+}
+
+QFrame* Rule(QFrame::Shape shape, QWidget* parent) {
+    auto* rule = new QFrame(parent); // owned by the window
+    rule->setFrameShape(shape);
+    rule->setFrameShadow(QFrame::Sunken);
+    return rule;
+}
+
+} // namespace
+
+CMiraSettingsDlgBase::CMiraSettingsDlgBase(const PageFactory& factory, QWidget* parent)
+    : CBasisDialog(parent), horizontalRule_(Rule(QFrame::HLine, this)),
+      settingsLabel_(new QLabel(QStringLiteral("設定"), this)), verticalRule_(Rule(QFrame::VLine, this)) {
+    const QString texts[PAGE_COUNT] = {QStringLiteral("戻る"), QStringLiteral("カメラ"),
+                                       QStringLiteral("検出"), QStringLiteral("システム")};
+    for (int i = 0; i < PAGE_COUNT; ++i) {
+        auto* button = new COrgMFCButton(texts[i], this);
+        const PageId page = static_cast<PageId>(i);
+        connect(button, &QPushButton::clicked, this, [this, page] { RequestPage(page); });
+        navButtons_[static_cast<std::size_t>(i)] = button;
+    }
+    setWindowIcon(QIcon(QPixmap::fromImage(LoadPicture(PIC_APP_ICON))));
+    CreatePages(factory);
+    InitNavigationButtons();
+}
+
+CMiraSettingsDlgBase::~CMiraSettingsDlgBase() {
+    homePage_ = nullptr;
+    for (auto& page : pages_) {
+        page.reset();
+    }
+}
+
+void CMiraSettingsDlgBase::CreatePages(const PageFactory& factory) {
+    std::unique_ptr<CHomePageBase> home = factory.home ? factory.home(session_, *this) : nullptr;
+    if (!home) {
+        home = std::make_unique<CPlaceholderHomePage>(session_, this);
+    }
+    homePage_ = home.get();
+    pages_[0] = std::move(home);
+    const PageFactory::MakePage* makers[] = {&factory.camera, &factory.detection, &factory.system};
+    const QString titles[] = {QStringLiteral("カメラ"), QStringLiteral("検出"), QStringLiteral("システム")};
+    for (std::size_t i = 0; i < 3; ++i) {
+        std::unique_ptr<CPageBase> page = *makers[i] ? (*makers[i])(session_, *this) : nullptr;
+        if (!page) {
+            page = std::make_unique<CPlaceholderPage>(titles[i], this);
+        }
+        pages_[i + 1] = std::move(page);
+    }
+    for (std::size_t i = 1; i < pages_.size(); ++i) {
+        pages_[i]->hide();
+    }
+    homePage_->show();
+    currentPage_ = PageId::Home;
+}
+
+CPageBase* CMiraSettingsDlgBase::Page(PageId page) const {
+    return pages_[static_cast<std::size_t>(Index(page))].get();
+}
+
+COrgMFCButton* CMiraSettingsDlgBase::NavigationButton(PageId page) const {
+    return navButtons_[static_cast<std::size_t>(Index(page))];
+}
+
+void CMiraSettingsDlgBase::InitNavigationButtons() {
+    const int icons[PAGE_COUNT] = {PIC_NAV_HOME, PIC_NAV_CAMERA, PIC_NAV_DETECTION, PIC_NAV_SYSTEM};
+    QFont font = navButtons_[0]->font();
+    font.setPixelSize(QFontInfo(font).pixelSize() + 2);
+    for (int i = 0; i < PAGE_COUNT; ++i) {
+        COrgMFCButton* button = navButtons_[static_cast<std::size_t>(i)];
+        button->setIcon(QIcon(QPixmap::fromImage(LoadPicture(icons[i]))));
+        button->setIconSize({32, 32});
+        button->setFont(font);
+        button->SetStandardFace(false);
+        button->SetOverlay(QColor(180, 200, 230), 100);
+        button->setFocusPolicy(Qt::TabFocus);
+        // Enter does nothing in this window, also on a focused button.
+        button->setAutoDefault(false);
+        button->setEnabled(i == 0);
+    }
+    navButtons_[0]->hide();
+    LayoutWindow();
+}
+
+void CMiraSettingsDlgBase::LayoutWindow() {
+    const QRect column = LayoutNavigation({8, 16});
+    const QRect pages = LayoutPages({column.right() + 1, 16});
+    FitSeparator(pages);
+    WindowSizeForClient(
+        {std::max(column.right(), pages.right()) + 1, std::max(column.bottom(), pages.bottom()) + 1});
+}
+
+QRect CMiraSettingsDlgBase::LayoutNavigation(QPoint origin) {
+    const QRect back(origin, NAV_BUTTON_SIZE);
+    navButtons_[0]->setGeometry(back);
+    const QRect rule(back.left() - GAP, back.bottom() + 1 + GAP, NAV_BUTTON_SIZE.width() + 2 * GAP,
+                     RULE_THICKNESS);
+    horizontalRule_->setGeometry(rule);
+    settingsLabel_->adjustSize();
+    settingsLabel_->move(rule.left() + GAP, rule.bottom() + 1 + GAP);
+    int top = settingsLabel_->geometry().bottom() + 1 + GAP;
+    for (int i = 1; i < PAGE_COUNT; ++i) {
+        navButtons_[static_cast<std::size_t>(i)]->setGeometry(
+            QRect(QPoint(settingsLabel_->x(), top), NAV_BUTTON_SIZE));
+        top += NAV_BUTTON_SIZE.height() + GAP;
+    }
+    const int bottom = navButtons_[PAGE_COUNT - 1]->geometry().bottom();
+    return QRect(QPoint(origin.x(), origin.y()), QPoint(rule.right(), bottom));
+}
+
+QRect CMiraSettingsDlgBase::LayoutPages(QPoint origin) {
+    QSize largest(0, 0);
+    for (const auto& page : pages_) {
+        largest = largest.expandedTo(page->size());
+    }
+    for (const auto& page : pages_) {
+        page->move(origin);
+        page->WindowSizeForClient(largest);
+    }
+    return QRect(origin, largest);
+}
+
+void CMiraSettingsDlgBase::FitSeparator(const QRect& pageArea) {
+    verticalRule_->setGeometry(horizontalRule_->geometry().right() + 1, pageArea.top(), RULE_THICKNESS,
+                               pageArea.height());
+    verticalRule_->raise();
+}
+
+void CMiraSettingsDlgBase::SetCaption(const QString& caption) {
+    if (QThread::currentThread() == thread()) {
+        setWindowTitle(caption);
+        return;
+    }
+    // Queued, not blocking: the user-interface thread may be about to join the caller.
+    QMetaObject::invokeMethod(
+        this, [this, caption] { setWindowTitle(caption); }, Qt::QueuedConnection);
+}
+
+void CMiraSettingsDlgBase::RequestPage(PageId target) {
+    if (target == currentPage_ || !CanLeaveCurrentPage()) {
+        return;
+    }
+    SelectNavigationButton(target);
+    ShowPage(target);
+}
+
+void CMiraSettingsDlgBase::SelectNavigationButton(PageId page) {
+    for (int i = 1; i < PAGE_COUNT; ++i) {
+        navButtons_[static_cast<std::size_t>(i)]->SetPressedLook(i == Index(page));
+    }
+}
+
+bool CMiraSettingsDlgBase::CanLeaveCurrentPage() {
+    switch (currentPage_) {
+    case PageId::Home:
+        // Leaving the monitoring page only stops its loop; it can always be left.
+        homePage_->CanLeavePage();
+        return true;
+    case PageId::Camera:
+    case PageId::Detection:
+        return Page(currentPage_)->CanLeavePage();
+    case PageId::System:
+        return true;
+    }
+    return true;
+}
+
+void CMiraSettingsDlgBase::ShowPage(PageId page) {
+    currentPage_ = page;
+    if (page == PageId::Home) {
+        homePage_->show();
+        for (int i = 1; i < PAGE_COUNT; ++i) {
+            pages_[static_cast<std::size_t>(i)]->hide();
+        }
+        navButtons_[0]->hide();
+        homePage_->ResumeMonitoring();
+        return;
+    }
+    homePage_->hide();
+    for (int i = 1; i < PAGE_COUNT; ++i) {
+        pages_[static_cast<std::size_t>(i)]->setVisible(i == Index(page));
+    }
+    navButtons_[0]->show();
+}
+
+void CMiraSettingsDlgBase::ReturnHome() {
+    SelectNavigationButton(PageId::Home);
+    homePage_->show();
+    for (int i = 1; i < PAGE_COUNT; ++i) {
+        pages_[static_cast<std::size_t>(i)]->hide();
+    }
+    navButtons_[0]->hide();
+    currentPage_ = PageId::Home;
+    PostMessageTo(homePage_, WM_HOME_DISCONNECT);
+}
+
+void CMiraSettingsDlgBase::SetNavigationEnabled(bool enabled) {
+    for (COrgMFCButton* button : navButtons_) {
+        button->setEnabled(enabled);
+    }
+}
+
+bool CMiraSettingsDlgBase::event(QEvent* event) {
+    switch (static_cast<int>(event->type())) {
+    case WM_DEVICE_DISCONNECTED:
+        SetNavigationEnabled(false);
+        setWindowTitle(QString());
+        return true;
+    case WM_DEVICE_CONNECTED:
+        SetNavigationEnabled(true);
+        return true;
+    case WM_RETURN_HOME:
+    case WM_RETURN_HOME_LINK_LOST:
+        ReturnHome();
+        return true;
+    case WM_SHOW_CAMERA_PAGE:
+        if (currentPage_ != PageId::Camera && CanLeaveCurrentPage()) {
+            SelectNavigationButton(PageId::Camera);
+            ShowPage(PageId::Camera);
+        }
+        return true;
+    default:
+        return CBasisDialog::event(event);
+    }
+}
+
+void CMiraSettingsDlgBase::closeEvent(QCloseEvent* event) {
+    event->accept();
+    done(1);
+}
+
+void CMiraSettingsDlgBase::reject() {}
+
+} // namespace orlo

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "app/PageBase.h"
+#include "app/PageFactory.h"
+#include "device/DeviceSession.h"
+#include "uikit/BasisDialog.h"
+
+#include <array>
+#include <memory>
+
+class QFrame;
+class QLabel;
+
+namespace orlo {
+
+class COrgMFCButton;
+
+// The main window: owns the device session and the four pages, shows one page at a time and
+// switches with the navigation column on the left ("戻る" and, under "設定", the three settings
+// pages). It asks the current page before it leaves it, takes the pages back home when they report
+// a lost link, and shows the connected device in its caption. Closing it ends the program; the pages
+// go first (monitoring, camera, detection, system), then the session.
+class CMiraSettingsDlgBase : public CBasisDialog {
+    Q_OBJECT
+
+public:
+    explicit CMiraSettingsDlgBase(const PageFactory& factory, QWidget* parent = nullptr);
+    ~CMiraSettingsDlgBase() override;
+
+    DeviceSession& Session() { return session_; }
+    PageId CurrentPage() const { return currentPage_; }
+    CPageBase* Page(PageId page) const;
+    COrgMFCButton* NavigationButton(PageId page) const;
+
+    // The caption; callable from any thread (a connect worker sets it while the user-interface
+    // thread runs the wait dialog).
+    void SetCaption(const QString& caption);
+
+    // As a click on the page's navigation button: nothing for the page already shown or when the
+    // current page refuses to be left.
+    void RequestPage(PageId target);
+    // The monitoring page without asking the current page, and a disconnect request to it.
+    void ReturnHome();
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+
+private:
+    void CreatePages(const PageFactory& factory);
+    void InitNavigationButtons();
+    void LayoutWindow();
+    QRect LayoutNavigation(QPoint origin);
+    QRect LayoutPages(QPoint origin);
+    void FitSeparator(const QRect& pageArea);
+    void SelectNavigationButton(PageId page);
+    bool CanLeaveCurrentPage();
+    void ShowPage(PageId page);
+    void SetNavigationEnabled(bool enabled);
+
+    DeviceSession session_;
+    std::array<COrgMFCButton*, PAGE_COUNT> navButtons_{};
+    QFrame* horizontalRule_;
+    QLabel* settingsLabel_;
+    QFrame* verticalRule_;
+    // Owned here rather than by Qt so that they are destroyed in order and before the session.
+    std::array<std::unique_ptr<CPageBase>, PAGE_COUNT> pages_;
+    CHomePageBase* homePage_ = nullptr;
+    PageId currentPage_ = PageId::Home;
+};
+
+} // namespace orlo

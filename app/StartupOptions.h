@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace orlo {
+
+struct StartupOptions {
+    bool demo = false;      // run against the built-in simulator
+    QString screenshotPath; // save a picture of the main window there and quit
+    bool help = false;
+};
+
+// Options the program does not know are ignored, so a newer command line never stops it.
+StartupOptions ParseStartupOptions(const QStringList& arguments);
+QString StartupHelpText();
+
+} // namespace orlo

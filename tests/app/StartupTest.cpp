@@ -1,0 +1,86 @@
+#include "app/MiraSettingsApp.h"
+#include "app/StartupOptions.h"
+#include "app/WorkingDirectory.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+#include <clocale>
+#include <unistd.h>
+
+namespace orlo {
+
+class StartupTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void optionsAreReadAndUnknownOnesIgnored() {
+        const StartupOptions options = ParseStartupOptions(
+            {QStringLiteral("orlo-setup"), QStringLiteral("--bogus"), QStringLiteral("--demo"),
+             QStringLiteral("--screenshot"), QStringLiteral("shot.png"), QStringLiteral("stray")});
+        QVERIFY(options.demo);
+        QCOMPARE(options.screenshotPath, QStringLiteral("shot.png"));
+        QVERIFY(!options.help);
+
+        const StartupOptions none = ParseStartupOptions({QStringLiteral("orlo-setup")});
+        QVERIFY(!none.demo);
+        QVERIFY(none.screenshotPath.isEmpty());
+        QVERIFY(ParseStartupOptions({QStringLiteral("orlo-setup"), QStringLiteral("-h")}).help);
+        QVERIFY(StartupHelpText().contains(QStringLiteral("--demo")));
+    }
+
+    void writableProgramDirectoryIsTheWorkingDirectory() {
+        QTemporaryDir program;
+        QTemporaryDir user;
+        QVERIFY(program.isValid() && user.isValid());
+        QCOMPARE(ChooseWorkingDirectory(program.path(), user.filePath(QStringLiteral("orlo-x1"))),
+                 QFileInfo(program.path()).absoluteFilePath());
+        QVERIFY(!QFileInfo::exists(user.filePath(QStringLiteral("orlo-x1"))));
+    }
+
+    void unusableProgramDirectoryFallsBackToTheUserDirectory() {
+        QTemporaryDir root;
+        QVERIFY(root.isValid());
+        const QString user = root.filePath(QStringLiteral("config/orlo-x1"));
+        QCOMPARE(ChooseWorkingDirectory(root.filePath(QStringLiteral("missing")), user),
+                 QFileInfo(user).absoluteFilePath());
+        QVERIFY(QFileInfo(user).isDir());
+
+        if (::geteuid() == 0) {
+            QSKIP("root may write to any directory");
+        }
+        const QString readOnly = root.filePath(QStringLiteral("installed"));
+        QVERIFY(QDir().mkpath(readOnly));
+        QVERIFY(QFile::setPermissions(readOnly, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        QCOMPARE(ChooseWorkingDirectory(readOnly, user), QFileInfo(user).absoluteFilePath());
+        QFile::setPermissions(readOnly,
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+
+    void neitherDirectoryUsableGivesNothing() {
+        QTemporaryDir root;
+        QVERIFY(root.isValid());
+        QFile blocker(root.filePath(QStringLiteral("file")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        // A user directory below a plain file cannot be created.
+        QVERIFY(ChooseWorkingDirectory(root.filePath(QStringLiteral("missing")),
+                                       root.filePath(QStringLiteral("file/orlo-x1")))
+                    .isEmpty());
+    }
+
+    void localeOfTheStringTable() {
+        const std::string before = std::setlocale(LC_ALL, nullptr);
+        const QString applied = CMiraSettingsApp::ApplyLocale("japanese");
+        // Whichever of the candidates the system has; C.UTF-8 is always there on Debian.
+        QVERIFY2(!applied.isEmpty(), "no Japanese or C.UTF-8 locale");
+        QCOMPARE(QString::fromLatin1(std::setlocale(LC_ALL, nullptr)), applied);
+        QCOMPARE(QLocale().language(), QLocale::Japanese);
+        QVERIFY(CMiraSettingsApp::ApplyLocale("no_SUCH.locale").isEmpty());
+        std::setlocale(LC_ALL, before.c_str());
+    }
+};
+
+} // namespace orlo
+
+QTEST_MAIN(orlo::StartupTest)
+#include "StartupTest.moc"
