@@ -2,10 +2,10 @@
 
 #include "tests/device/TempDirectory.h"
 
+#include <algorithm>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
-#include <regex>
 
 namespace orlo {
 namespace {
@@ -59,7 +59,11 @@ TEST(DetectionLogFile, SwitchAndFileName) {
     log.StopDetectionLog();
     const auto files = LogFiles(directory.Path());
     ASSERT_EQ(1u, files.size());
-    EXPECT_TRUE(std::regex_match(files[0].filename().string(), std::regex(R"(\d{14}\.csv)")));
+    const std::string name = files[0].filename().string();
+    EXPECT_EQ(18u, name.size()) << name; // yyyymmddhhmmss.csv
+    EXPECT_TRUE(std::all_of(name.begin(), name.begin() + 14, [](char c) { return c >= '0' && c <= '9'; }))
+        << name;
+    EXPECT_EQ(".csv", name.substr(14));
     EXPECT_EQ("2024/01/02 03:04:05.006,0,0,1,\n", ReadText(files[0]));
 }
 
