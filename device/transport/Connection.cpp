@@ -6,12 +6,14 @@ namespace orlo {
 
 int CConnection::WaitForBytes(int timeoutMs, std::uint32_t count) {
     std::unique_lock lock(waitMutex_);
+    const auto arrivedOrGone = [&] { return HasBytes(count) || PeerClosed(); };
     if (timeoutMs < 0) {
-        bytesArrived_.wait(lock, [&] { return HasBytes(count); });
-        return 0;
+        bytesArrived_.wait(lock, arrivedOrGone);
+    } else {
+        bytesArrived_.wait_until(
+            lock, std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs), arrivedOrGone);
     }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    return bytesArrived_.wait_until(lock, deadline, [&] { return HasBytes(count); }) ? 0 : 1;
+    return HasBytes(count) ? 0 : 1;
 }
 
 void CConnection::NotifyBytesArrived() {

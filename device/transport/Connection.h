@@ -25,6 +25,8 @@ public:
     // A time-out of -1 never expires.
     virtual int WaitForBytes(int timeoutMs, std::uint32_t count);
     virtual bool HasBytes(std::uint32_t /*count*/) const { return false; }
+    // True once the peer has ended the link: nothing more will arrive, so waits end at once.
+    virtual bool PeerClosed() const { return false; }
 
 protected:
     // Implementations call this after adding bytes to the store (without holding their own lock).

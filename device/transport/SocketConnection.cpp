@@ -21,6 +21,7 @@ bool CSocketConnection::Open(const std::string& host, std::uint16_t port) {
         socket_.Disconnect();
         return false;
     }
+    peerClosed_ = false;
     SetConnected(true);
     return true;
 }
@@ -31,6 +32,9 @@ void CSocketConnection::Close() {
 }
 
 std::uint32_t CSocketConnection::Send(std::uint32_t length, const std::uint8_t* bytes) {
+    if (peerClosed_) {
+        return 0; // the sensor ended the connection: report the link as lost at once
+    }
     {
         std::lock_guard lock(lock_);
         writeCount_ = 0;
@@ -62,7 +66,13 @@ bool CSocketConnection::HasBytes(std::uint32_t count) const {
 }
 
 void CSocketConnection::Store(const std::uint8_t* bytes, int length) {
-    if (length <= 0) {
+    if (length < 0) {
+        // The receive thread reports the end of the connection once.
+        peerClosed_ = true;
+        NotifyBytesArrived();
+        return;
+    }
+    if (length == 0) {
         return;
     }
     {

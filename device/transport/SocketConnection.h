@@ -3,6 +3,7 @@
 #include "device/transport/ClientSocket.h"
 #include "device/transport/Connection.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
@@ -27,11 +28,13 @@ public:
     std::uint32_t Send(std::uint32_t length, const std::uint8_t* bytes) override;
     std::uint32_t Receive(std::uint32_t count, std::uint8_t* destination) override;
     bool HasBytes(std::uint32_t count) const override;
+    bool PeerClosed() const override { return peerClosed_; }
 
 private:
     void Store(const std::uint8_t* bytes, int length);
 
     const std::size_t storeLimit_;
+    std::atomic<bool> peerClosed_{false};
     mutable std::mutex lock_;
     std::vector<std::uint8_t> store_;
     std::size_t writeCount_ = 0;

@@ -163,6 +163,21 @@ TEST_F(SocketConnectionTest, SendDropsStaleBytes) {
     EXPECT_EQ(Take(connection_, 100), Bytes("fresh"));
 }
 
+TEST_F(SocketConnectionTest, PeerClosingEndsTheWaitAndTheLink) {
+    OpenAndAccept();
+    ASSERT_EQ(SendText(connection_, "ask"), 3u);
+    ASSERT_EQ(peer_.Read(3), Bytes("ask"));
+    ASSERT_TRUE(peer_.Write(Bytes("ha")));
+    peer_.ClosePeer();
+    // Without a time-out only the end of the link can end this wait.
+    EXPECT_EQ(connection_.WaitForBytes(-1, 5), 1);
+    EXPECT_EQ(Take(connection_, 5), Bytes("ha"));
+    EXPECT_EQ(SendText(connection_, "again"), 0u);
+
+    OpenAndAccept(); // a new connection starts afresh
+    EXPECT_EQ(SendText(connection_, "hi"), 2u);
+}
+
 TEST_F(SocketConnectionTest, ReopenReplacesTheConnection) {
     OpenAndAccept();
     OpenAndAccept();
