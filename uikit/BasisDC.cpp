@@ -61,9 +61,15 @@ void CBasisDC::DrawImage(const QImage& image, const QRect& destination) {
     if (image.isNull() || destination.isEmpty()) {
         return;
     }
+    // Qt's smooth scaler has a fast path only for 32-bit sources; 24-bit and grey pictures are
+    // widened once here instead of per sample.
+    const bool fastFormat =
+        image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32_Premultiplied;
+    const QImage source =
+        fastFormat || image.hasAlphaChannel() ? image : image.convertToFormat(QImage::Format_RGB32);
     Paint([&](QPainter& painter) {
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawImage(destination, image);
+        painter.drawImage(destination, source);
     });
 }
 

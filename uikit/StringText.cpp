@@ -1,0 +1,12 @@
+#include "uikit/StringText.h"
+
+#include "resources/StringTable.h"
+
+namespace orlo {
+
+QString StringText(int id) {
+    const std::string_view text = LoadString(id);
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+} // namespace orlo
