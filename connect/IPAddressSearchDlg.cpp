@@ -1,0 +1,142 @@
+#include "connect/IPAddressSearchDlg.h"
+
+#include "app/TaskRunner.h"
+#include "app/WaitDlg.h"
+#include "app/config/AppConfig.h"
+#include "connect/DialogParts.h"
+#include "connect/IpAddressCtrl.h"
+#include "uikit/ImgButton.h"
+#include "uikit/MessageBox.h"
+#include "uikit/OrgEdit.h"
+#include "uikit/OrgListCtrl.h"
+#include "uikit/Pictures.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QRegularExpressionValidator>
+#include <algorithm>
+
+namespace orlo {
+
+using namespace connectdlg;
+
+namespace {
+
+constexpr int kLastByte = 255;
+constexpr int kListRows = 10;
+
+} // namespace
+
+CIPAddressSearchDlg::CIPAddressSearchDlg(QWidget* parent, AppConfig& config, RangeScan scan)
+    : CBasisDialog(parent), config_(config), scan_(std::move(scan)), waitDlg_(new CWaitDlg(this)),
+      startCtrl_(new CIpAddressCtrl(this)), tilde_(CreateLabel(QStringLiteral("～"), this)),
+      endEdit_(new COrgEdit(this)), searchButton_(new CImgButton(this)), resultList_(new COrgListCtrl(this)),
+      okButton_(CreateButton(QStringLiteral("OK"), QStringLiteral("okButton"), this)),
+      cancelButton_(CreateButton(QStringLiteral("キャンセル"), QStringLiteral("cancelButton"), this)) {
+    setWindowTitle(QStringLiteral("IPアドレス検索"));
+    startCtrl_->setObjectName(QStringLiteral("startCtrl"));
+    endEdit_->setObjectName(QStringLiteral("endEdit"));
+    searchButton_->setObjectName(QStringLiteral("searchButton"));
+    resultList_->setObjectName(QStringLiteral("resultList"));
+
+    startCtrl_->SetAddress(config_.ReadSearchStartAddress());
+    endEdit_->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), endEdit_));
+    endEdit_->SetInt(config_.ReadSearchEndAddress());
+    searchButton_->Setup(PIC_SEARCH_BUTTON, {1, true});
+    searchButton_->setAccessibleName(QStringLiteral("検索"));
+
+    const ListColumn column{QString(), Qt::AlignLeft, 0};
+    resultList_->AddColumns({&column, 1});
+    resultList_->SetHeaderVisible(false);
+    resultList_->horizontalHeader()->setStretchLastSection(true);
+    okButton_->setEnabled(false);
+
+    connect(searchButton_, &CImgButton::clicked, this, &CIPAddressSearchDlg::Search);
+    connect(resultList_, &COrgListCtrl::itemSelectionChanged, this,
+            [this] { okButton_->setEnabled(resultList_->SelectedRow() >= 0); });
+    connect(okButton_, &CImgButton::clicked, this, &CIPAddressSearchDlg::Choose);
+    connect(cancelButton_, &CImgButton::clicked, this, &CIPAddressSearchDlg::reject);
+    LayoutControls();
+}
+
+void CIPAddressSearchDlg::LayoutControls() {
+    startCtrl_->resize(startCtrl_->sizeHint());
+    endEdit_->resize(endEdit_->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 12,
+                     endEdit_->sizeHint().height());
+    const std::vector<QWidget*> row{startCtrl_, tilde_, endEdit_, searchButton_};
+    int rowHeight = 0;
+    for (const QWidget* part : row) {
+        rowHeight = std::max(rowHeight, part->height());
+    }
+    int x = kMargin;
+    for (QWidget* part : row) {
+        part->move(x, kMargin + (rowHeight - part->height()) / 2);
+        x += part->width() + kControlGap;
+    }
+    const int rowWidth = searchButton_->geometry().right() + 1 - kMargin;
+
+    const std::vector<QWidget*> buttons{okButton_, cancelButton_};
+    const int clientWidth = std::max(rowWidth, ButtonsWidth(buttons)) + 2 * kMargin;
+    const int listHeight =
+        kListRows * resultList_->verticalHeader()->defaultSectionSize() + 2 * resultList_->frameWidth();
+    resultList_->setGeometry((clientWidth - rowWidth) / 2, kMargin + rowHeight + kRowGap, rowWidth,
+                             listHeight);
+    const int bottom = LayoutButtons(buttons, clientWidth, resultList_->geometry().bottom() + 1 + kMargin);
+    WindowSizeForClient({clientWidth, bottom + kMargin});
+}
+
+void CIPAddressSearchDlg::Search() {
+    const Ipv4Address first = startCtrl_->GetAddress();
+    int end = endEdit_->GetInt();
+    if (end < first[3]) {
+        return;
+    }
+    // Only the last byte varies: a larger end would wrap round to low addresses.
+    if (end > kLastByte) {
+        end = kLastByte;
+        endEdit_->SetInt(end);
+    }
+    config_.WriteSearchStartAddress(first);
+    config_.WriteSearchEndAddress(end);
+
+    const ScanRange range = ScanRange::FromEnd(first, end);
+    CWaitDlg* wait = waitDlg_;
+    ScanResult result;
+    // The bar has the range 0 to 100 and stands still but for the scan's progress.
+    RunTask(*waitDlg_, 0, [&] {
+        result = scan_(range, [wait](int percent) {
+            QMetaObject::invokeMethod(
+                wait, [wait, percent] { wait->SetProgressPos(percent); }, Qt::QueuedConnection);
+        });
+        return RC_OK;
+    });
+    if (result.error != IcmpSocketError::None) {
+        COrgMessageBox::Show(this, QString::fromStdString(result.errorText), MessageButtons::Ok,
+                             MessageIcon::Warning);
+    }
+    ShowResults(std::move(result.answered));
+}
+
+void CIPAddressSearchDlg::ShowResults(std::vector<Ipv4Address> answered) {
+    resultList_->setRowCount(0);
+    results_ = std::move(answered);
+    for (std::size_t i = 0; i < results_.size(); ++i) {
+        resultList_->InsertRow({QString::fromStdString(FormatIpv4(results_[i]))}, static_cast<qint64>(i));
+    }
+    if (!results_.empty()) {
+        resultList_->SelectRow(0);
+    }
+    okButton_->setEnabled(resultList_->SelectedRow() >= 0);
+}
+
+void CIPAddressSearchDlg::Choose() {
+    const int row = resultList_->SelectedRow();
+    if (row < 0) {
+        return;
+    }
+    selected_ = results_[static_cast<std::size_t>(row)];
+    accept();
+}
+
+} // namespace orlo

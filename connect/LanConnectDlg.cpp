@@ -1,0 +1,114 @@
+#include "connect/LanConnectDlg.h"
+
+#include "app/config/AppConfig.h"
+#include "connect/DialogParts.h"
+#include "connect/IPAddressSearchDlg.h"
+#include "connect/IpAddressCtrl.h"
+#include "uikit/ImgButton.h"
+#include "uikit/MessageBox.h"
+#include "uikit/OrgComboBox.h"
+#include "uikit/OrgEdit.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QRegularExpressionValidator>
+#include <algorithm>
+
+namespace orlo {
+
+using namespace connectdlg;
+
+namespace {
+
+constexpr std::int64_t kLastPort = 65535;
+
+// The edit takes any number of digits, so the text is read in full (beyond the last port it no longer
+// matters how far); -1 for a text that is not a plain number, such as a negative configured port.
+std::int64_t PortValue(const QString& text) {
+    std::int64_t value = 0;
+    for (const QChar c : text) {
+        if (c < u'0' || c > u'9') {
+            return -1;
+        }
+        value = std::min(value * 10 + (c.unicode() - u'0'), kLastPort + 1);
+    }
+    return value;
+}
+
+} // namespace
+
+CLanConnectDlg::CLanConnectDlg(QWidget* parent, AppConfig& config)
+    : CBasisDialog(parent), config_(config), addressLabel_(CreateLabel(QStringLiteral("IPアドレス："), this)),
+      portLabel_(CreateLabel(QStringLiteral("ポート番号："), this)),
+      angleLabel_(CreateLabel(QStringLiteral("画角："), this)), addressCtrl_(new CIpAddressCtrl(this)),
+      searchButton_(CreateButton(QStringLiteral("検索"), QStringLiteral("searchButton"), this)),
+      portEdit_(new COrgEdit(this)), angleList_(new COrgComboBox(this)),
+      connectButton_(CreateButton(QStringLiteral("接続"), QStringLiteral("connectButton"), this)),
+      cancelButton_(CreateButton(QStringLiteral("キャンセル"), QStringLiteral("cancelButton"), this)) {
+    setWindowTitle(QStringLiteral("LAN接続"));
+    addressCtrl_->setObjectName(QStringLiteral("addressCtrl"));
+    portEdit_->setObjectName(QStringLiteral("portEdit"));
+    angleList_->setObjectName(QStringLiteral("angleOfViewList"));
+
+    addressCtrl_->SetAddress(config_.ReadIpAddress());
+    portEdit_->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), portEdit_));
+    portEdit_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    portEdit_->SetInt(config_.ReadPortNo());
+    FillAngleOfView(*angleList_, config_.ReadAngleOfViewLan());
+
+    connect(searchButton_, &CImgButton::clicked, this, &CLanConnectDlg::Search);
+    connect(connectButton_, &CImgButton::clicked, this, &CLanConnectDlg::Connect);
+    connect(cancelButton_, &CImgButton::clicked, this, &CLanConnectDlg::reject);
+    LayoutControls();
+}
+
+void CLanConnectDlg::LayoutControls() {
+    addressCtrl_->resize(addressCtrl_->sizeHint());
+    portEdit_->resize(addressCtrl_->width(), portEdit_->sizeHint().height());
+    angleList_->resize(addressCtrl_->width(), angleList_->sizeHint().height());
+    const int rowsBottom = LayoutRows({{addressLabel_, {addressCtrl_, searchButton_}},
+                                       {portLabel_, {portEdit_}},
+                                       {angleLabel_, {angleList_}}},
+                                      kMargin, kMargin, kRowGap);
+    const std::vector<QWidget*> buttons{connectButton_, cancelButton_};
+    const int clientWidth =
+        std::max(searchButton_->geometry().right() + 1, kMargin + ButtonsWidth(buttons)) + kMargin;
+    const int bottom = LayoutButtons(buttons, clientWidth, rowsBottom + kMargin);
+    WindowSizeForClient({clientWidth, bottom + kMargin});
+}
+
+void CLanConnectDlg::Search() {
+    CIPAddressSearchDlg search(this, config_);
+    if (search.exec() == QDialog::Accepted) {
+        addressCtrl_->SetAddress(search.SelectedAddress());
+    }
+}
+
+void CLanConnectDlg::Connect() {
+    // The link takes a 16-bit port; 0 (also what an empty edit reads as) reaches no sensor.
+    const std::int64_t port = PortValue(portEdit_->GetText());
+    if (port < 1 || port > kLastPort) {
+        COrgMessageBox::Show(this, QStringLiteral("ポート番号は1～65535の範囲で入力してください。"),
+                             MessageButtons::Ok, MessageIcon::Warning);
+        portEdit_->setFocus();
+        portEdit_->selectAll();
+        return;
+    }
+    address_ = addressCtrl_->GetAddress();
+    port_ = static_cast<std::uint16_t>(port);
+    angleOfView_ = static_cast<int>(angleList_->GetSelectedValue());
+    accept();
+}
+
+void CLanConnectDlg::keyPressEvent(QKeyEvent* event) {
+    // "接続" is the default button.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        Connect();
+        return;
+    }
+    CBasisDialog::keyPressEvent(event);
+}
+
+} // namespace orlo

@@ -1,0 +1,211 @@
+#include "connect/LanConnectDlg.h"
+
+#include "app/config/AppConfig.h"
+#include "connect/IPAddressSearchDlg.h"
+#include "connect/IpAddressCtrl.h"
+#include "tests/connect/DialogChecks.h"
+#include "uikit/ImgButton.h"
+#include "uikit/MessageBox.h"
+#include "uikit/OrgComboBox.h"
+#include "uikit/OrgEdit.h"
+#include "uikit/OrgListCtrl.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace orlo {
+namespace {
+
+const QString kPortMessage = QStringLiteral("ポート番号は1～65535の範囲で入力してください。");
+
+template <typename T>
+T* Child(const QWidget& dialog, const char* name) {
+    return dialog.findChild<T*>(QLatin1String(name));
+}
+
+QStringList FieldTexts(const CIpAddressCtrl& control) {
+    QStringList texts;
+    for (int i = 0; i < 4; ++i) {
+        texts << control.Field(i)->text();
+    }
+    return texts;
+}
+
+} // namespace
+
+class LanConnectDlgTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<AppConfig> config_;
+
+private slots:
+    void init() {
+        COrgMessageBox::ResetPresets();
+        dir_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(dir_->isValid());
+        config_ = std::make_unique<AppConfig>(dir_->path().toStdString());
+    }
+
+    void startsFromTheConfiguration() {
+        config_->WriteIpAddress({192, 168, 1, 20});
+        config_->WritePortNo(10001);
+        config_->WriteAngleOfViewLan(50);
+        CLanConnectDlg dialog(nullptr, *config_);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("LAN接続"));
+        QCOMPARE(FieldTexts(*Child<CIpAddressCtrl>(dialog, "addressCtrl")),
+                 (QStringList{"192", "168", "1", "20"}));
+        const COrgEdit* port = Child<COrgEdit>(dialog, "portEdit");
+        QCOMPARE(port->text(), QStringLiteral("10001"));
+        QVERIFY(port->alignment() & Qt::AlignRight);
+        QCOMPARE(Child<COrgComboBox>(dialog, "angleOfViewList")->currentText(), QStringLiteral("50°"));
+    }
+
+    void enteredValuesAreTheResult() {
+        CLanConnectDlg dialog(nullptr, *config_);
+        QVERIFY(test::ShowActive(dialog));
+        CIpAddressCtrl* address = Child<CIpAddressCtrl>(dialog, "addressCtrl");
+        for (int i = 0; i < 4; ++i) {
+            address->Field(i)->clear();
+        }
+        address->Field(0)->setFocus();
+        test::TypeIntoFocus(QStringLiteral("10.0.0.254"));
+        COrgEdit* port = Child<COrgEdit>(dialog, "portEdit");
+        port->clear();
+        QTest::keyClicks(port, QStringLiteral("6x5535")); // digits only
+        Child<COrgComboBox>(dialog, "angleOfViewList")->setCurrentIndex(1);
+        QTest::keyClick(port, Qt::Key_Return); // "接続" is the default button
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.Address(), (Ipv4Address{10, 0, 0, 254}));
+        QCOMPARE(dialog.Port(), std::uint16_t{65535});
+        QCOMPARE(dialog.AngleOfView(), 50);
+    }
+
+    void unreachablePortsAreRefused_data() {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("above 65535") << QStringLiteral("70000");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("zero") << QStringLiteral("0");
+        QTest::newRow("65536") << QStringLiteral("65536");
+        QTest::newRow("beyond 32 bits") << QStringLiteral("4294967297");
+        QTest::newRow("negative from the file") << QStringLiteral("-1");
+    }
+
+    void unreachablePortsAreRefused() {
+        QFETCH(QString, text);
+        CLanConnectDlg dialog(nullptr, *config_);
+        bool stayedOpen = false;
+        QTimer::singleShot(0, &dialog, [&] {
+            Child<COrgEdit>(dialog, "portEdit")->setText(text);
+            COrgMessageBox::PresetAnswer(MessageAnswer::Ok);
+            Child<CImgButton>(dialog, "connectButton")->click();
+            QCoreApplication::processEvents();
+            stayedOpen = dialog.isVisible() && dialog.result() != QDialog::Accepted;
+            Child<COrgEdit>(dialog, "portEdit")->setText(QStringLiteral("9600"));
+            Child<CImgButton>(dialog, "connectButton")->click();
+        });
+        QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+        QVERIFY(stayedOpen);
+        QCOMPARE(COrgMessageBox::AnsweredTexts(), QStringList{kPortMessage});
+        QCOMPARE(dialog.Port(), std::uint16_t{9600});
+    }
+
+    void cancelledSearchKeepsTheAddress() {
+        config_->WriteIpAddress({172, 16, 0, 9});
+        CLanConnectDlg dialog(nullptr, *config_);
+        QTimer::singleShot(0, &dialog, [&] {
+            QTimer::singleShot(0, &dialog, [] {
+                auto* search = qobject_cast<CIPAddressSearchDlg*>(QApplication::activeModalWidget());
+                QVERIFY(search != nullptr);
+                QCOMPARE(search->windowTitle(), QStringLiteral("IPアドレス検索"));
+                Child<CImgButton>(*search, "cancelButton")->click();
+            });
+            Child<CImgButton>(dialog, "searchButton")->click();
+            Child<CImgButton>(dialog, "cancelButton")->click();
+        });
+        QCOMPARE(dialog.exec(), int(QDialog::Rejected));
+        QCOMPARE(Child<CIpAddressCtrl>(dialog, "addressCtrl")->GetAddress(), (Ipv4Address{172, 16, 0, 9}));
+    }
+
+    void searchedAddressReplacesTheAddress() {
+        config_->WriteIpAddress({172, 16, 0, 9});
+        config_->WriteSearchStartAddress({127, 0, 0, 1});
+        config_->WriteSearchEndAddress(1);
+        CLanConnectDlg dialog(nullptr, *config_);
+        QString skipReason;
+        QTimer::singleShot(0, &dialog, [&] {
+            QTimer::singleShot(0, &dialog, [&] {
+                auto* search = qobject_cast<CIPAddressSearchDlg*>(QApplication::activeModalWidget());
+                QVERIFY(search != nullptr);
+                COrgMessageBox::PresetAnswer(MessageAnswer::Ok); // only used when ICMP is not allowed
+                Child<CImgButton>(*search, "searchButton")->click();
+                if (!COrgMessageBox::AnsweredTexts().isEmpty()) {
+                    skipReason = COrgMessageBox::AnsweredTexts().front();
+                }
+                Child<CImgButton>(*search, skipReason.isEmpty() ? "okButton" : "cancelButton")->click();
+            });
+            Child<CImgButton>(dialog, "searchButton")->click();
+            Child<CImgButton>(dialog, "connectButton")->click();
+        });
+        QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+        if (!skipReason.isEmpty()) {
+            QSKIP(qPrintable(skipReason));
+        }
+        QCOMPARE(dialog.Address(), (Ipv4Address{127, 0, 0, 1}));
+    }
+
+    void addressFieldsMoveOnAndLimitTo255() {
+        CIpAddressCtrl control;
+        QVERIFY(test::ShowActive(control));
+        control.Field(0)->setFocus();
+        test::TypeIntoFocus(QStringLiteral("192.168.1.300"));
+        QCOMPARE(FieldTexts(control), (QStringList{"192", "168", "1", "255"}));
+        QVERIFY(control.Field(3)->hasFocus());
+
+        // Backspace at the start of a field goes back into the previous one.
+        control.Field(3)->clear();
+        QTest::keyClick(control.Field(3), Qt::Key_Backspace);
+        QVERIFY(control.Field(2)->hasFocus());
+        QCOMPARE(control.GetAddress(), (Ipv4Address{192, 168, 1, 0})); // empty reads 0
+
+        QApplication::clipboard()->setText(QStringLiteral(" 10.20.30.40 "));
+        QTest::keySequence(control.Field(2), QKeySequence::Paste);
+        QCOMPARE(control.GetAddress(), (Ipv4Address{10, 20, 30, 40}));
+        QApplication::clipboard()->setText(QStringLiteral("10.20.30.256"));
+        control.Field(0)->clear();
+        control.Field(0)->setFocus();
+        QTest::keySequence(control.Field(0), QKeySequence::Paste);
+        QCOMPARE(control.GetAddress(), (Ipv4Address{0, 20, 30, 40}));
+    }
+
+    void layout() {
+        CLanConnectDlg dialog(nullptr, *config_);
+        test::VerifyLayout(dialog, 8);
+        const QLabel* first = dialog.findChildren<QLabel*>().front();
+        QCOMPARE(first->text(), QStringLiteral("IPアドレス："));
+        QCOMPARE(first->x(), 16);
+        const QRect address = Child<CIpAddressCtrl>(dialog, "addressCtrl")->geometry();
+        const QRect search = Child<CImgButton>(dialog, "searchButton")->geometry();
+        QCOMPARE(search.left(), address.right() + 1 + 4);
+        QVERIFY(std::abs(search.center().y() - address.center().y()) <= 1);
+        QCOMPARE(std::min(search.top(), address.top()), 16);
+        const QRect port = Child<COrgEdit>(dialog, "portEdit")->geometry();
+        QCOMPARE(port.top(), search.bottom() + 1 + 8);
+        const QRect angle = Child<COrgComboBox>(dialog, "angleOfViewList")->geometry();
+        QCOMPARE(angle.top(), port.bottom() + 1 + 8);
+        const QRect connect = Child<CImgButton>(dialog, "connectButton")->geometry();
+        QCOMPARE(connect.top(), angle.bottom() + 1 + 16);
+        QCOMPARE(dialog.height(), connect.bottom() + 1 + 16);
+        test::SaveScreenshot(dialog, QStringLiteral("lan-connect"));
+    }
+};
+
+} // namespace orlo
+
+QTEST_MAIN(orlo::LanConnectDlgTest)
+#include "LanConnectDlgTest.moc"
