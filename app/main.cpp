@@ -1,8 +1,28 @@
 #include "app/MiraSettingsApp.h"
 #include "app/PlaceholderPages.h"
+#include "monitor/HomeDlg.h"
+#include "sim/Simulator.h"
 
 #include <QApplication>
 #include <cstdio>
+#include <memory>
+
+namespace {
+
+// The demonstration: a simulated sensor inside the process on a free loopback port.
+std::unique_ptr<orlo::sim::Simulator> StartDemoSensor() {
+    orlo::sim::SimConfig config;
+    config.tcp = orlo::sim::TcpEndpoint{"127.0.0.1", 0};
+    auto simulator = std::make_unique<orlo::sim::Simulator>(config);
+    std::string error;
+    if (!simulator->start(error)) {
+        std::fprintf(stderr, "orlo-setup: the demonstration sensor did not start: %s\n", error.c_str());
+        return nullptr;
+    }
+    return simulator;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     QStringList arguments;
@@ -17,6 +37,16 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("orlo-setup"));
     QApplication::setApplicationDisplayName(QStringLiteral("Orlo-X1"));
-    orlo::CMiraSettingsApp app(orlo::PlaceholderPageFactory());
+    // Declared before the window so that it outlives the pages that talk to it.
+    const std::unique_ptr<orlo::sim::Simulator> demoSensor = options.demo ? StartDemoSensor() : nullptr;
+    orlo::PageFactory pages = orlo::PlaceholderPageFactory();
+    pages.home = [&demoSensor](orlo::DeviceSession& session, orlo::CMiraSettingsDlgBase& window) {
+        auto page = std::make_unique<orlo::CHomeDlg>(session, window);
+        if (demoSensor) {
+            page->ConnectOnStart("127.0.0.1", demoSensor->tcpPort());
+        }
+        return std::unique_ptr<orlo::CHomePageBase>(std::move(page));
+    };
+    orlo::CMiraSettingsApp app(std::move(pages));
     return app.InitInstance(options);
 }

@@ -1,0 +1,53 @@
+#include "monitor/HomeDlg.h"
+
+#include "app/WindowMessages.h"
+#include "uikit/ImgButton.h"
+#include "uikit/MessageEvent.h"
+#include "uikit/Pictures.h"
+
+#include <QMenu>
+#include <QToolButton>
+
+namespace orlo {
+
+CHomeDlg::CHomeDlg(DeviceSession& session, CMiraSettingsDlgBase& mainWindow)
+    : CHomeDlgBase(session, mainWindow), connectButton_(new QToolButton(this)),
+      settingsButton_(new CImgButton(this)),
+      iconDisconnected_(QPixmap::fromImage(LoadPicture(PIC_CONNECT_OFF))),
+      iconConnected_(QPixmap::fromImage(LoadPicture(PIC_CONNECT_ON))) {
+    connectButton_->setObjectName(QStringLiteral("connectButton"));
+    connectButton_->setText(QStringLiteral("接続"));
+    connectButton_->setIcon(iconDisconnected_);
+    connectButton_->setIconSize({24, 24});
+    connectButton_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    connectButton_->setPopupMode(QToolButton::InstantPopup);
+    auto* menu = new QMenu(connectButton_);
+    comAction_ = menu->addAction(QStringLiteral("COM(&C)..."));
+    lanAction_ = menu->addAction(QStringLiteral("LAN(&L)..."));
+    comAction_->setCheckable(true);
+    lanAction_->setCheckable(true);
+    connect(comAction_, &QAction::triggered, this, &CHomeDlg::ConnectWithComDialog);
+    connect(lanAction_, &QAction::triggered, this, &CHomeDlg::ConnectWithLanDialog);
+    connectButton_->setMenu(menu);
+    settingsButton_->Setup(PIC_SETTINGS_BUTTON, {1, true});
+    connect(settingsButton_, &CImgButton::clicked, this, &CHomeDlg::OpenDisplaySettings);
+    LayoutControls();
+}
+
+QRect CHomeDlg::LayoutConnectRow(QPoint origin) {
+    const int width = std::max(136, connectButton_->sizeHint().width());
+    connectButton_->setGeometry(origin.x() - width / 2, origin.y(), width, 40);
+    settingsButton_->setGeometry(616, origin.y() - 4, 48, 48);
+    return connectButton_->geometry();
+}
+
+void CHomeDlg::SetConnectedState(bool connected) {
+    const ConnectionType type = Session().GetConnectionType();
+    comAction_->setChecked(connected && type == ConnectionType::Com);
+    lanAction_->setChecked(connected && type == ConnectionType::Lan);
+    connectButton_->setIcon(connected ? iconConnected_ : iconDisconnected_);
+    SendMessageTo(parentWidget(), connected ? WM_DEVICE_CONNECTED : WM_DEVICE_DISCONNECTED);
+    connectButton_->update();
+}
+
+} // namespace orlo

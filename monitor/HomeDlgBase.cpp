@@ -1,0 +1,432 @@
+#include "monitor/HomeDlgBase.h"
+
+#include "app/MiraSettingsDlgBase.h"
+#include "app/TaskRunner.h"
+#include "app/WindowMessages.h"
+#include "connect/ComConnectDlg.h"
+#include "connect/LanConnectDlg.h"
+#include "device/ConnectProcedures.h"
+#include "device/DetectionCommands.h"
+#include "device/ResultMessage.h"
+#include "device/SystemCommands.h"
+#include "regions/TevoArea.h"
+#include "settings/SettingHomeDlg.h"
+#include "uikit/ImgButton.h"
+#include "uikit/MessageBox.h"
+#include "uikit/MessageEvent.h"
+#include "uikit/Pictures.h"
+#include "uikit/StringText.h"
+
+#include <QLabel>
+#include <QPainter>
+
+namespace orlo {
+
+namespace {
+
+constexpr int ComConnectDurationMs = 5000;
+constexpr int LanConnectDurationMs = 1000;
+constexpr int MSG_CONNECT_FAILED = 1100;
+constexpr int MSG_RESULT_LOST = 1101;
+constexpr int MSG_LINK_FAILURE = 1112;
+constexpr int MSG_SETTINGS_ABNORMAL = 1113;
+constexpr int STR_COM_CAPTION = 5100;
+constexpr int STR_LAN_CAPTION = 5101;
+constexpr int WM_CONNECT_ON_START = 0x1407;
+
+QString VersionText(const DeviceInfo& info) {
+    return QStringLiteral("%1 %2.%3.%4.%5")
+        .arg(QString::fromStdString(info.name))
+        .arg(info.version1)
+        .arg(info.version2)
+        .arg(info.version3)
+        .arg(info.version4);
+}
+
+// "%s %d.%d.%d.%d  COM%d:%d" with the port's device path in place of COM%d.
+QString FormatComCaption(const DeviceInfo& info, const std::string& port, std::uint32_t baudRate) {
+    QString format = StringText(STR_COM_CAPTION);
+    const qsizetype tail = format.indexOf(QStringLiteral("  "));
+    return VersionText(info) + format.mid(tail, 2) + QString::fromStdString(port) + QLatin1Char(':') +
+           QString::number(baudRate);
+}
+
+// "%s %d.%d.%d.%d  %s:%d"
+QString FormatLanCaption(const DeviceInfo& info, const Ipv4Address& address, std::uint16_t port) {
+    QString format = StringText(STR_LAN_CAPTION);
+    const qsizetype tail = format.indexOf(QStringLiteral("  "));
+    return VersionText(info) + format.mid(tail, 2) + QString::fromStdString(FormatIpv4(address)) +
+           QLatin1Char(':') + QString::number(port);
+}
+
+Ipv4Address ParseAddress(const std::string& host) {
+    Ipv4Address address{};
+    unsigned parts[4] = {};
+    if (std::sscanf(host.c_str(), "%u.%u.%u.%u", &parts[0], &parts[1], &parts[2], &parts[3]) == 4) {
+        for (int i = 0; i < 4; ++i) {
+            address[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(parts[i]);
+        }
+    }
+    return address;
+}
+
+} // namespace
+
+// The picture area shows the painter's surface.
+class CHomeDlgBase::PictureView : public QWidget {
+public:
+    PictureView(const CResultPainter& painter, QWidget* parent) : QWidget(parent), painter_(painter) {
+        setFixedSize(CResultPainter::SurfaceSide, CResultPainter::SurfaceSide);
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.drawImage(0, 0, painter_.Surface());
+    }
+
+private:
+    const CResultPainter& painter_;
+};
+
+CHomeDlgBase::CHomeDlgBase(DeviceSession& session, CMiraSettingsDlgBase& mainWindow)
+    : CHomePageBase(&mainWindow), session_(session), mainWindow_(mainWindow), config_("."),
+      detectionLog_("."), waitDialog_(new CWaitDlg(this)), pictureArea_(new PictureView(painter_, this)),
+      imageSwitch_(new CImgButton(this)), diffSwitch_(new CImgButton(this)), detectionSource_(session) {
+    InitControls();
+    loop_ =
+        std::make_unique<AcquisitionLoop>(detectionSource_, config_, static_cast<AcquisitionReporter&>(*this),
+                                          detectionLog_.IsEnabled() ? &detectionLog_ : nullptr, clock_);
+}
+
+CHomeDlgBase::~CHomeDlgBase() {
+    loop_->StopAndWaitIdle();
+    loop_.reset();
+    detectionLog_.StopDetectionLog();
+}
+
+void CHomeDlgBase::InitControls() {
+    imageSwitch_->Setup(PIC_SWITCH, {2, true});
+    imageSwitch_->SetCheckState(config_.ReadGetImage() ? 1 : 0);
+    connect(imageSwitch_, &CImgButton::clicked, this, &CHomeDlgBase::ToggleImageSwitch);
+    diffSwitch_->Setup(PIC_SWITCH, {2, true});
+    diffSwitch_->SetCheckState(config_.ReadGetDiffImage() ? 1 : 0);
+    connect(diffSwitch_, &CImgButton::clicked, this, &CHomeDlgBase::ToggleDiffSwitch);
+    const std::array<QString, 4> captions = {QStringLiteral("すべて"), QStringLiteral("エリアマスク"),
+                                             QStringLiteral("サイズマスク"), QStringLiteral("誤検出")};
+    for (std::size_t i = 0; i < filterButtons_.size(); ++i) {
+        filterButtons_[i] = new CImgButton(captions[i], this);
+        filterButtons_[i]->Setup(PIC_COMMON_BUTTON, {2, true});
+        connect(filterButtons_[i], &CImgButton::clicked, this,
+                [this, i] { ClickFilter(static_cast<int>(i)); });
+    }
+    painter_.DrawDisconnected();
+}
+
+void CHomeDlgBase::LayoutControls() {
+    const QRect row = LayoutConnectRow({344, 16});
+    pictureArea_->move(24, row.bottom() + 1 + 16);
+    const int pictureBottom = pictureArea_->geometry().bottom() + 1;
+    const int pictureRight = pictureArea_->geometry().right() + 1;
+    const auto centreOn = [](QWidget* widget, int x, const QWidget* anchor) {
+        widget->move(x, anchor->y() + anchor->height() / 2 - widget->height() / 2);
+    };
+    auto* image = new QLabel(QStringLiteral("画像："), this);
+    image->adjustSize();
+    image->move(24, pictureBottom + 16);
+    centreOn(imageSwitch_, image->geometry().right() + 1 + 4, image);
+    centreOn(diffSwitch_, pictureRight - diffSwitch_->width(), image);
+    auto* diff = new QLabel(QStringLiteral("差分画像："), this);
+    diff->adjustSize();
+    diff->move(diffSwitch_->x() - 4 - diff->width(), image->y());
+
+    const int switchBottom = std::max(imageSwitch_->geometry().bottom(), image->geometry().bottom()) + 1;
+    auto* filters = new QLabel(QStringLiteral("除外検出結果の表示"), this);
+    filters->adjustSize();
+    filters->move(24, switchBottom + 24);
+    int x = 24 + 24;
+    int filterBottom = 0;
+    for (CImgButton* button : filterButtons_) {
+        button->move(x, filters->geometry().bottom() + 1 + 16);
+        x += button->width() + 16;
+        filterBottom = button->geometry().bottom() + 1;
+    }
+    WindowSizeForClient({pictureRight + 24, filterBottom + 32});
+}
+
+bool CHomeDlgBase::CanLeavePage() {
+    StopMonitoring();
+    return true;
+}
+
+void CHomeDlgBase::ResumeMonitoring() {
+    StartMonitoring();
+}
+
+void CHomeDlgBase::ConnectOnStart(const std::string& host, std::uint16_t port) {
+    ipAddress_ = ParseAddress(host);
+    lanPort_ = port;
+    rememberConnection_ = false;
+    connectOnShow_ = true;
+}
+
+void CHomeDlgBase::showEvent(QShowEvent* event) {
+    CHomePageBase::showEvent(event);
+    if (connectOnShow_) {
+        connectOnShow_ = false;
+        PostMessageTo(this, WM_CONNECT_ON_START);
+    }
+}
+
+bool CHomeDlgBase::event(QEvent* event) {
+    const auto type = event->type();
+    if (type == MessageType(WM_MONITOR_REPAINT)) {
+        PaintPicture();
+    } else if (type == MessageType(WM_MONITOR_RESULT_LOST)) {
+        ShowMessage(MSG_RESULT_LOST);
+        DisconnectDevice();
+    } else if (type == MessageType(WM_MONITOR_LINK_FAILURE)) {
+        ShowMessage(MSG_LINK_FAILURE);
+        DisconnectDevice();
+    } else if (type == MessageType(WM_MONITOR_SETTINGS_ABNORMAL)) {
+        ShowMessage(MSG_SETTINGS_ABNORMAL);
+        PostMessageTo(&mainWindow_, WM_SHOW_CAMERA_PAGE);
+    } else if (type == MessageType(WM_HOME_DISCONNECT)) {
+        DisconnectDevice();
+    } else if (type == MessageType(WM_CONNECT_ON_START)) {
+        ConnectByLan();
+    } else {
+        return CHomePageBase::event(event);
+    }
+    return true;
+}
+
+void CHomeDlgBase::ConnectWithComDialog() {
+    StopMonitoring();
+    const ConnectionType previous = session_.GetConnectionType();
+    session_.Disconnect();
+    SetConnectedState(false);
+    CComConnectDlg dialog(this, config_);
+    if (dialog.exec() != QDialog::Accepted) {
+        ReconnectAfterCancel(previous);
+        return;
+    }
+    comPort_ = dialog.Port();
+    baudRate_ = dialog.BaudRate();
+    angleOfView_ = dialog.AngleOfView();
+    rememberConnection_ = true;
+    ConnectByCom();
+}
+
+void CHomeDlgBase::ConnectWithLanDialog() {
+    StopMonitoring();
+    const ConnectionType previous = session_.GetConnectionType();
+    session_.Disconnect();
+    SetConnectedState(false);
+    CLanConnectDlg dialog(this, config_);
+    if (dialog.exec() != QDialog::Accepted) {
+        ReconnectAfterCancel(previous);
+        return;
+    }
+    ipAddress_ = dialog.Address();
+    lanPort_ = dialog.Port();
+    angleOfView_ = dialog.AngleOfView();
+    rememberConnection_ = true;
+    ConnectByLan();
+}
+
+void CHomeDlgBase::ReconnectAfterCancel(ConnectionType previous) {
+    if (previous == ConnectionType::Com) {
+        ConnectByCom();
+    } else if (previous == ConnectionType::Lan) {
+        ConnectByLan();
+    }
+}
+
+void CHomeDlgBase::ConnectByCom() {
+    const auto result = RunTask(*waitDialog_, ComConnectDurationMs, [this] {
+        mainWindow_.SetCaption({});
+        ResultCode connected = orlo::ConnectCom(session_, comPort_, baudRate_, angleOfView_);
+        DeviceInfo info;
+        if (connected == RC_OK) {
+            connected = GetDeviceInfo(session_, DeviceSession::CommandTimeoutMs, info);
+            if (connected != RC_OK) {
+                session_.Disconnect();
+            }
+        }
+        mainWindow_.SetCaption(connected == RC_OK ? FormatComCaption(info, comPort_, baudRate_) : QString());
+        return connected;
+    });
+    if (result.value_or(RC_OPEN_FAILED) != RC_OK) {
+        ReportConnectError(result.value_or(RC_OPEN_FAILED));
+        return;
+    }
+    if (rememberConnection_) {
+        config_.WriteComPort(comPort_);
+        config_.WriteBaudRate(static_cast<std::int32_t>(baudRate_));
+        config_.WriteAngleOfViewCom(angleOfView_);
+    }
+    FinishConnect();
+}
+
+void CHomeDlgBase::ConnectByLan() {
+    const auto result = RunTask(*waitDialog_, LanConnectDurationMs, [this] {
+        mainWindow_.SetCaption({});
+        ResultCode connected = orlo::ConnectLan(session_, FormatIpv4(ipAddress_), lanPort_, angleOfView_);
+        DeviceInfo info;
+        if (connected == RC_OK) {
+            connected = GetDeviceInfo(session_, DeviceSession::CommandTimeoutMs, info);
+            if (connected != RC_OK) {
+                session_.Disconnect();
+            }
+        }
+        mainWindow_.SetCaption(connected == RC_OK ? FormatLanCaption(info, ipAddress_, lanPort_) : QString());
+        return connected;
+    });
+    if (result.value_or(RC_OPEN_FAILED) != RC_OK) {
+        ReportConnectError(result.value_or(RC_OPEN_FAILED));
+        return;
+    }
+    if (rememberConnection_) {
+        config_.WriteIpAddress(ipAddress_);
+        config_.WritePortNo(lanPort_);
+        config_.WriteAngleOfViewLan(angleOfView_);
+    }
+    FinishConnect();
+}
+
+void CHomeDlgBase::FinishConnect() {
+    SetConnectedState(true);
+    detectionLog_.StartNewLogFile();
+    StartMonitoring();
+    PaintPicture();
+}
+
+void CHomeDlgBase::ReportConnectError(ResultCode result) {
+    if (result == RC_TIMEOUT) {
+        ShowMessage(MSG_CONNECT_FAILED);
+    } else {
+        COrgMessageBox::Show(this, QString::fromStdString(ResultMessage(result)));
+    }
+    SetConnectedState(false);
+    PaintPicture();
+}
+
+void CHomeDlgBase::StartMonitoring() {
+    if (session_.IsConnected()) {
+        loop_->StartMonitoring();
+    }
+}
+
+void CHomeDlgBase::StopMonitoring() {
+    if (!loop_->IsRunning() && loop_->IsIdle()) {
+        return;
+    }
+    RunTask(*waitDialog_, DetectionTimeoutMs(session_.BaudRate(), 1), [this] {
+        loop_->StopAndWaitIdle();
+        return RC_OK;
+    });
+}
+
+void CHomeDlgBase::DisconnectDevice() {
+    StopMonitoring();
+    session_.Disconnect();
+    SetConnectedState(false);
+    PaintPicture();
+}
+
+void CHomeDlgBase::OpenDisplaySettings() {
+    CSettingHomeDlg dialog(this, config_, {QColor(255, 215, 0)});
+    dialog.exec();
+}
+
+void CHomeDlgBase::ToggleImageSwitch() {
+    imageSwitch_->SetCheckState(1 - imageSwitch_->GetCheckState());
+    config_.WriteGetImage(imageSwitch_->GetCheckState() == 1);
+}
+
+void CHomeDlgBase::ToggleDiffSwitch() {
+    diffSwitch_->SetCheckState(1 - diffSwitch_->GetCheckState());
+    config_.WriteGetDiffImage(diffSwitch_->GetCheckState() == 1);
+}
+
+void CHomeDlgBase::ClickFilter(int index) {
+    CImgButton* clicked = FilterButton(index);
+    clicked->SetCheckState(1 - clicked->GetCheckState());
+    if (index == 0) {
+        if (clicked->GetCheckState() == 1) {
+            for (int i = 1; i < 4; ++i) {
+                FilterButton(i)->SetCheckState(0);
+            }
+        }
+    } else {
+        const bool allThree = FilterButton(1)->GetCheckState() == 1 &&
+                              FilterButton(2)->GetCheckState() == 1 && FilterButton(3)->GetCheckState() == 1;
+        FilterButton(0)->SetCheckState(allThree ? 1 : 0);
+        if (allThree) {
+            for (int i = 1; i < 4; ++i) {
+                FilterButton(i)->SetCheckState(0);
+            }
+        }
+    }
+    PaintPicture();
+}
+
+int CHomeDlgBase::GetResultFilter() const {
+    if (FilterButton(0)->GetCheckState() == 1) {
+        return FILTER_ALL;
+    }
+    return (FilterButton(1)->GetCheckState() == 1 ? FILTER_AREA_MASK : 0) |
+           (FilterButton(2)->GetCheckState() == 1 ? FILTER_SIZE_MASK : 0) |
+           (FilterButton(3)->GetCheckState() == 1 ? FILTER_FALSE_DETECTION : 0);
+}
+
+void CHomeDlgBase::PaintPicture() {
+    if (!session_.IsConnected()) {
+        painter_.DrawDisconnected();
+    } else {
+        PaintSettings settings;
+        settings.portrait = session_.Portrait() == 1;
+        settings.detectionAreas = session_.DetectionAreaCache();
+        settings.showArea = {config_.ReadPefShortRange() && config_.ReadIsShowArea(0) != 0,
+                             config_.ReadPefShortMotion() && config_.ReadIsShowArea(1) != 0};
+        settings.filterBits = GetResultFilter();
+        painter_.DrawPicture(*composer_.Snapshot(), settings);
+    }
+    pictureArea_->update();
+}
+
+void CHomeDlgBase::ShowMessage(int stringId) {
+    COrgMessageBox::Show(this, StringText(stringId));
+}
+
+void CHomeDlgBase::OnCycleCompleted(CycleOutput output) {
+    CycleInput input;
+    input.imageKind = output.imageKind;
+    input.motionCycleWithBlock = output.IsMotionCycleWithBlock();
+    input.picture = &output.picture;
+    input.block = output.Block();
+    input.results = std::move(output.results);
+    input.indicator = output.indicator;
+    input.showDifference = output.isShowDiff != 0;
+    input.tint = TintColour::FromConfig(output.diffColor);
+    input.motionArea = session_.DetectionAreaCache()[MOTION_DETECTION_AREA];
+    input.portrait = session_.Portrait() == 1;
+    composer_.Update(input);
+    PostMessageTo(this, WM_MONITOR_REPAINT);
+}
+
+void CHomeDlgBase::OnResultLost() {
+    PostMessageTo(this, WM_MONITOR_RESULT_LOST);
+}
+
+void CHomeDlgBase::OnLinkFailure() {
+    PostMessageTo(this, WM_MONITOR_LINK_FAILURE);
+}
+
+void CHomeDlgBase::OnSettingsAbnormal() {
+    PostMessageTo(this, WM_MONITOR_SETTINGS_ABNORMAL);
+}
+
+} // namespace orlo

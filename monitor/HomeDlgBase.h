@@ -1,0 +1,118 @@
+#pragma once
+
+#include "app/PageBase.h"
+#include "app/WaitDlg.h"
+#include "app/config/AppConfig.h"
+#include "device/DeviceSession.h"
+#include "monitor/AcquisitionClock.h"
+#include "monitor/AcquisitionLoop.h"
+#include "monitor/AcquisitionReporter.h"
+#include "monitor/DetectionLog.h"
+#include "monitor/DetectionSource.h"
+#include "monitor/PictureComposition.h"
+#include "monitor/ResultPainter.h"
+#include "platform/Ipv4Address.h"
+
+#include <array>
+#include <memory>
+
+namespace orlo {
+
+class CImgButton;
+class CMiraSettingsDlgBase;
+
+// Messages the page posts to itself from the acquisition thread.
+inline constexpr int WM_MONITOR_RESULT_LOST = 0x1403;
+inline constexpr int WM_MONITOR_LINK_FAILURE = 0x1404;
+inline constexpr int WM_MONITOR_SETTINGS_ABNORMAL = 0x1405;
+inline constexpr int WM_MONITOR_REPAINT = 0x1406;
+
+// The monitoring page: connects to the sensor over COM or LAN, runs the acquisition loop while it is
+// shown and draws the live picture with the detection results. The connect controls and their look
+// belong to CHomeDlg.
+class CHomeDlgBase : public CHomePageBase, private AcquisitionReporter {
+    Q_OBJECT
+
+public:
+    CHomeDlgBase(DeviceSession& session, CMiraSettingsDlgBase& mainWindow);
+    ~CHomeDlgBase() override;
+
+    bool CanLeavePage() override;
+    void ResumeMonitoring() override;
+
+    // Connects over the LAN as soon as the page is shown, without remembering the connection in the
+    // configuration (the demonstration's simulator).
+    void ConnectOnStart(const std::string& host, std::uint16_t port);
+
+    int GetResultFilter() const;
+    const QImage& Surface() const { return painter_.Surface(); }
+    bool IsMonitoring() const { return loop_->IsRunning(); }
+    CImgButton* FilterButton(int index) const { return filterButtons_[static_cast<std::size_t>(index)]; }
+
+protected:
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+    // The connect menu's flows.
+    void ConnectWithComDialog();
+    void ConnectWithLanDialog();
+    void OpenDisplaySettings();
+    void ToggleImageSwitch();
+    void ToggleDiffSwitch();
+    void ClickFilter(int index);
+
+    DeviceSession& Session() const { return session_; }
+
+    void LayoutControls();
+    // Places the connect row from origin; returns its rectangle.
+    virtual QRect LayoutConnectRow(QPoint origin) = 0;
+    virtual void SetConnectedState(bool connected) = 0;
+
+private:
+    class PictureView;
+
+    void OnCycleCompleted(CycleOutput output) override;
+    void OnResultLost() override;
+    void OnLinkFailure() override;
+    void OnSettingsAbnormal() override;
+
+    void InitControls();
+    // Runs the connect task behind the wait dialog and starts monitoring on success.
+    void ConnectByCom();
+    void ConnectByLan();
+    void FinishConnect();
+    void ReconnectAfterCancel(ConnectionType previous);
+    void ReportConnectError(ResultCode result);
+    void StartMonitoring();
+    void StopMonitoring();
+    void DisconnectDevice();
+    void PaintPicture();
+    void ShowMessage(int stringId);
+
+    DeviceSession& session_;
+    CMiraSettingsDlgBase& mainWindow_;
+    AppConfig config_;
+    DetectionLog detectionLog_;
+    CycleComposer composer_;
+    CResultPainter painter_;
+    CWaitDlg* waitDialog_;
+    PictureView* pictureArea_;
+    CImgButton* imageSwitch_;
+    CImgButton* diffSwitch_;
+    std::array<CImgButton*, 4> filterButtons_{};
+
+    std::string comPort_;
+    std::uint32_t baudRate_ = 0;
+    Ipv4Address ipAddress_{};
+    std::uint16_t lanPort_ = 0;
+    int angleOfView_ = 90;
+    bool rememberConnection_ = true;
+    bool connectOnShow_ = false;
+
+    SessionDetectionSource detectionSource_;
+    SteadyAcquisitionClock clock_;
+    // Last: the loop's thread uses every member above and is joined first.
+    std::unique_ptr<AcquisitionLoop> loop_;
+};
+
+} // namespace orlo
