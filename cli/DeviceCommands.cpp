@@ -54,10 +54,12 @@ int RunInfo(const CommandContext& context) {
     return EXIT_OK;
 }
 
-int RunExport(const CommandContext& context) {
-    if (ShowHelp(context,
-                 "usage: orloctl CONNECTION export FILE\nBacks every setting of the sensor up to FILE "
-                 "(false-detection rectangles are not saved).\n")) {
+namespace {
+
+// export and import: one FILE, one sequence on a connected session.
+int RunFileTransfer(const CommandContext& context, const char* help,
+                    ResultCode (*transfer)(DeviceSession&, const std::filesystem::path&)) {
+    if (ShowHelp(context, help)) {
         return EXIT_OK;
     }
     int status = EXIT_OK;
@@ -68,25 +70,26 @@ int RunExport(const CommandContext& context) {
     if (!context.Connect(session, status)) {
         return status;
     }
-    const ResultCode result = ExportSettings(session, context.options.arguments[0]);
+    const ResultCode result = transfer(session, context.options.arguments[0]);
     return result == RC_OK ? EXIT_OK : context.DeviceFailure(result);
 }
 
+} // namespace
+
+int RunExport(const CommandContext& context) {
+    return RunFileTransfer(
+        context,
+        "usage: orloctl CONNECTION export FILE\nBacks every setting of the sensor up to FILE "
+        "(false-detection rectangles are not saved).\n",
+        ExportSettings);
+}
+
 int RunImport(const CommandContext& context) {
-    if (ShowHelp(context, "usage: orloctl CONNECTION import FILE\nWrites every setting of FILE to the sensor "
-                          "(false-detection rectangles are not applied).\n")) {
-        return EXIT_OK;
-    }
-    int status = EXIT_OK;
-    if (!OneFileArgument(context, status)) {
-        return status;
-    }
-    DeviceSession session(context.options.directory);
-    if (!context.Connect(session, status)) {
-        return status;
-    }
-    const ResultCode result = ImportSettings(session, context.options.arguments[0]);
-    return result == RC_OK ? EXIT_OK : context.DeviceFailure(result);
+    return RunFileTransfer(
+        context,
+        "usage: orloctl CONNECTION import FILE\nWrites every setting of FILE to the sensor "
+        "(false-detection rectangles are not applied).\n",
+        ImportSettings);
 }
 
 int RunDiff(const CommandContext& context) {
