@@ -55,8 +55,9 @@ Bytes DetectionPayload(const std::vector<Record>& records, std::uint8_t state, i
 class DetectionCommandsTest : public ::testing::Test {
 protected:
     test::TempDirectory directory;
-    DeviceSession session{directory.Path()};
+    // Declared before the session: the session closes its link when it goes.
     FakeConnection link;
+    DeviceSession session{directory.Path()};
     std::vector<DetectionResult> results;
     bool indicator = false;
     CImageData image;

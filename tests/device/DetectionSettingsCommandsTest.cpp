@@ -29,8 +29,9 @@ Bytes WithJudge(Bytes bytes, std::uint8_t judge) {
 class DetectionSettingsTest : public ::testing::Test {
 protected:
     test::TempDirectory directory;
-    DeviceSession session{directory.Path()};
+    // Declared before the session: the session closes its link when it goes.
     FakeConnection link;
+    DeviceSession session{directory.Path()};
 
     void SetUp() override { session.Attach(link, ConnectionType::Lan); }
     const Bytes& Sent(std::size_t i) const { return link.Sent().at(i); }

@@ -14,8 +14,9 @@ using test::ResponseFrame;
 class DeviceSessionTest : public ::testing::Test {
 protected:
     test::TempDirectory directory;
-    DeviceSession session{directory.Path()};
+    // Declared before the session: the session closes its link when it goes.
     FakeConnection link;
+    DeviceSession session{directory.Path()};
 
     void SetUp() override { session.Attach(link, ConnectionType::Lan); }
 };

@@ -15,8 +15,9 @@ using Bytes = std::vector<std::uint8_t>;
 class SystemCommandsTest : public ::testing::Test {
 protected:
     test::TempDirectory directory;
-    DeviceSession session{directory.Path()};
+    // Declared before the session: the session closes its link when it goes.
     FakeConnection link;
+    DeviceSession session{directory.Path()};
 
     void SetUp() override { session.Attach(link, ConnectionType::Com); }
     const Bytes& LastSent() const { return link.Sent().back(); }
