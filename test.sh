@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test. Exits non-zero on any failure.
-# ORLO_SANITIZERS=1 also builds and runs the tests under AddressSanitizer + UndefinedBehaviorSanitizer.
+# ORLO_SANITIZERS=1 also builds and runs the tests under AddressSanitizer + UndefinedBehaviorSanitizer,
+# the non-UI tests (all the threaded code) under ThreadSanitizer, and each fuzzer for 20 s.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh
@@ -11,4 +12,7 @@ if [ "${ORLO_SANITIZERS:-0}" = 1 ]; then
     scripts/build.sh build-asan -DORLO_SANITIZE=address,undefined -DORLO_BUILD_BENCH=OFF
     (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
         ctest --output-on-failure --parallel "$(nproc)" --timeout 600)
+    scripts/build.sh build-tsan -DORLO_SANITIZE=thread -DORLO_BUILD_UI=OFF -DORLO_BUILD_BENCH=OFF
+    (cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure --parallel "$(nproc)" --timeout 600)
+    scripts/run-fuzzers.sh build-fuzz 20
 fi

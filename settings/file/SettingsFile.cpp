@@ -116,7 +116,7 @@ std::int64_t Truncated(std::int32_t value, int bits) {
 
 } // namespace
 
-void SetSettingsKeys(IniDocument& document, const SettingsRecord& record) {
+bool SetSettingsKeys(IniDocument& document, const SettingsRecord& record) {
     SettingsRecord copy = record;
     const auto write = [&](const std::string& section, const char* key, std::int64_t& value, std::int32_t,
                            int) {
@@ -124,8 +124,9 @@ void SetSettingsKeys(IniDocument& document, const SettingsRecord& record) {
         return true;
     };
     RecordFields::Visit(copy, write);
-    document.Set("System", "DeviceInfo", record.deviceInfo);
+    const bool deviceInfoSet = document.Set("System", "DeviceInfo", record.deviceInfo);
     RecordFields::VisitOther(copy, write);
+    return deviceInfoSet;
 }
 
 int WriteSettingsFile(const std::filesystem::path& path, const SettingsRecord& record) {
@@ -135,9 +136,12 @@ int WriteSettingsFile(const std::filesystem::path& path, const SettingsRecord& r
             document = IniDocument::Parse(*text);
         }
     }
-    SetSettingsKeys(document, record);
+    if (!SetSettingsKeys(document, record)) {
+        return -1;
+    }
     const std::string text = document.Serialize();
-    const std::string bytes = Utf8ToCp932(text).value_or(text);
+    // Text of an existing Unicode file that CP932 cannot hold stays UTF-8, marked so it reads back.
+    const std::string bytes = Utf8ToCp932(text).value_or("\xEF\xBB\xBF" + text);
     for (int attempt = 0; attempt < WriteAttempts; ++attempt) {
         if (WriteFileAtomically(path, bytes)) {
             return 0;

@@ -202,6 +202,31 @@ TEST_F(SettingsFileTest, WriterKeepsOtherContentOfAnExistingFile) {
     EXPECT_EQ("1", document.Get("Camera", "Camera"));
 }
 
+TEST_F(SettingsFileTest, UpdatedUnicodeFileWithTextOutsideCp932StillReads) {
+    // UTF-16LE with a byte-order mark: a comment holding U+1F600, which CP932 has no code for.
+    std::string utf16 = "\xFF\xFE";
+    for (char c : std::string("; ")) {
+        utf16 += c;
+        utf16 += '\0';
+    }
+    utf16 += std::string("\x3D\xD8\x00\xDE\r\0\n\0", 8);
+    WriteBytes(file, utf16);
+    ASSERT_EQ(0, WriteSettingsFile(file, SampleRecord()));
+    SettingsRecord read;
+    ASSERT_EQ(0, ReadSettingsFile(file, read));
+    EXPECT_EQ(SampleRecord(), read);
+    EXPECT_EQ(0u, ReadBytes(file).find("\xEF\xBB\xBF; \xF0\x9F\x98\x80"));
+}
+
+TEST_F(SettingsFileTest, DeviceTextWithALineBreakIsRefusedNotDropped) {
+    for (const std::string text : {"ab\rcd", "ab\ncd"}) {
+        SettingsRecord record = SampleRecord();
+        record.deviceInfo = text;
+        EXPECT_EQ(-1, WriteSettingsFile(file, record));
+        EXPECT_FALSE(std::filesystem::exists(file));
+    }
+}
+
 TEST_F(SettingsFileTest, WriteFailureIsReported) {
     EXPECT_EQ(-1, WriteSettingsFile(directory.Path() / "no-such-dir" / "x.ini", SampleRecord()));
 }
