@@ -7,6 +7,7 @@ usage="usage: scripts/run-fuzzers.sh BUILD_DIR SECONDS"
 dir=${1:?$usage}
 seconds=${2:?$usage}
 cd "$(dirname "$0")/.."
+scripts/install-deps.sh
 fuzzers=(fuzz_device_response fuzz_settings_file fuzz_ini_document fuzz_sim_request)
 
 CC=clang CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORLO_BUILD_FUZZERS=ON \
