@@ -101,4 +101,18 @@ int FirstFreeSlot(const std::vector<Record>& records) {
     return -1;
 }
 
+// A collection with exactly slotCount records: missing slots are added empty with their slot number,
+// records beyond the last slot are dropped.
+template <typename Record>
+std::vector<Record> CompleteSlots(std::vector<Record> records, int slotCount) {
+    const auto count = static_cast<std::size_t>(slotCount);
+    for (std::size_t i = records.size(); i < count; ++i) {
+        Record record;
+        record.SetNumber(static_cast<std::int32_t>(i));
+        records.push_back(record);
+    }
+    records.resize(count);
+    return records;
+}
+
 } // namespace orlo

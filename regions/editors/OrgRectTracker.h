@@ -1,0 +1,68 @@
+#pragma once
+
+#include "regions/Geometry.h"
+#include "regions/RectTracking.h"
+
+#include <QColor>
+
+namespace orlo {
+
+class CBasisDC;
+
+// The rectangle tracker of the editors: a rectangle in client coordinates with eight resize handles
+// drawn inside it. A press on a handle or inside starts tracking; each mouse step moves the handle
+// (or the whole rectangle), keeps the minimum size and then the bounds; the release ends it.
+class COrgRectTracker {
+public:
+    static constexpr int DefaultHandleSize = 10;
+
+    COrgRectTracker();
+
+    void SetRect(const Rect& rect) { rect_ = rect; }
+    Rect GetRect() const { return rect_; }
+    // The rectangle with its edges in order.
+    Rect GetTrueRect() const;
+    void SetHandleSize(int size) { handleSize_ = size; }
+    int HandleSize() const { return handleSize_; }
+    void SetMinimumSize(Extent size) { minimumSize_ = size; }
+    // Client rectangle the tracked rectangle must stay in; the unset rectangle means no limit.
+    void SetBounds(const Rect& bounds) { bounds_ = bounds; }
+    Rect Bounds() const { return bounds_; }
+    // The client point that lands on the drawing surface's origin.
+    void SetDrawingOrigin(Point origin) { origin_ = origin; }
+    void SetLineColour(const QColor& colour) { lineColour_ = colour; }
+    void SetHandleColour(const QColor& colour) { handleColour_ = colour; }
+
+    TrackerHit HitTest(Point point) const;
+
+    // Starts tracking from a press; false (and no tracking) when the press misses the rectangle.
+    bool BeginTrack(Point press);
+    // Follows the mouse while tracking.
+    void TrackTo(Point point);
+    // Ends tracking; true when the rectangle differs from where it started.
+    bool EndTrack();
+    // Ends tracking and puts the rectangle back.
+    void CancelTrack();
+    bool IsTracking() const { return hit_ != TrackerHit::Nothing; }
+
+    // Draws the visible handles (and, while tracking, the outline being dragged) on the surface.
+    void Draw(CBasisDC& surface) const;
+
+protected:
+    // Called after every tracking step that changed the rectangle; keeps it inside the bounds.
+    virtual void OnChangedRect(const Rect& previous);
+
+private:
+    Rect rect_ = UNSET_RECT;
+    Rect start_ = UNSET_RECT;
+    Rect bounds_ = UNSET_RECT;
+    Point press_;
+    Point origin_;
+    TrackerHit hit_ = TrackerHit::Nothing;
+    int handleSize_ = DefaultHandleSize;
+    Extent minimumSize_{DefaultHandleSize, DefaultHandleSize};
+    QColor lineColour_{Qt::black};
+    QColor handleColour_{Qt::black};
+};
+
+} // namespace orlo
