@@ -16,7 +16,7 @@ enum PictureId : int {
     PIC_DIRECTION_90 = 170,
     PIC_DIRECTION_180 = 171,
     PIC_DIRECTION_270 = 172,
-    PIC_DELETE_LIST = 183, // 32 x 16 list image on magenta
+    PIC_DELETE_LIST = 183, // 32 x 16 list image on magenta, drawn in its left 13 pixels
     PIC_ARROW_UP = 189,    // 1 x 5 cells of 40 x 40
     PIC_ARROW_DOWN = 190,
     // Pictures that are named by their role only.

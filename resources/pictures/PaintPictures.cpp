@@ -264,12 +264,13 @@ QImage DirectionButton(int degrees) {
     });
 }
 
-// 32 x 16 list images on the magenta key.
+// 32 x 16 list images on the magenta key. The delete button keeps to the image's left 13 pixels:
+// the area-mask list shows it in a column 16 pixels wide.
 QImage ListImage(bool remove) {
     QImage image(32, 16, QImage::Format_RGB32);
     image.fill(kMagenta);
     QPainter p(&image);
-    const QRectF face(2.5, 0.5, 27, 15);
+    const QRectF face = remove ? QRectF(0.5, 0.5, 12, 15) : QRectF(2.5, 0.5, 27, 15);
     p.setPen(QPen(QColor(0xA3, 0xAE, 0xBA), 1));
     QLinearGradient fill(face.topLeft(), face.bottomLeft());
     fill.setColorAt(0, Qt::white);
@@ -279,8 +280,8 @@ QImage ListImage(bool remove) {
     p.setRenderHint(QPainter::Antialiasing);
     if (remove) {
         p.setPen(GlyphPen(QColor(0xD3, 0x2F, 0x2F), 2));
-        p.drawLine(QPointF(12, 4), QPointF(20, 12));
-        p.drawLine(QPointF(20, 4), QPointF(12, 12));
+        p.drawLine(QPointF(3.5, 4.5), QPointF(9.5, 11.5));
+        p.drawLine(QPointF(9.5, 4.5), QPointF(3.5, 11.5));
     } else {
         p.setPen(GlyphPen(kAccent, 1.6));
         for (int i = 0; i < 3; ++i) {

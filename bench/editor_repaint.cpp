@@ -1,0 +1,118 @@
+// The area-mask editor while the mouse drags across its 600 x 600 box with 16 area masks over the
+// sensor's picture: each mouse move is handled and the dialog repainted at once (work surface
+// composed and copied into the box). Prints p50/p99/max of one move + repaint, for moving a mask
+// with the tracker (16 masks) and for drawing a rubber band (15 masks and a free slot).
+#include "device/ConnectProcedures.h"
+#include "device/DeviceSession.h"
+#include "regions/editors/AreaSettingDlg.h"
+#include "sim/Simulator.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMouseEvent>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+using orlo::CAreaMaskArea;
+
+double Percentile(std::vector<double> values, double fraction) {
+    std::sort(values.begin(), values.end());
+    return values[static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1))];
+}
+
+void Send(QWidget& widget, QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+    QMouseEvent event(type, at, widget.mapToGlobal(at),
+                      type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(&widget, &event);
+}
+
+// One drag from `from` to `to` in single-pixel steps along x (and proportional y); the time of each
+// move including the repaint it causes.
+std::vector<double> TimedDrag(QWidget& editor, QPoint from, QPoint to) {
+    std::vector<double> times;
+    Send(editor, QEvent::MouseButtonPress, from, Qt::LeftButton);
+    const int steps = std::max(1, std::abs(to.x() - from.x()));
+    for (int i = 1; i <= steps; ++i) {
+        const QPoint at = from + (to - from) * i / steps;
+        const auto start = std::chrono::steady_clock::now();
+        Send(editor, QEvent::MouseMove, at, Qt::LeftButton);
+        editor.repaint();
+        times.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    }
+    Send(editor, QEvent::MouseButtonRelease, to, Qt::NoButton);
+    return times;
+}
+
+void Print(const char* what, const std::vector<double>& times) {
+    std::printf("%-44s moves %4zu  p50 %.2f ms  p99 %.2f ms  max %.2f ms\n", what, times.size(),
+                Percentile(times, 0.5), Percentile(times, 0.99),
+                *std::max_element(times.begin(), times.end()));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication application(argc, argv);
+    orlo::sim::SimConfig config;
+    config.tcp = orlo::sim::TcpEndpoint{"127.0.0.1", 0};
+    orlo::sim::Simulator simulator(config);
+    std::string error;
+    orlo::DeviceSession session;
+    if (!simulator.start(error) ||
+        orlo::ConnectLan(session, "127.0.0.1", simulator.tcpPort(), 90) != orlo::RC_OK) {
+        std::fprintf(stderr, "no simulator: %s\n", error.c_str());
+        return 1;
+    }
+
+    // 16 masks in a 4 x 4 grid over the whole frame, each 300 x 220 sensor units.
+    std::vector<CAreaMaskArea> areas;
+    for (int slot = 0; slot < orlo::AREA_MASK_SLOTS; ++slot) {
+        const int left = 50 + (slot % 4) * 390;
+        const int top = 40 + (slot / 4) * 290;
+        areas.emplace_back(slot, orlo::Rect{left, top, left + 300, top + 220},
+                           orlo::Judgement{orlo::AreaJudge::CenterPoint, 50});
+    }
+    QWidget owner;
+    orlo::CAreaSettingDlg editor(&session, &owner, areas);
+    editor.show();
+    QElapsedTimer waited;
+    waited.start();
+    while (!editor.HasPicture() && waited.elapsed() < 10000) {
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    if (!editor.HasPicture()) {
+        std::fprintf(stderr, "the editor got no picture\n");
+        return 1;
+    }
+
+    // Mask 0 (its middle at client (78, 186)) dragged to the far right and back, over the others.
+    std::vector<double> tracking = TimedDrag(editor, QPoint(78, 186), QPoint(600, 520));
+    const std::vector<double> back = TimedDrag(editor, QPoint(560, 520), QPoint(20, 140));
+    tracking.insert(tracking.end(), back.begin(), back.end());
+    Print("move a mask with the tracker (16 masks)", tracking);
+    const orlo::Rect moved = editor.Areas()[0].GetRect();
+    std::printf("  mask 0 moved from (50, 40, 350, 260) to (%d, %d, %d, %d)\n", moved.left, moved.top,
+                moved.right, moved.bottom);
+
+    // Free slot 15 (its list row is the last) and draw a rubber band across the whole box.
+    areas[15].Clear();
+    orlo::CAreaSettingDlg drawing(&session, &owner, areas);
+    drawing.show();
+    waited.restart();
+    while (!drawing.HasPicture() && waited.elapsed() < 10000) {
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    std::vector<double> band = TimedDrag(drawing, QPoint(12, 127), QPoint(604, 569));
+    Print("draw a rubber band across the box (15 masks)", band);
+    const orlo::Rect drawn = drawing.Areas()[15].GetRect();
+    std::printf("  mask 15 drawn as (%d, %d, %d, %d)\n", drawn.left, drawn.top, drawn.right, drawn.bottom);
+    return 0;
+}
