@@ -21,7 +21,6 @@ public:
 
     void SetBuddy(CRangeEdit* buddy);
     void SetRange(CRange range) { range_ = range; }
-    CRange Range() const { return range_; }
     // Moves and sizes the control against its buddy.
     void AttachToBuddy();
     void StepBy(int steps);

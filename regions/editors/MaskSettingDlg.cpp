@@ -11,6 +11,7 @@
 #include "uikit/StringText.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
@@ -321,6 +322,16 @@ void CMaskSettingDlg::mouseReleaseEvent(QMouseEvent* event) {
         trackerShown_ = false;
     }
     update();
+}
+
+void CMaskSettingDlg::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && tracker_.IsTracking()) {
+        tracker_.CancelTrack();
+        update();
+        event->accept();
+        return;
+    }
+    CDetectSettingSubDlgBace::keyPressEvent(event);
 }
 
 } // namespace orlo

@@ -87,6 +87,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    // Escape gives up a drag of the tracker; otherwise Enter and Escape do nothing.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void OnListClick(int row, int column);

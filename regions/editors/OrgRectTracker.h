@@ -23,15 +23,11 @@ public:
     // The rectangle with its edges in order.
     Rect GetTrueRect() const;
     void SetHandleSize(int size) { handleSize_ = size; }
-    int HandleSize() const { return handleSize_; }
     void SetMinimumSize(Extent size) { minimumSize_ = size; }
     // Client rectangle the tracked rectangle must stay in; the unset rectangle means no limit.
     void SetBounds(const Rect& bounds) { bounds_ = bounds; }
-    Rect Bounds() const { return bounds_; }
     // The client point that lands on the drawing surface's origin.
     void SetDrawingOrigin(Point origin) { origin_ = origin; }
-    void SetLineColour(const QColor& colour) { lineColour_ = colour; }
-    void SetHandleColour(const QColor& colour) { handleColour_ = colour; }
 
     TrackerHit HitTest(Point point) const;
 
@@ -41,7 +37,7 @@ public:
     void TrackTo(Point point);
     // Ends tracking; true when the rectangle differs from where it started.
     bool EndTrack();
-    // Ends tracking and puts the rectangle back.
+    // Ends tracking and puts the rectangle back (Escape during a drag).
     void CancelTrack();
     bool IsTracking() const { return hit_ != TrackerHit::Nothing; }
 

@@ -208,6 +208,16 @@ private slots:
         QCOMPARE(editor.Areas()[0].GetRect().left, 0);
         QCOMPARE(editor.Areas()[0].GetRect().top,
                  SurfaceToSensor(ClientToSurface(editor.TrackerRect(), {8, 48}), LANDSCAPE).top);
+
+        // Escape during a drag gives it up: the area stays where it was.
+        const Rect kept = editor.Areas()[0].GetRect();
+        const QPoint inside = ClientRectOf(kept).center();
+        Press(editor, inside);
+        MoveTo(editor, inside + QPoint(-150, 40));
+        QTest::keyClick(&editor, Qt::Key_Escape);
+        Release(editor, inside + QPoint(-150, 40));
+        QCOMPARE(editor.Areas()[0].GetRect(), kept);
+        QVERIFY(editor.isVisible());
     }
 
     void deleteKeyReleaseAsksWithTheNumber() {
