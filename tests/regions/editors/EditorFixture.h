@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/WindowMessages.h"
 #include "device/ConnectProcedures.h"
 #include "device/DeviceSession.h"
 #include "device/SystemCommands.h"
@@ -24,7 +25,7 @@ public:
 
 protected:
     bool event(QEvent* event) override {
-        if (event->type() == MessageType(0x5400)) {
+        if (event->type() == MessageType(WM_RETURN_HOME)) {
             ++returnHome;
             return true;
         }
