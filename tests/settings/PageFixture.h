@@ -13,11 +13,15 @@
 #include "uikit/MessageBox.h"
 #include "uikit/MessageEvent.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+#include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -54,6 +58,80 @@ private:
     std::vector<std::uint8_t> codes_;
 };
 
+// Acts on the modal windows that the code under test opens, one step a window, in order. A step
+// returns true when it has acted on the window; blocking calls are queued so the driver never
+// waits inside a nested run.
+class ModalDriver : public QObject {
+public:
+    using Step = std::function<bool(QWidget* modal)>;
+
+    ModalDriver() {
+        connect(&timer_, &QTimer::timeout, this, [this] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!steps_.empty() && modal != nullptr && steps_.front()(modal)) {
+                steps_.pop_front();
+            }
+        });
+        timer_.start(20);
+    }
+    ModalDriver& Then(Step step) {
+        steps_.push_back(std::move(step));
+        return *this;
+    }
+    bool Done() const { return steps_.empty(); }
+
+    // A file dialog: the path chosen, or cancelled for an empty path.
+    static Step ChooseFile(const QString& path) {
+        return [path](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            if (dialog == nullptr) {
+                return false;
+            }
+            QTimer::singleShot(0, dialog, [dialog, path] {
+                if (path.isEmpty()) {
+                    dialog->reject();
+                    return;
+                }
+                // The name field takes the selection only while it has no focus.
+                if (QWidget* focus = dialog->focusWidget()) {
+                    focus->clearFocus();
+                }
+                dialog->selectFile(path);
+                // QFileDialog hides its accept (the overwrite question) behind QDialog's.
+                static_cast<QDialog*>(dialog)->accept();
+            });
+            return true;
+        };
+    }
+    // A question of the toolkit's own (the file dialog's overwrite question).
+    static Step Answer(QMessageBox::StandardButton button) {
+        return [button](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            if (box == nullptr) {
+                return false;
+            }
+            QTimer::singleShot(0, box, [box, button] { box->button(button)->click(); });
+            return true;
+        };
+    }
+    // Any dialog of type T, handed to act.
+    template <typename T>
+    static Step On(std::function<void(T&)> act) {
+        return [act](QWidget* modal) {
+            auto* dialog = qobject_cast<T*>(modal);
+            if (dialog == nullptr) {
+                return false;
+            }
+            QTimer::singleShot(0, dialog, [dialog, act] { act(*dialog); });
+            return true;
+        };
+    }
+
+private:
+    QTimer timer_;
+    std::deque<Step> steps_;
+};
+
 // The main window with the real camera and system pages (stand-ins for the monitoring and detection
 // pages) in a directory of its own, linked either to a FakeSensor in memory or to the simulator.
 // Message boxes are answered by presets; one without a preset is closed and counted.
@@ -74,7 +152,9 @@ struct PageFixture {
         window = std::make_unique<CMiraSettingsDlg>(factory);
         window->show();
         QObject::connect(&boxCloser, &QTimer::timeout, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            // A file dialog's own questions are for the test's ModalDriver.
+            if (box != nullptr && qobject_cast<QFileDialog*>(box->parentWidget()) == nullptr) {
                 unexpectedBoxes << box->text();
                 box->done(0);
             }
