@@ -1,5 +1,6 @@
 #include "settings/CameraDlg.h"
 
+#include "settings/PageLayout.h"
 #include "uikit/ImgButton.h"
 #include "uikit/MessageBox.h"
 #include "uikit/OrgComboBox.h"
@@ -25,37 +26,19 @@ constexpr int MIN_MODE_LIST_WIDTH = 240;
 // The apply button sits this far below the mode section and as far above the page's bottom edge.
 constexpr int APPLY_BUTTON_MARGIN = 40;
 
-QLabel* Label(const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent); // owned by the page
-    label->adjustSize();
-    return label;
-}
-
-void CentreVertically(QWidget* widget, int x, const QWidget* anchor) {
-    widget->move(x, anchor->y() + anchor->height() / 2 - widget->height() / 2);
-}
-
-void CentreHorizontally(QWidget* widget, const QWidget* anchor, int y) {
-    widget->move(anchor->x() + anchor->width() / 2 - widget->width() / 2, y);
-}
-
-int Bottom(const QWidget* widget) {
-    return widget->geometry().bottom() + 1;
-}
-
 } // namespace
 
 CCameraDlg::CCameraDlg(DeviceSession& session, QWidget* mainWindow, std::filesystem::path modeListFile)
     : CSettingBaseDlg(session, mainWindow, NOMINAL_DURATION_MS), modeListFile_(std::move(modeListFile)),
-      directionCaption_(Label(QStringLiteral("カメラ取付方向"), this)),
-      modeCaption_(Label(QStringLiteral("動作モード"), this)), modeList_(new COrgComboBox(this)) {
+      directionCaption_(MakeLabel(QStringLiteral("カメラ取付方向"), this)),
+      modeCaption_(MakeLabel(QStringLiteral("動作モード"), this)), modeList_(new COrgComboBox(this)) {
     const QString captions[DIRECTION_COUNT] = {QStringLiteral("0度"), QStringLiteral("90度"),
                                                QStringLiteral("180度"), QStringLiteral("270度")};
     for (int i = 0; i < DIRECTION_COUNT; ++i) {
         auto* button = new CImgButton(this);
         connect(button, &CImgButton::clicked, this, [this, i] { SelectDirection(i); });
         directionButtons_[static_cast<std::size_t>(i)] = button;
-        directionLabels_[static_cast<std::size_t>(i)] = Label(captions[i], this);
+        directionLabels_[static_cast<std::size_t>(i)] = MakeLabel(captions[i], this);
     }
     InitControls();
 }
@@ -97,7 +80,6 @@ void CCameraDlg::LayoutControls() {
     CentreHorizontally(directionLabels_[2], down, Bottom(down) + BUTTON_GAP);
     CentreVertically(directionLabels_[3], left->x() - LABEL_GAP - directionLabels_[3]->width(), left);
 
-    modeList_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     modeList_->resize(std::max(MIN_MODE_LIST_WIDTH, modeList_->sizeHint().width()),
                       modeList_->sizeHint().height());
     const int modeTop = Bottom(directionLabels_[2]) + SECTION_GAP;

@@ -4,6 +4,7 @@
 #include "app/WindowMessages.h"
 #include "device/ResultMessage.h"
 #include "settings/DeviceTask.h"
+#include "settings/ReturnHome.h"
 #include "uikit/ImgButton.h"
 #include "uikit/MessageBox.h"
 #include "uikit/MessageEvent.h"
@@ -48,18 +49,12 @@ void CSettingBaseDlg::showEvent(QShowEvent* event) {
 }
 
 bool CSettingBaseDlg::event(QEvent* event) {
-    switch (static_cast<int>(event->type())) {
-    case WM_APP_LOAD:
+    if (event->type() == MessageType(WM_APP_LOAD)) {
         Load();
         return true;
-    case WM_RETURN_HOME:
-    case WM_RETURN_HOME_LINK_LOST:
-        // From a dialog of the page: the main window takes over.
-        PostMessageTo(owner_, static_cast<int>(event->type()));
-        return true;
-    default:
-        return CPageBase::event(event);
     }
+    // The page's dialogs (the region editors) report a lost link here.
+    return ForwardReturnHome(*event, owner_) || CPageBase::event(event);
 }
 
 void CSettingBaseDlg::Load() {
@@ -94,10 +89,8 @@ void CSettingBaseDlg::Apply() {
 
 void CSettingBaseDlg::ReportError(ResultCode code) {
     COrgMessageBox::Show(this, QString::fromStdString(ApplyResultMessage(code)));
-    if (code == RC_TIMEOUT) {
-        PostMessageTo(owner_, WM_RETURN_HOME);
-    } else if (code == RC_SEND_FAILED) {
-        PostMessageTo(owner_, WM_RETURN_HOME_LINK_LOST);
+    if (const int message = ReturnHomeMessage(code)) {
+        PostMessageTo(owner_, message);
     }
 }
 

@@ -7,6 +7,8 @@
 #include "device/SettingsTransfer.h"
 #include "device/SystemCommands.h"
 #include "settings/DeviceTask.h"
+#include "settings/PageLayout.h"
+#include "settings/ReturnHome.h"
 #include "settings/SettingsFileDialog.h"
 #include "settings/USBTimeoutSettingDlg.h"
 #include "uikit/ImgButton.h"
@@ -43,16 +45,6 @@ constexpr int TEXT_BELOW_BUTTON = 16;
 constexpr int RECOVER_BELOW_WRITE = 120;
 constexpr int BOTTOM_MARGIN = 24;
 
-QLabel* Label(const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent); // owned by the page
-    label->adjustSize();
-    return label;
-}
-
-int Bottom(const QWidget* widget) {
-    return widget->geometry().bottom() + 1;
-}
-
 std::filesystem::path LocalPath(const QString& path) {
     return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
@@ -60,15 +52,15 @@ std::filesystem::path LocalPath(const QString& path) {
 } // namespace
 
 CSystemDlgBase::CSystemDlgBase(DeviceSession& session, QWidget* mainWindow, bool showTimeoutSection)
-    : CPageBase(mainWindow), restartLabel_(Label(QStringLiteral("Orloの再起動"), this)),
-      initializeLabel_(Label(QStringLiteral("設定値の初期化"), this)),
-      timeoutLabel_(Label(QStringLiteral("通信タイムアウト"), this)),
-      fileLabel_(Label(QStringLiteral("設定値の保存/反映"), this)),
-      saveText_(Label(QStringLiteral("現在の設定をPCへ保存する。"), this)),
-      saveNote_(Label(QStringLiteral("※誤検出矩形は保存されません。"), this)),
-      writeText_(Label(QStringLiteral("接続中のOrloに設定を反映する。"), this)),
-      writeNote_(Label(QStringLiteral("※誤検出矩形は反映されません。"), this)),
-      recoverLabel_(Label(QStringLiteral("Orloの復旧"), this)), session_(session),
+    : CPageBase(mainWindow), restartLabel_(MakeLabel(QStringLiteral("Orloの再起動"), this)),
+      initializeLabel_(MakeLabel(QStringLiteral("設定値の初期化"), this)),
+      timeoutLabel_(MakeLabel(QStringLiteral("通信タイムアウト"), this)),
+      fileLabel_(MakeLabel(QStringLiteral("設定値の保存/反映"), this)),
+      saveText_(MakeLabel(QStringLiteral("現在の設定をPCへ保存する。"), this)),
+      saveNote_(MakeLabel(QStringLiteral("※誤検出矩形は保存されません。"), this)),
+      writeText_(MakeLabel(QStringLiteral("接続中のOrloに設定を反映する。"), this)),
+      writeNote_(MakeLabel(QStringLiteral("※誤検出矩形は反映されません。"), this)),
+      recoverLabel_(MakeLabel(QStringLiteral("Orloの復旧"), this)), session_(session),
       waitDialog_(new CWaitDlg(this)), owner_(mainWindow), showTimeoutSection_(showTimeoutSection) {
     const QString captions[SYSTEM_OPERATION_COUNT] = {
         QStringLiteral("再起動"), QStringLiteral("初期化"), QStringLiteral("タイムアウト"),
@@ -121,15 +113,8 @@ void CSystemDlgBase::LayoutControls() {
 }
 
 bool CSystemDlgBase::event(QEvent* event) {
-    switch (static_cast<int>(event->type())) {
-    case WM_RETURN_HOME:
-    case WM_RETURN_HOME_LINK_LOST:
-        // From the USB time-out dialog: the main window takes over.
-        PostMessageTo(owner_, static_cast<int>(event->type()));
-        return true;
-    default:
-        return CPageBase::event(event);
-    }
+    // The USB time-out dialog reports a lost link here.
+    return ForwardReturnHome(*event, owner_) || CPageBase::event(event);
 }
 
 bool CSystemDlgBase::Confirm(int messageId) {
@@ -189,10 +174,9 @@ void CSystemDlgBase::RunTask(const std::function<ResultCode()>& worker, int nomi
         return;
     }
     COrgMessageBox::Show(this, QString::fromStdString(ResultMessage(result_)));
-    if (result_ == RC_TIMEOUT || result_ == RC_RECONNECT_FAILED) {
-        PostMessageTo(owner_, WM_RETURN_HOME);
-    } else if (result_ == RC_SEND_FAILED) {
-        PostMessageTo(owner_, WM_RETURN_HOME_LINK_LOST);
+    // A sensor that did not come back after a restart is as lost as one that timed out.
+    if (const int message = result_ == RC_RECONNECT_FAILED ? WM_RETURN_HOME : ReturnHomeMessage(result_)) {
+        PostMessageTo(owner_, message);
     }
 }
 

@@ -4,6 +4,7 @@
 #include "app/WindowMessages.h"
 #include "device/ResultMessage.h"
 #include "settings/DeviceTask.h"
+#include "settings/ReturnHome.h"
 #include "uikit/ImgButton.h"
 #include "uikit/MessageBox.h"
 #include "uikit/MessageEvent.h"
@@ -116,10 +117,8 @@ void CUSBTimeoutSettingDlg::Load() {
         return;
     }
     COrgMessageBox::Show(this, QString::fromStdString(ResultMessage(result)));
-    if (result == RC_TIMEOUT) {
-        PostMessageTo(parentWidget(), WM_RETURN_HOME);
-    } else if (result == RC_SEND_FAILED) {
-        PostMessageTo(parentWidget(), WM_RETURN_HOME_LINK_LOST);
+    if (const int message = ReturnHomeMessage(result)) {
+        PostMessageTo(parentWidget(), message);
     }
     reject();
 }
