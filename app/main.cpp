@@ -1,9 +1,14 @@
 #include "app/MiraSettingsApp.h"
+#include "app/MiraSettingsDlgBase.h"
 #include "app/PlaceholderPages.h"
 #include "monitor/HomeDlg.h"
+#include "settings/CameraDlg.h"
+#include "settings/SystemDlg.h"
+#include "settings/core/ModeList.h"
 #include "sim/Simulator.h"
 
 #include <QApplication>
+#include <QFile>
 #include <cstdio>
 #include <memory>
 
@@ -46,6 +51,14 @@ int main(int argc, char** argv) {
             page->ConnectOnStart("127.0.0.1", demoSensor->tcpPort());
         }
         return std::unique_ptr<orlo::CHomePageBase>(std::move(page));
+    };
+    pages.camera = [](orlo::DeviceSession& session, orlo::CMiraSettingsDlgBase& window) {
+        const auto programDirectory = QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
+        return std::unique_ptr<orlo::CPageBase>(
+            std::make_unique<orlo::CCameraDlg>(session, &window, orlo::LocateModeList(programDirectory)));
+    };
+    pages.system = [](orlo::DeviceSession& session, orlo::CMiraSettingsDlgBase& window) {
+        return std::unique_ptr<orlo::CPageBase>(std::make_unique<orlo::CSystemDlg>(session, &window));
     };
     orlo::CMiraSettingsApp app(std::move(pages));
     return app.InitInstance(options);

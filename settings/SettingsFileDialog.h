@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace orlo {
+
+// The file dialogs of the settings file ("Settings File (*.ini)"), starting in the program's
+// directory (the working directory). A name typed without ".ini" is used as typed. Both return the
+// chosen path, or an empty text when the user cancelled.
+
+// Asks before an existing file is replaced.
+QString AskSettingsFileToSave(QWidget* parent);
+// Accepts only an existing file.
+QString AskSettingsFileToOpen(QWidget* parent);
+
+// The dialog filter for a string-table filter of "text|pattern|" pairs: one filter a pair, the
+// pattern added in parentheses unless the text shows it already.
+QString DialogFilter(const QString& tableFilter);
+
+} // namespace orlo

@@ -1,0 +1,183 @@
+#include "settings/SystemDlgBase.h"
+
+#include "app/WaitDlg.h"
+#include "app/WindowMessages.h"
+#include "device/DeviceSession.h"
+#include "device/ResultMessage.h"
+#include "device/SettingsTransfer.h"
+#include "device/SystemCommands.h"
+#include "settings/DeviceTask.h"
+#include "settings/PageLayout.h"
+#include "settings/ReturnHome.h"
+#include "settings/SettingsFileDialog.h"
+#include "settings/USBTimeoutSettingDlg.h"
+#include "uikit/ImgButton.h"
+#include "uikit/MessageBox.h"
+#include "uikit/MessageEvent.h"
+#include "uikit/Pictures.h"
+#include "uikit/StringText.h"
+
+#include <QFile>
+#include <QLabel>
+#include <filesystem>
+
+namespace orlo {
+namespace {
+
+constexpr int MSG_SAVE_FAILED = 1107;
+constexpr int MSG_CONFIRM_RESTART = 1123;
+constexpr int MSG_CONFIRM_INITIALIZE = 1124;
+constexpr int MSG_CONFIRM_WRITE = 1125;
+constexpr int MSG_CONFIRM_RECOVER = 1131;
+
+constexpr int PAGE_WIDTH = 600;
+constexpr int SECTION_X = 24;
+constexpr int TEXT_X = 56;
+constexpr int NOTE_X = 80;
+constexpr int BUTTON_X = 160;
+constexpr int TOP = 24;
+constexpr int BUTTON_BELOW_LABEL = 16;
+constexpr int SECTION_BELOW_BUTTON = 40;
+constexpr int TEXT_BELOW_LABEL = 8;
+constexpr int NOTE_BELOW_TEXT = 2;
+constexpr int BUTTON_BELOW_NOTE = 8;
+constexpr int TEXT_BELOW_BUTTON = 16;
+constexpr int RECOVER_BELOW_WRITE = 120;
+constexpr int BOTTOM_MARGIN = 24;
+
+std::filesystem::path LocalPath(const QString& path) {
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+} // namespace
+
+CSystemDlgBase::CSystemDlgBase(DeviceSession& session, QWidget* mainWindow, bool showTimeoutSection)
+    : CPageBase(mainWindow), restartLabel_(MakeLabel(QStringLiteral("Orloの再起動"), this)),
+      initializeLabel_(MakeLabel(QStringLiteral("設定値の初期化"), this)),
+      timeoutLabel_(MakeLabel(QStringLiteral("通信タイムアウト"), this)),
+      fileLabel_(MakeLabel(QStringLiteral("設定値の保存/反映"), this)),
+      saveText_(MakeLabel(QStringLiteral("現在の設定をPCへ保存する。"), this)),
+      saveNote_(MakeLabel(QStringLiteral("※誤検出矩形は保存されません。"), this)),
+      writeText_(MakeLabel(QStringLiteral("接続中のOrloに設定を反映する。"), this)),
+      writeNote_(MakeLabel(QStringLiteral("※誤検出矩形は反映されません。"), this)),
+      recoverLabel_(MakeLabel(QStringLiteral("Orloの復旧"), this)), session_(session),
+      waitDialog_(new CWaitDlg(this)), owner_(mainWindow), showTimeoutSection_(showTimeoutSection) {
+    const QString captions[SYSTEM_OPERATION_COUNT] = {
+        QStringLiteral("再起動"), QStringLiteral("初期化"), QStringLiteral("タイムアウト"),
+        QStringLiteral("保存"),   QStringLiteral("反映"),   QStringLiteral("復旧")};
+    void (CSystemDlgBase::*const handlers[SYSTEM_OPERATION_COUNT])() = {
+        &CSystemDlgBase::ClickRestart, &CSystemDlgBase::ClickInitialize, &CSystemDlgBase::ClickTimeout,
+        &CSystemDlgBase::ClickSave,    &CSystemDlgBase::ClickWrite,      &CSystemDlgBase::ClickRecover};
+    for (std::size_t i = 0; i < buttons_.size(); ++i) {
+        buttons_[i] = new CImgButton(captions[i], this);
+        connect(buttons_[i], &CImgButton::clicked, this, handlers[i]);
+    }
+    InitControls();
+    // The reconnect loop after a restart reports each pass here; its progress shows only as the wait
+    // dialog's bar, which runs on its own clock, so there is nothing more to do with it.
+    session_.SetReconnectProgressHook([](int) {});
+}
+
+void CSystemDlgBase::InitControls() {
+    for (CImgButton* button : buttons_) {
+        button->Setup(PIC_COMMON_BUTTON);
+    }
+    timeoutLabel_->setVisible(showTimeoutSection_);
+    Button(SystemOperation::Timeout)->setVisible(showTimeoutSection_);
+    LayoutControls();
+}
+
+void CSystemDlgBase::LayoutControls() {
+    int top = TOP;
+    // A section: its label, then its button below it; the next section starts below the button.
+    const auto section = [&top](QLabel* label, CImgButton* button) {
+        label->move(SECTION_X, top);
+        button->move(BUTTON_X, Bottom(label) + BUTTON_BELOW_LABEL);
+        top = Bottom(button) + SECTION_BELOW_BUTTON;
+    };
+    section(restartLabel_, Button(SystemOperation::Restart));
+    section(initializeLabel_, Button(SystemOperation::Initialize));
+    if (showTimeoutSection_) {
+        section(timeoutLabel_, Button(SystemOperation::Timeout));
+    }
+    fileLabel_->move(SECTION_X, top);
+    saveText_->move(TEXT_X, Bottom(fileLabel_) + TEXT_BELOW_LABEL);
+    saveNote_->move(NOTE_X, Bottom(saveText_) + NOTE_BELOW_TEXT);
+    Button(SystemOperation::Save)->move(BUTTON_X, Bottom(saveNote_) + BUTTON_BELOW_NOTE);
+    writeText_->move(TEXT_X, Bottom(Button(SystemOperation::Save)) + TEXT_BELOW_BUTTON);
+    writeNote_->move(NOTE_X, Bottom(writeText_) + NOTE_BELOW_TEXT);
+    Button(SystemOperation::Write)->move(BUTTON_X, Bottom(writeNote_) + BUTTON_BELOW_NOTE);
+    top = Bottom(Button(SystemOperation::Write)) + RECOVER_BELOW_WRITE;
+    section(recoverLabel_, Button(SystemOperation::Recover));
+    WindowSizeForClient({PAGE_WIDTH, Bottom(Button(SystemOperation::Recover)) + BOTTOM_MARGIN});
+}
+
+bool CSystemDlgBase::event(QEvent* event) {
+    // The USB time-out dialog reports a lost link here.
+    return ForwardReturnHome(*event, owner_) || CPageBase::event(event);
+}
+
+bool CSystemDlgBase::Confirm(int messageId) {
+    return COrgMessageBox::Show(this, StringText(messageId), MessageButtons::YesNo, MessageIcon::Question) ==
+           MessageAnswer::Yes;
+}
+
+void CSystemDlgBase::ClickRestart() {
+    if (Confirm(MSG_CONFIRM_RESTART)) {
+        RunTask([this] { return Restart(session_, DeviceSession::CommandTimeoutMs); }, RESTART_DURATION_MS);
+    }
+}
+
+void CSystemDlgBase::ClickInitialize() {
+    if (Confirm(MSG_CONFIRM_INITIALIZE)) {
+        RunTask([this] { return RestartAndInitialize(session_, DeviceSession::CommandTimeoutMs); },
+                RESTART_DURATION_MS);
+    }
+}
+
+void CSystemDlgBase::ClickTimeout() {
+    CUSBTimeoutSettingDlg dialog(this, session_);
+    dialog.exec();
+}
+
+void CSystemDlgBase::ClickSave() {
+    const QString path = AskSettingsFileToSave(this);
+    if (path.isEmpty()) {
+        return;
+    }
+    filePath_ = path;
+    RunTask([this, file = LocalPath(path)] { return ExportSettings(session_, file); }, FILE_DURATION_MS);
+}
+
+void CSystemDlgBase::ClickWrite() {
+    const QString path = AskSettingsFileToOpen(this);
+    if (path.isEmpty() || !Confirm(MSG_CONFIRM_WRITE)) {
+        return;
+    }
+    filePath_ = path;
+    RunTask([this, file = LocalPath(path)] { return ImportSettings(session_, file); }, FILE_DURATION_MS);
+}
+
+void CSystemDlgBase::ClickRecover() {
+    if (Confirm(MSG_CONFIRM_RECOVER)) {
+        RunTask([this] { return Recover(session_); }, RESTART_DURATION_MS);
+    }
+}
+
+void CSystemDlgBase::RunTask(const std::function<ResultCode()>& worker, int nominalDurationMs) {
+    result_ = RunDeviceTask(*waitDialog_, nominalDurationMs, worker);
+    if (result_ == RC_NO_LINK) {
+        COrgMessageBox::Show(this, StringText(MSG_SAVE_FAILED));
+        return;
+    }
+    if (result_ == RC_OK) {
+        return;
+    }
+    COrgMessageBox::Show(this, QString::fromStdString(ResultMessage(result_)));
+    // A sensor that did not come back after a restart is as lost as one that timed out.
+    if (const int message = result_ == RC_RECONNECT_FAILED ? WM_RETURN_HOME : ReturnHomeMessage(result_)) {
+        PostMessageTo(owner_, message);
+    }
+}
+
+} // namespace orlo

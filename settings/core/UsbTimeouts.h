@@ -1,0 +1,22 @@
+#pragma once
+
+#include "device/DeviceSession.h"
+#include "device/ResultCode.h"
+
+#include <cstdint>
+
+namespace orlo {
+
+// The sensor's two USB link time-outs in milliseconds.
+struct UsbTimeouts {
+    std::uint16_t sendMs = 0;
+    std::uint16_t receiveMs = 0;
+    bool operator==(const UsbTimeouts&) const = default;
+};
+
+// Send time-out, then receive time-out; timeouts is written only on success.
+ResultCode LoadUsbTimeouts(DeviceSession& session, UsbTimeouts& timeouts);
+// Each written and read back, send first: a different value is -50 and ends the apply.
+ResultCode ApplyUsbTimeouts(DeviceSession& session, const UsbTimeouts& timeouts);
+
+} // namespace orlo

@@ -1,0 +1,331 @@
+#include "settings/SystemDlg.h"
+
+#include "device/SystemCommands.h"
+#include "settings/USBTimeoutSettingDlg.h"
+#include "tests/device/ScriptedPeer.h"
+#include "tests/settings/PageFixture.h"
+#include "uikit/ImgButton.h"
+#include "uikit/OrgMFCButton.h"
+#include "uikit/OrgPropertyGrid.h"
+
+#include <QFile>
+#include <QLabel>
+#include <chrono>
+
+namespace orlo {
+namespace {
+
+using namespace std::chrono_literals;
+using test::ModalDriver;
+using test::PageFixture;
+using test::Text;
+using Codes = std::vector<std::uint8_t>;
+
+constexpr int MSG_RECONNECT_FAILED = 1102;
+constexpr int MSG_SAVE_FAILED = 1107;
+constexpr int MSG_SETTINGS_FILE = 1108;
+constexpr int MSG_CONFIRM_RESTART = 1123;
+constexpr int MSG_CONFIRM_INITIALIZE = 1124;
+constexpr int MSG_CONFIRM_WRITE = 1125;
+constexpr int MSG_CONFIRM_RECOVER = 1131;
+
+void Click(const PageFixture& f, SystemOperation operation) {
+    f.system->Button(operation)->click();
+}
+
+QByteArray FileText(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A sensor that answers the connect procedure, the speed change and the restart.
+std::optional<std::vector<std::uint8_t>> RecoveringSensor(const test::ScriptedPeer::Request& request) {
+    switch (request.code) {
+    case 0x00: {
+        std::vector<std::uint8_t> info(19, 0);
+        const std::string name = "Orlo-X1";
+        std::copy(name.begin(), name.end(), info.begin());
+        return test::ResponseFrame(0x00, info);
+    }
+    case 0x02:
+        return test::ResponseFrame(0x00, {0});
+    case 0x66:
+    case 0x79:
+        return test::ResponseFrame(0x00, std::vector<std::uint8_t>(8, 0xFF));
+    default:
+        return test::ResponseFrame(0x00);
+    }
+}
+
+} // namespace
+
+class SystemDlgTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { COrgMessageBox::ResetPresets(); }
+
+    void NoToAnyConfirmationSendsNothing() {
+        PageFixture f;
+        f.AttachFake();
+        f.ShowPage(PageId::System);
+        for (int i = 0; i < 3; ++i) {
+            COrgMessageBox::PresetAnswer(MessageAnswer::No);
+        }
+        Click(f, SystemOperation::Restart);
+        Click(f, SystemOperation::Initialize);
+        Click(f, SystemOperation::Recover);
+        QCOMPARE(f.Shown(), (QStringList{Text(MSG_CONFIRM_RESTART), Text(MSG_CONFIRM_INITIALIZE),
+                                         Text(MSG_CONFIRM_RECOVER)}));
+
+        const QString file = f.directory.filePath(QStringLiteral("site.ini"));
+        QFile(file).open(QIODevice::WriteOnly);
+        ModalDriver driver;
+        driver.Then(ModalDriver::ChooseFile(file));
+        COrgMessageBox::PresetAnswer(MessageAnswer::No);
+        Click(f, SystemOperation::Write);
+        QVERIFY(driver.Done());
+        QCOMPARE(f.Shown().last(), Text(MSG_CONFIRM_WRITE));
+
+        // Cancelled file dialogs ask nothing more.
+        driver.Then(ModalDriver::ChooseFile({})).Then(ModalDriver::ChooseFile({}));
+        Click(f, SystemOperation::Save);
+        Click(f, SystemOperation::Write);
+        QVERIFY(driver.Done());
+        QCOMPARE(f.Shown().size(), 4);
+        QVERIFY(f.sensor.Codes().empty());
+        QVERIFY(f.system->FilePath().isEmpty());
+        QVERIFY(f.unexpectedBoxes.isEmpty());
+    }
+
+    void OverwriteQuestionAnsweredNoSendsNothing() {
+        PageFixture f;
+        f.AttachFake();
+        f.ShowPage(PageId::System);
+        const QString file = f.directory.filePath(QStringLiteral("existing.ini"));
+        {
+            QFile existing(file);
+            QVERIFY(existing.open(QIODevice::WriteOnly));
+            existing.write("keep me");
+        }
+        ModalDriver driver;
+        driver.Then(ModalDriver::ChooseFile(file))
+            .Then(ModalDriver::Answer(QMessageBox::No))
+            .Then(ModalDriver::ChooseFile({}));
+        Click(f, SystemOperation::Save);
+        QVERIFY(driver.Done());
+        QVERIFY(f.sensor.Codes().empty());
+        QCOMPARE(FileText(file), QByteArray("keep me"));
+        QVERIFY(f.Shown().isEmpty());
+    }
+
+    void BackUpChangeAndRestoreShowNothing() {
+        PageFixture f;
+        QVERIFY(f.ConnectSimulator());
+        f.ShowPage(PageId::System);
+        const sim::SensorSettings original = f.simulator->settings();
+        const QString file = f.directory.filePath(QStringLiteral("backup"));
+        ModalDriver driver;
+        driver.Then(ModalDriver::ChooseFile(file));
+        Click(f, SystemOperation::Save);
+        QVERIFY(driver.Done());
+        QCOMPARE(f.system->LastResult(), RC_OK);
+        QCOMPARE(f.system->FilePath(), file); // used as typed, without ".ini"
+        QVERIFY(FileText(file).contains("[Camera]"));
+        QVERIFY(!QFile::exists(f.directory.filePath(QStringLiteral("tmp.ini"))));
+
+        DeviceSession& session = f.Session();
+        QCOMPARE(SetOperatingMode(session, 1000, 5), RC_OK);
+        QCOMPARE(SetUsbSendTimeout(session, 1000, 777), RC_OK);
+        QCOMPARE(SetMountingDirection(session, 1000, 1), RC_OK);
+        QVERIFY(f.simulator->settings() != original);
+
+        driver.Then(ModalDriver::ChooseFile(file));
+        COrgMessageBox::PresetAnswer(MessageAnswer::Yes);
+        Click(f, SystemOperation::Write);
+        QVERIFY(driver.Done());
+        QCOMPARE(f.system->LastResult(), RC_OK);
+        QCOMPARE(f.Shown(), QStringList{Text(MSG_CONFIRM_WRITE)});
+        QVERIFY(f.simulator->settings() == original);
+        QCOMPARE(session.Portrait(), 0);
+    }
+
+    void FileLackingAKeyShows1108AndWritesNothing() {
+        PageFixture f;
+        f.AttachFake();
+        f.ShowPage(PageId::System);
+        const QString file = f.directory.filePath(QStringLiteral("partial.ini"));
+        {
+            QFile partial(file);
+            QVERIFY(partial.open(QIODevice::WriteOnly));
+            partial.write("[Camera]\r\nCamera=1\r\nMode=2\r\n");
+        }
+        ModalDriver driver;
+        driver.Then(ModalDriver::ChooseFile(file));
+        COrgMessageBox::PresetAnswer(MessageAnswer::Yes);
+        COrgMessageBox::PresetAnswer(MessageAnswer::Ok);
+        Click(f, SystemOperation::Write);
+        QCOMPARE(f.system->LastResult(), RC_SETTINGS_FILE);
+        QCOMPARE(f.Shown(), (QStringList{Text(MSG_CONFIRM_WRITE), Text(MSG_SETTINGS_FILE)}));
+        QVERIFY(f.sensor.Codes().empty());
+        f.DeliverPosted();
+        QCOMPARE(f.window->CurrentPage(), PageId::System);
+    }
+
+    void RestartComesBackAfterTheSensorsSilence() {
+        PageFixture f;
+        sim::SimConfig config;
+        config.restartSilence = 400ms;
+        QVERIFY(f.ConnectSimulator(config));
+        f.ShowPage(PageId::System);
+        COrgMessageBox::PresetAnswer(MessageAnswer::Yes);
+        const auto start = std::chrono::steady_clock::now();
+        Click(f, SystemOperation::Restart);
+        QCOMPARE(f.system->LastResult(), RC_OK);
+        QVERIFY(std::chrono::steady_clock::now() - start >= 400ms);
+        QCOMPARE(f.Shown(), QStringList{Text(MSG_CONFIRM_RESTART)});
+        QVERIFY(f.Session().IsConnected());
+        const Codes codes = f.requests.Codes();
+        QCOMPARE(codes.front(), 0xFF);
+        QCOMPARE(codes.back(), 0x00); // the reconnect's probe
+        f.DeliverPosted();
+        QCOMPARE(f.window->CurrentPage(), PageId::System);
+
+        // Initialising restores the factory settings the same way.
+        QCOMPARE(SetOperatingMode(f.Session(), 1000, 5), RC_OK);
+        COrgMessageBox::PresetAnswer(MessageAnswer::Yes);
+        Click(f, SystemOperation::Initialize);
+        QCOMPARE(f.system->LastResult(), RC_OK);
+        QCOMPARE(f.simulator->settings().operatingMode, 0);
+        QCOMPARE(f.Shown().size(), 2);
+    }
+
+    void RestartThatNeverComesBackShows1102AndGoesHome() {
+        PageFixture f;
+        sim::SimConfig config;
+        config.restartSilence = 10s;
+        QVERIFY(f.ConnectSimulator(config));
+        f.Session().SetReconnectLimit(600ms);
+        f.ShowPage(PageId::System);
+        COrgMessageBox::PresetAnswer(MessageAnswer::Yes);
+        COrgMessageBox::PresetAnswer(MessageAnswer::Ok);
+        Click(f, SystemOperation::Restart);
+        QCOMPARE(f.system->LastResult(), RC_RECONNECT_FAILED);
+        QCOMPARE(f.Shown().last(), Text(MSG_RECONNECT_FAILED));
+        f.DeliverPosted();
+        QCOMPARE(f.window->CurrentPage(), PageId::Home);
+        QVERIFY(!f.window->NavigationButton(PageId::System)->isEnabled());
+    }
+
+    void RestartWithTheLinkGoneShows1107() {
+        PageFixture f;
+        f.AttachFake();
+        f.ShowPage(PageId::System);
+        f.Session().Disconnect();
+        COrgMessageBox::PresetAnswer(MessageAnswer::Yes);
+        COrgMessageBox::PresetAnswer(MessageAnswer::Ok);
+        Click(f, SystemOperation::Restart);
+        QCOMPARE(f.system->LastResult(), RC_NO_LINK);
+        QCOMPARE(f.Shown(), (QStringList{Text(MSG_CONFIRM_RESTART), Text(MSG_SAVE_FAILED)}));
+        QVERIFY(f.sensor.Codes().empty());
+        f.DeliverPosted();
+        QCOMPARE(f.window->CurrentPage(), PageId::System);
+    }
+
+    void SendFailureGoesHomeAsLinkLost() {
+        PageFixture f;
+        f.AttachFake();
+        f.ShowPage(PageId::System);
+        f.link.FailNextSend(0);
+        COrgMessageBox::PresetAnswer(MessageAnswer::Yes);
+        COrgMessageBox::PresetAnswer(MessageAnswer::Ok);
+        Click(f, SystemOperation::Recover);
+        QCOMPARE(f.system->LastResult(), RC_SEND_FAILED);
+        f.DeliverPosted();
+        QCOMPARE(f.window->CurrentPage(), PageId::Home);
+        QVERIFY(!f.Session().IsConnected());
+    }
+
+    void RecoveryOverLanSendsTheSpeedOf115200() {
+        test::TcpPeer peer(RecoveringSensor);
+        PageFixture f;
+        // A COM connection at 38400 came first; the LAN link does not use it.
+        f.Session().SetComParameters("/dev/ttyACM0", 38400);
+        QCOMPARE(ConnectLan(f.Session(), "127.0.0.1", peer.Port(), 90), RC_OK);
+        SendMessageTo(f.window.get(), WM_DEVICE_CONNECTED);
+        f.ShowPage(PageId::System);
+        COrgMessageBox::PresetAnswer(MessageAnswer::Yes);
+        Click(f, SystemOperation::Recover);
+        QCOMPARE(f.system->LastResult(), RC_OK);
+        QCOMPARE(f.Shown(), QStringList{Text(MSG_CONFIRM_RECOVER)});
+        std::vector<test::ScriptedPeer::Request> requests = peer.Requests();
+        const auto speed =
+            std::find_if(requests.begin(), requests.end(), [](const auto& r) { return r.code == 0x0E; });
+        QVERIFY(speed != requests.end());
+        QCOMPARE(speed->payload, std::vector<std::uint8_t>{2});
+        QCOMPARE((speed + 1)->code, 0xFF);
+        QCOMPARE(peer.Accepted(), 2); // the link came back after the restart
+        QVERIFY(f.Session().IsConnected());
+    }
+
+    void TimeoutButtonOpensTheUsbDialog() {
+        PageFixture f;
+        QVERIFY(f.ConnectSimulator());
+        f.ShowPage(PageId::System);
+        int shownSend = 0;
+        ModalDriver driver;
+        driver.Then([&shownSend](QWidget* modal) {
+            auto* dialog = qobject_cast<CUSBTimeoutSettingDlg*>(modal);
+            // Wait for the dialog's load to finish (its wait dialog is the modal window meanwhile).
+            if (dialog == nullptr || dialog->SendItem()->GetValue().toInt() != 5000) {
+                return false;
+            }
+            shownSend = dialog->SendItem()->GetValue().toInt();
+            QTimer::singleShot(0, dialog, &QDialog::reject);
+            return true;
+        });
+        Click(f, SystemOperation::Timeout);
+        QVERIFY(driver.Done());
+        QCOMPARE(shownSend, 5000);
+        QCOMPARE(f.window->CurrentPage(), PageId::System);
+        QVERIFY(f.system->CanLeavePage());
+    }
+
+    void UsbDialogTimeoutTakesTheWindowHome() {
+        PageFixture f;
+        f.AttachFake();
+        f.ShowPage(PageId::System);
+        f.sensor.silent = {0x18};
+        COrgMessageBox::PresetAnswer(MessageAnswer::Ok);
+        Click(f, SystemOperation::Timeout);
+        QCOMPARE(f.Shown(), QStringList{Text(1104)});
+        f.DeliverPosted();
+        QCOMPARE(f.window->CurrentPage(), PageId::Home);
+        QVERIFY(!f.Session().IsConnected());
+    }
+
+    void LayoutWithAndWithoutTheTimeoutSection() {
+        DeviceSession session;
+        CSystemDlgBase with(session, nullptr, true);
+        CSystemDlgBase without(session, nullptr, false);
+        const auto top = [](const CSystemDlgBase& page, SystemOperation operation) {
+            return page.Button(operation)->y();
+        };
+        QCOMPARE(with.width(), 600);
+        QVERIFY(!with.Button(SystemOperation::Timeout)->isHidden());
+        QVERIFY(without.Button(SystemOperation::Timeout)->isHidden());
+        const int section = top(with, SystemOperation::Timeout) - top(with, SystemOperation::Initialize);
+        QCOMPARE(top(with, SystemOperation::Save) - top(without, SystemOperation::Save), section);
+        QCOMPARE(with.height() - without.height(), section);
+        QCOMPARE(with.Button(SystemOperation::Restart)->x(), 160);
+        QCOMPARE(with.height(), with.Button(SystemOperation::Recover)->geometry().bottom() + 1 + 24);
+        for (const QLabel* label : with.findChildren<QLabel*>()) {
+            QVERIFY2(label->geometry().right() < with.width(), qPrintable(label->text()));
+        }
+    }
+};
+
+} // namespace orlo
+
+QTEST_MAIN(orlo::SystemDlgTest)
+#include "SystemDlgTest.moc"
