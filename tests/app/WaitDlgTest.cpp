@@ -165,6 +165,39 @@ private slots:
         QVERIFY(!dialog.isVisible());
     }
 
+    void taskOnARunningDialogIsRefusedAndTheFirstRunEnds() {
+        CWaitDlg dialog;
+        bool stuck = false;
+        QTimer::singleShot(10000, &dialog, [&] {
+            stuck = true;
+            dialog.QDialog::done(0);
+        });
+        std::optional<ResultCode> nested = RC_OK;
+        bool nestedRan = false;
+        const std::optional<ResultCode> first = RunTask(dialog, 1000, [&] {
+            // The second task is asked for on the user-interface thread while the first one runs.
+            QMetaObject::invokeMethod(
+                &dialog,
+                [&] {
+                    nested = RunTask(dialog, 3000, [&nestedRan] {
+                        nestedRan = true;
+                        return RC_OK;
+                    });
+                },
+                Qt::BlockingQueuedConnection);
+            return RC_TIMEOUT;
+        });
+        QVERIFY(!stuck);
+        QCOMPARE(first, std::optional<ResultCode>(RC_TIMEOUT));
+        QVERIFY(!nested.has_value());
+        QVERIFY(!nestedRan);
+        QCOMPARE(dialog.ProgressMaximum(), 1000); // the first run's bar was left alone
+        QVERIFY(!dialog.isVisible());
+
+        // The dialog serves the next task as usual.
+        QCOMPARE(RunTask(dialog, 100, [] { return RC_OK; }), std::optional<ResultCode>(RC_OK));
+    }
+
     void layoutFollowsTheWindowSize() {
         CWaitDlg dialog;
         TaskTarget target;
