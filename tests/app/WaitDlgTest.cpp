@@ -1,6 +1,7 @@
 #include "app/WaitDlg.h"
 
 #include "app/TaskRunner.h"
+#include "tests/app/TaskRunnerDoubles.h"
 #include "uikit/MessageEvent.h"
 
 #include <QLabel>
@@ -36,15 +37,6 @@ protected:
         }
         return QObject::event(event);
     }
-};
-
-// A runner whose worker thread can never be created.
-class NoThreadRunner : public CTaskRunner {
-public:
-    using CTaskRunner::CTaskRunner;
-
-protected:
-    bool StartWorker(std::function<void()>) override { return false; }
 };
 
 long long MillisecondsSince(std::chrono::steady_clock::time_point start) {
@@ -154,7 +146,7 @@ private slots:
 
     void workerThatCannotStartEndsTheDialog() {
         CWaitDlg dialog;
-        NoThreadRunner runner(dialog);
+        test::NoThreadRunner runner(dialog);
         bool ran = false;
         const std::optional<ResultCode> result = runner.Run(5000, [&ran] {
             ran = true;
