@@ -49,6 +49,8 @@ CMiraSettingsDlgBase::CMiraSettingsDlgBase(const PageFactory& factory, QWidget* 
 }
 
 CMiraSettingsDlgBase::~CMiraSettingsDlgBase() {
+    // Also when the window goes without a close request.
+    homePage_->PrepareToClose();
     homePage_ = nullptr;
     for (auto& page : pages_) {
         page.reset();
@@ -177,9 +179,8 @@ void CMiraSettingsDlgBase::SelectNavigationButton(PageId page) {
 bool CMiraSettingsDlgBase::CanLeaveCurrentPage() {
     switch (currentPage_) {
     case PageId::Home:
-        // Leaving the monitoring page only stops its loop; it can always be left.
-        homePage_->CanLeavePage();
-        return true;
+        // Leaving the monitoring page stops its loop; only a loop that could not be stopped keeps it.
+        return homePage_->CanLeavePage();
     case PageId::Camera:
     case PageId::Detection:
         return Page(currentPage_)->CanLeavePage();
@@ -249,6 +250,8 @@ bool CMiraSettingsDlgBase::event(QEvent* event) {
 }
 
 void CMiraSettingsDlgBase::closeEvent(QCloseEvent* event) {
+    // While the window is still on screen, so the wait dialog shows what the program waits for.
+    homePage_->PrepareToClose();
     event->accept();
     done(1);
 }
