@@ -4,6 +4,7 @@
 #include "app/PlaceholderPages.h"
 #include "app/WaitDlg.h"
 #include "app/config/AppConfig.h"
+#include "connect/IpAddressCtrl.h"
 #include "connect/LanConnectDlg.h"
 #include "resources/StringTable.h"
 #include "sim/Simulator.h"
@@ -105,9 +106,15 @@ void OnLanDialog(const std::function<void(CLanConnectDlg&)>& step) {
     });
 }
 
-// Types address and port into the LAN dialog as a user does, and presses Enter.
-void TypeLanConnection(CLanConnectDlg& dialog, const QString& address, std::uint16_t port) {
-    test::TypeIntoFocus(address);
+// Types the loopback address and port into the LAN dialog as a user does, and presses Enter. An
+// address that did not land as typed is never connected to: the dialog is cancelled.
+void TypeLoopbackConnection(CLanConnectDlg& dialog, std::uint16_t port, bool& addressLanded) {
+    test::TypeIntoFocus(QStringLiteral("127.0.0.1"));
+    addressLanded = dialog.findChild<CIpAddressCtrl*>()->GetAddress() == Ipv4Address{127, 0, 0, 1};
+    if (!addressLanded) {
+        dialog.reject();
+        return;
+    }
     auto* portEdit = dialog.findChild<COrgEdit*>(QStringLiteral("portEdit"));
     portEdit->setFocus(Qt::MouseFocusReason);
     portEdit->selectAll();
@@ -329,17 +336,20 @@ private slots:
         Fixture fixture("", false);
         QVERIFY(fixture.started);
         // Nothing listens on port 1 of the loopback address: the first attempt fails.
+        bool landed = false;
         COrgMessageBox::PresetAnswer(MessageAnswer::Ok);
-        OnLanDialog(
-            [](CLanConnectDlg& dialog) { TypeLanConnection(dialog, QStringLiteral("127.0.0.1"), 1); });
+        OnLanDialog([&landed](CLanConnectDlg& dialog) { TypeLoopbackConnection(dialog, 1, landed); });
         fixture.home->LanAction()->trigger();
+        QVERIFY(landed);
         QCOMPARE(COrgMessageBox::AnsweredTexts().size(), 1);
         QVERIFY(!fixture.window->Session().IsConnected());
 
         const std::uint16_t port = fixture.simulator->tcpPort();
+        landed = false;
         OnLanDialog(
-            [port](CLanConnectDlg& dialog) { TypeLanConnection(dialog, QStringLiteral("127.0.0.1"), port); });
+            [&landed, port](CLanConnectDlg& dialog) { TypeLoopbackConnection(dialog, port, landed); });
         fixture.home->LanAction()->trigger();
+        QVERIFY(landed);
         QVERIFY(fixture.window->Session().IsConnected());
         QCOMPARE(fixture.window->Session().LanPort(), port);
         QCOMPARE(AppConfig(".").ReadIpAddress(), (Ipv4Address{127, 0, 0, 1}));
