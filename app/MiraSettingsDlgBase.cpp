@@ -2,6 +2,7 @@
 
 #include "app/PlaceholderPages.h"
 #include "app/WindowMessages.h"
+#include "app/WindowSystemTitle.h"
 #include "uikit/MessageEvent.h"
 #include "uikit/OrgMFCButton.h"
 #include "uikit/Pictures.h"
@@ -247,6 +248,18 @@ bool CMiraSettingsDlgBase::event(QEvent* event) {
     default:
         return CBasisDialog::event(event);
     }
+}
+
+void CMiraSettingsDlgBase::changeEvent(QEvent* event) {
+    CBasisDialog::changeEvent(event);
+    if (event->type() == QEvent::WindowTitleChange) {
+        ShowEmptyTitleAsEmpty(*this); // the caption is empty while nothing is connected
+    }
+}
+
+void CMiraSettingsDlgBase::showEvent(QShowEvent* event) {
+    CBasisDialog::showEvent(event);
+    ShowEmptyTitleAsEmpty(*this);
 }
 
 void CMiraSettingsDlgBase::closeEvent(QCloseEvent* event) {
