@@ -8,8 +8,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QFontDatabase>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QTimer>
+#include <QTranslator>
 #include <clocale>
 #include <cstdio>
 #include <string>
@@ -49,8 +51,26 @@ QString CMiraSettingsApp::ApplyLocale(std::string_view name) {
     return {};
 }
 
+void CMiraSettingsApp::UseBareWindowTitles() {
+    // Qt hands the window system "title — display name", and for an empty title the application
+    // name: both empty leaves every title as it is.
+    QGuiApplication::setApplicationDisplayName(QString());
+    QCoreApplication::setApplicationName(QString());
+}
+
+bool CMiraSettingsApp::InstallQtJapanese(QTranslator& translator) {
+    return translator.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+           QCoreApplication::installTranslator(&translator);
+}
+
 int CMiraSettingsApp::InitInstance(const StartupOptions& options) {
     ApplyLocale(LoadString(STR_LOCALE));
+    UseBareWindowTitles();
+    QTranslator qtJapanese;
+    if (!InstallQtJapanese(qtJapanese)) {
+        std::fprintf(stderr, "orlo-setup: Qt's Japanese texts (qtbase_ja.qm) are not installed; standard "
+                             "dialogs stay in English\n");
+    }
     if (EnterWorkingDirectory(QCoreApplication::applicationDirPath()).isEmpty()) {
         std::fprintf(stderr, "orlo-setup: no writable working directory; staying in %s\n",
                      qPrintable(QDir::currentPath()));

@@ -6,6 +6,8 @@
 #include <QString>
 #include <string_view>
 
+class QTranslator;
+
 namespace orlo {
 
 // The application object: the start-up sequence, then the main window run modally until it closes.
@@ -19,6 +21,12 @@ public:
     // The C runtime locale for a locale name of the string table ("japanese" is a Windows name: the
     // Japanese UTF-8 locale, else C.UTF-8); the name applied, empty when none could be.
     static QString ApplyLocale(std::string_view name);
+    // Window titles exactly as each window sets them: the window system gets no program name appended,
+    // and an empty title stays empty.
+    static void UseBareWindowTitles();
+    // Loads Qt's own Japanese texts (standard buttons, the colour dialog) into translator and installs
+    // it; false when the system has no such translation.
+    static bool InstallQtJapanese(QTranslator& translator);
 
 private:
     PageFactory pages_;

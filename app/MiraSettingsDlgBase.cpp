@@ -2,6 +2,7 @@
 
 #include "app/PlaceholderPages.h"
 #include "app/WindowMessages.h"
+#include "app/WindowSystemTitle.h"
 #include "uikit/MessageEvent.h"
 #include "uikit/OrgMFCButton.h"
 #include "uikit/Pictures.h"
@@ -49,6 +50,8 @@ CMiraSettingsDlgBase::CMiraSettingsDlgBase(const PageFactory& factory, QWidget* 
 }
 
 CMiraSettingsDlgBase::~CMiraSettingsDlgBase() {
+    // Also when the window goes without a close request.
+    homePage_->PrepareToClose();
     homePage_ = nullptr;
     for (auto& page : pages_) {
         page.reset();
@@ -177,9 +180,8 @@ void CMiraSettingsDlgBase::SelectNavigationButton(PageId page) {
 bool CMiraSettingsDlgBase::CanLeaveCurrentPage() {
     switch (currentPage_) {
     case PageId::Home:
-        // Leaving the monitoring page only stops its loop; it can always be left.
-        homePage_->CanLeavePage();
-        return true;
+        // Leaving the monitoring page stops its loop; only a loop that could not be stopped keeps it.
+        return homePage_->CanLeavePage();
     case PageId::Camera:
     case PageId::Detection:
         return Page(currentPage_)->CanLeavePage();
@@ -248,7 +250,21 @@ bool CMiraSettingsDlgBase::event(QEvent* event) {
     }
 }
 
+void CMiraSettingsDlgBase::changeEvent(QEvent* event) {
+    CBasisDialog::changeEvent(event);
+    if (event->type() == QEvent::WindowTitleChange) {
+        ShowEmptyTitleAsEmpty(*this); // the caption is empty while nothing is connected
+    }
+}
+
+void CMiraSettingsDlgBase::showEvent(QShowEvent* event) {
+    CBasisDialog::showEvent(event);
+    ShowEmptyTitleAsEmpty(*this);
+}
+
 void CMiraSettingsDlgBase::closeEvent(QCloseEvent* event) {
+    // While the window is still on screen, so the wait dialog shows what the program waits for.
+    homePage_->PrepareToClose();
     event->accept();
     done(1);
 }

@@ -23,8 +23,8 @@ public:
     virtual bool CanLeavePage() = 0;
 };
 
-// The monitoring page. Leaving it stops its acquisition loop; the main window answers its own
-// question with true whatever the page says.
+// The monitoring page. Leaving it stops its acquisition loop; it refuses to be left only when the
+// loop could not be stopped.
 class CHomePageBase : public CPageBase {
     Q_OBJECT
 
@@ -34,6 +34,9 @@ public:
     // The main window shows the page again after another page (not after ReturnHome, where it posts
     // WM_HOME_DISCONNECT instead).
     virtual void ResumeMonitoring() = 0;
+    // The main window is about to close: the page ends its device work (behind the wait dialog when
+    // that takes a while), so that nothing runs into it once its destruction has begun.
+    virtual void PrepareToClose() = 0;
 };
 
 } // namespace orlo

@@ -18,6 +18,7 @@ public:
 
     bool CanLeavePage() override { return true; }
     void ResumeMonitoring() override {}
+    void PrepareToClose() override {}
 
 protected:
     bool event(QEvent* event) override;

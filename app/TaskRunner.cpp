@@ -40,6 +40,9 @@ CTaskRunner::~CTaskRunner() {
 }
 
 std::optional<ResultCode> CTaskRunner::Run(int durationMs, std::function<ResultCode()> task) {
+    if (dialog_.IsRunning()) {
+        return std::nullopt;
+    }
     if (worker_.joinable()) {
         worker_.join();
     }

@@ -21,7 +21,8 @@ public:
     virtual ~CTaskRunner();
 
     // Runs task behind the dialog with a bar over durationMs and returns its result once the worker
-    // has ended; nullopt when no worker could be started (the dialog then ends at once).
+    // has ended; nullopt when no worker could be started (the dialog then ends at once) and when the
+    // dialog is already running another task (task is not run, the other run goes on).
     std::optional<ResultCode> Run(int durationMs, std::function<ResultCode()> task);
 
 protected:

@@ -61,6 +61,9 @@ int CWaitDlg::ProgressMaximum() const {
 }
 
 int CWaitDlg::exec() {
+    if (inRun_) {
+        return -1;
+    }
     if (endPending_) {
         endPending_ = false;
         return 0;

@@ -38,6 +38,10 @@ public:
     int ProgressPos() const;
     int ProgressMaximum() const;
 
+    // Between the start of a modal run and its end.
+    bool IsRunning() const { return inRun_; }
+    // Refused with -1 while a run is under way: the toolkit cannot nest a dialog's own run, and the
+    // run under way must still end with its EndWait.
     int exec() override;
     void accept() override;
     void reject() override;

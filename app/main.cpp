@@ -40,8 +40,6 @@ int main(int argc, char** argv) {
         return 0;
     }
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("orlo-setup"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Orlo-X1"));
     // Declared before the window so that it outlives the pages that talk to it.
     const std::unique_ptr<orlo::sim::Simulator> demoSensor = options.demo ? StartDemoSensor() : nullptr;
     orlo::PageFactory pages = orlo::PlaceholderPageFactory();

@@ -1,6 +1,8 @@
-# A Qt Test executable registered with CTest, run offscreen, labelled "ui".
+# A Qt Test executable registered with CTest, run offscreen, labelled "ui". With X11 it runs on a
+# virtual X server through the xcb platform instead (when xvfb-run is there; the test skips itself
+# otherwise), for what only a real window system shows.
 function(orlo_add_qtest name)
-    cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "X11" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     orlo_defaults(${name})
     set_target_properties(${name} PROPERTIES AUTOMOC ON)
@@ -8,9 +10,19 @@ function(orlo_add_qtest name)
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 60)
     endif()
-    add_test(NAME ${name} COMMAND ${name})
+    set(platform offscreen)
+    set(command ${name})
+    if(ARG_X11)
+        find_program(ORLO_XVFB_RUN xvfb-run)
+        if(ORLO_XVFB_RUN)
+            set(platform xcb)
+            set(command ${ORLO_XVFB_RUN} --auto-servernum "--server-args=-screen 0 1280x1024x24"
+                $<TARGET_FILE:${name}>)
+        endif()
+    endif()
+    add_test(NAME ${name} COMMAND ${command})
     set_tests_properties(${name} PROPERTIES
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+        ENVIRONMENT "QT_QPA_PLATFORM=${platform}"
         LABELS ui
         TIMEOUT ${ARG_TIMEOUT}
         WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
+#include <algorithm>
 #include <system_error>
 
 namespace orlo {
@@ -42,7 +43,7 @@ QString ItemText(const SerialPortInfo& port) {
 } // namespace
 
 CComConnectDlg::CComConnectDlg(QWidget* parent, const AppConfig& config, PortLister lister)
-    : CBasisDialog(parent), configuredPort_(ConfiguredPort(config)),
+    : CBasisDialog(parent), configuredPort_(ConfiguredPort(config)), storedPort_(config.ReadComPort()),
       portLabel_(CreateLabel(QStringLiteral("COMポート："), this)),
       baudRateLabel_(CreateLabel(QStringLiteral("ボーレート："), this)),
       angleLabel_(CreateLabel(QStringLiteral("画角："), this)), portList_(new COrgComboBox(this)),
@@ -113,6 +114,10 @@ void CComConnectDlg::StartListing(PortLister lister) {
 void CComConnectDlg::ShowPorts(const std::vector<SerialPortInfo>& ports) {
     const QString typed = portList_->currentText();
     ports_ = ports;
+    const auto stored = [this](const SerialPortInfo& port) { return port.path == storedPort_; };
+    if (!storedPort_.empty() && std::none_of(ports_.begin(), ports_.end(), stored)) {
+        ports_.insert(ports_.begin(), SerialPortInfo{storedPort_, {}});
+    }
     portList_->clear();
     int selected = -1;
     for (std::size_t i = 0; i < ports_.size(); ++i) {

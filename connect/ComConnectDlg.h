@@ -20,7 +20,9 @@ class COrgComboBox;
 // "COM接続": the serial port, baud rate and angle of view for a USB connection. Only collects the
 // values; the caller connects with them and stores them once the connection works.
 //
-// The port list shows the ports that open now, each with its USB description. Listing opens every
+// The port list shows the ports that open now, each with its USB description, and on top the port
+// last connected to when the listing misses it (a path typed in, a link that does not open now), so
+// it is never lost. Listing opens every
 // candidate port, which a hung USB device can stall for seconds, so it runs on a thread of its own and
 // fills the list when done (normally a few milliseconds after the dialog appears); the destructor
 // waits for it. The list is editable: any device path, such as a simulator's pseudo-terminal, can be
@@ -59,6 +61,8 @@ private:
     void Connect();
 
     std::string configuredPort_;
+    // The path stored by the last connection; empty when only a port number is configured.
+    std::string storedPort_;
     std::vector<SerialPortInfo> ports_;
     bool portTyped_ = false;
     std::thread lister_;

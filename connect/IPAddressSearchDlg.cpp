@@ -10,6 +10,7 @@
 #include "uikit/OrgEdit.h"
 #include "uikit/OrgListCtrl.h"
 #include "uikit/Pictures.h"
+#include "uikit/StringText.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -24,6 +25,21 @@ namespace {
 
 constexpr int kLastByte = 255;
 constexpr int kListRows = 10;
+constexpr int STR_ICMP_PING_GROUP = 9000;
+constexpr int STR_ICMP_RAW_CAPABILITY = 9001;
+constexpr int STR_ICMP_UNAVAILABLE = 9002;
+constexpr int STR_TASK_NOT_STARTED = 9010;
+
+// What the user can do about it, with the system's own account below for whoever sets the PC up.
+QString IcmpFailureText(const ScanResult& result) {
+    int id = STR_ICMP_UNAVAILABLE;
+    if (result.error == IcmpSocketError::PingGroupRange) {
+        id = STR_ICMP_PING_GROUP;
+    } else if (result.error == IcmpSocketError::RawCapability) {
+        id = STR_ICMP_RAW_CAPABILITY;
+    }
+    return StringText(id) + QStringLiteral("\n\n") + QString::fromStdString(result.errorText);
+}
 
 } // namespace
 
@@ -104,18 +120,28 @@ void CIPAddressSearchDlg::Search() {
     CWaitDlg* wait = waitDlg_;
     ScanResult result;
     // The bar has the range 0 to 100 and stands still but for the scan's progress.
-    RunTask(*waitDlg_, 0, [&] {
+    const std::optional<ResultCode> ran = RunTask(*waitDlg_, 0, [&] {
         result = scan_(range, [wait](int percent) {
             QMetaObject::invokeMethod(
                 wait, [wait, percent] { wait->SetProgressPos(percent); }, Qt::QueuedConnection);
         });
         return RC_OK;
     });
-    if (result.error != IcmpSocketError::None) {
-        COrgMessageBox::Show(this, QString::fromStdString(result.errorText), MessageButtons::Ok,
+    if (!ran) {
+        // Nothing was scanned: the list keeps what the last search found.
+        COrgMessageBox::Show(this, StringText(STR_TASK_NOT_STARTED), MessageButtons::Ok,
                              MessageIcon::Warning);
+        return;
+    }
+    if (result.error != IcmpSocketError::None) {
+        COrgMessageBox::Show(this, IcmpFailureText(result), MessageButtons::Ok, MessageIcon::Warning);
     }
     ShowResults(std::move(result.answered));
+}
+
+std::optional<ResultCode> CIPAddressSearchDlg::RunTask(CWaitDlg& dialog, int durationMs,
+                                                       std::function<ResultCode()> task) {
+    return orlo::RunTask(dialog, durationMs, std::move(task));
 }
 
 void CIPAddressSearchDlg::ShowResults(std::vector<Ipv4Address> answered) {

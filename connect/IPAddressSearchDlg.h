@@ -1,9 +1,11 @@
 #pragma once
 
+#include "device/ResultCode.h"
 #include "platform/IpRangeScanner.h"
 #include "uikit/BasisDialog.h"
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QLabel;
@@ -36,6 +38,11 @@ public:
 
     // Valid once the dialog ended with "OK".
     Ipv4Address SelectedAddress() const { return selected_; }
+
+protected:
+    // The task pattern behind the wait dialog; nullopt when the scan could not be started.
+    virtual std::optional<ResultCode> RunTask(CWaitDlg& dialog, int durationMs,
+                                              std::function<ResultCode()> task);
 
 private:
     void LayoutControls();

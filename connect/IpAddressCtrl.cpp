@@ -10,11 +10,17 @@
 #include <QRegularExpressionValidator>
 #include <QStyleOptionFrame>
 #include <algorithm>
+#include <utility>
 
 namespace orlo {
 namespace {
 
 constexpr int kMaxByte = 255;
+
+bool IsModifierKey(int key) {
+    return key == Qt::Key_Shift || key == Qt::Key_Control || key == Qt::Key_Alt || key == Qt::Key_Meta ||
+           key == Qt::Key_AltGr;
+}
 
 int FrameWidth(const QWidget* widget) {
     return widget->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, widget);
@@ -78,12 +84,8 @@ int CIpAddressCtrl::IndexOf(const QObject* field) const {
     return -1;
 }
 
-void CIpAddressCtrl::FocusField(int index, bool selectAll) {
-    QLineEdit* field = Field(index);
-    field->setFocus(Qt::TabFocusReason);
-    if (selectAll) {
-        field->selectAll();
-    }
+void CIpAddressCtrl::FocusField(int index) {
+    Field(index)->setFocus(Qt::TabFocusReason);
 }
 
 void CIpAddressCtrl::OnEdited(int index) {
@@ -92,7 +94,8 @@ void CIpAddressCtrl::OnEdited(int index) {
         field->setText(QString::number(kMaxByte));
     }
     if (field->text().size() == 3 && index < 3) {
-        FocusField(index + 1, true);
+        FocusField(index + 1);
+        movedInto_ = index + 1;
     }
 }
 
@@ -111,7 +114,8 @@ bool CIpAddressCtrl::PasteAddress() {
         address[i] = static_cast<std::uint8_t>(value);
     }
     SetAddress(address);
-    FocusField(3, false);
+    FocusField(3);
+    Field(3)->end(false);
     return true;
 }
 
@@ -119,11 +123,21 @@ bool CIpAddressCtrl::eventFilter(QObject* watched, QEvent* event) {
     const int index = IndexOf(watched);
     if (index >= 0 && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
         update(); // the frame shows whether a field has the focus
+        movedInto_ = -1;
+        // Typing replaces the old number; a click places the caret where it was clicked instead.
+        if (event->type() == QEvent::FocusIn &&
+            static_cast<QFocusEvent*>(event)->reason() != Qt::MouseFocusReason) {
+            Field(index)->selectAll();
+        }
     }
     if (index < 0 || event->type() != QEvent::KeyPress) {
         return QWidget::eventFilter(watched, event);
     }
     const auto* key = static_cast<QKeyEvent*>(event);
+    if (IsModifierKey(key->key())) {
+        return QWidget::eventFilter(watched, event); // Shift on the way to a dot
+    }
+    const bool justMovedHere = std::exchange(movedInto_, -1) == index;
     const QLineEdit* field = Field(index);
     const bool atStart = field->cursorPosition() == 0 && !field->hasSelectedText();
     const bool atEnd = field->cursorPosition() == field->text().size() && !field->hasSelectedText();
@@ -132,21 +146,22 @@ bool CIpAddressCtrl::eventFilter(QObject* watched, QEvent* event) {
     }
     switch (key->key()) {
     case Qt::Key_Period:
-        if (!field->text().isEmpty() && index < 3) {
-            FocusField(index + 1, true);
+        // The dot that ends a three-digit number has been typed ahead by the automatic move.
+        if (!justMovedHere && !field->text().isEmpty() && index < 3) {
+            FocusField(index + 1);
         }
         return true;
     case Qt::Key_Backspace:
     case Qt::Key_Left:
         if (atStart && index > 0) {
-            FocusField(index - 1, false);
+            FocusField(index - 1);
             Field(index - 1)->end(false);
             return true;
         }
         break;
     case Qt::Key_Right:
         if (atEnd && index < 3) {
-            FocusField(index + 1, false);
+            FocusField(index + 1);
             Field(index + 1)->home(false);
             return true;
         }

@@ -9,9 +9,11 @@ class QLineEdit;
 
 namespace orlo {
 
-// An IPv4 address entered as four numbers 0 to 255 in one framed control. Typing a dot or the third
-// digit moves on to the next field, Backspace at the start of a field goes back; a number above 255
-// becomes 255. Pasting a dotted address fills all four fields.
+// An IPv4 address entered as four numbers 0 to 255 in one framed control. A field selects its text
+// when it gets the focus, so typing replaces it. Typing a dot or the third digit moves on to the next
+// field (a dot right after such a move is swallowed, so "192.168..." lands as typed), Backspace at the
+// start of a field goes back; a number above 255 becomes 255. Pasting a dotted address fills all four
+// fields.
 class CIpAddressCtrl : public QWidget {
     Q_OBJECT
 
@@ -32,11 +34,14 @@ protected:
 
 private:
     int IndexOf(const QObject* field) const;
-    void FocusField(int index, bool selectAll);
+    // Focuses the field with its text selected.
+    void FocusField(int index);
     void OnEdited(int index);
     bool PasteAddress();
 
     std::array<QLineEdit*, 4> fields_{};
+    // The field just entered by the move after a third digit; -1 once anything else happened.
+    int movedInto_ = -1;
     int height_ = 0;
 };
 

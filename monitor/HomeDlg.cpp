@@ -34,6 +34,10 @@ CHomeDlg::CHomeDlg(DeviceSession& session, CMiraSettingsDlgBase& mainWindow)
     LayoutControls();
 }
 
+CHomeDlg::~CHomeDlg() {
+    EndAcquisition();
+}
+
 QRect CHomeDlg::LayoutConnectRow(QPoint origin) {
     const int width = std::max(136, connectButton_->sizeHint().width());
     connectButton_->setGeometry(origin.x() - width / 2, origin.y(), width, 40);

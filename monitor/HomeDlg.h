@@ -14,6 +14,7 @@ class CHomeDlg : public CHomeDlgBase {
 
 public:
     CHomeDlg(DeviceSession& session, CMiraSettingsDlgBase& mainWindow);
+    ~CHomeDlg() override;
 
     QToolButton* ConnectButton() const { return connectButton_; }
     QAction* ComAction() const { return comAction_; }

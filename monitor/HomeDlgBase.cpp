@@ -32,6 +32,7 @@ constexpr int MSG_LINK_FAILURE = 1112;
 constexpr int MSG_SETTINGS_ABNORMAL = 1113;
 constexpr int STR_COM_CAPTION = 5100;
 constexpr int STR_LAN_CAPTION = 5101;
+constexpr int MSG_TASK_NOT_STARTED = 9010;
 constexpr int WM_CONNECT_ON_START = 0x1407;
 
 QString VersionText(const DeviceInfo& info) {
@@ -101,9 +102,12 @@ CHomeDlgBase::CHomeDlgBase(DeviceSession& session, CMiraSettingsDlgBase& mainWin
 }
 
 CHomeDlgBase::~CHomeDlgBase() {
-    loop_->StopAndWaitIdle();
-    loop_.reset();
+    EndAcquisition(); // a page that has not ended it itself
     detectionLog_.StopDetectionLog();
+}
+
+void CHomeDlgBase::EndAcquisition() {
+    loop_.reset();
 }
 
 void CHomeDlgBase::InitControls() {
@@ -156,12 +160,17 @@ void CHomeDlgBase::LayoutControls() {
 }
 
 bool CHomeDlgBase::CanLeavePage() {
-    StopMonitoring();
-    return true;
+    return StopMonitoring();
 }
 
 void CHomeDlgBase::ResumeMonitoring() {
     StartMonitoring();
+}
+
+void CHomeDlgBase::PrepareToClose() {
+    if (!StopLoopBehindWaitDialog()) {
+        loop_->StopAndWaitIdle(); // the program ends either way
+    }
 }
 
 void CHomeDlgBase::ConnectOnStart(const std::string& host, std::uint16_t port) {
@@ -184,11 +193,9 @@ bool CHomeDlgBase::event(QEvent* event) {
     if (type == MessageType(WM_MONITOR_REPAINT)) {
         PaintPicture();
     } else if (type == MessageType(WM_MONITOR_RESULT_LOST)) {
-        ShowMessage(MSG_RESULT_LOST);
-        DisconnectDevice();
+        ReportLinkLost(MSG_RESULT_LOST);
     } else if (type == MessageType(WM_MONITOR_LINK_FAILURE)) {
-        ShowMessage(MSG_LINK_FAILURE);
-        DisconnectDevice();
+        ReportLinkLost(MSG_LINK_FAILURE);
     } else if (type == MessageType(WM_MONITOR_SETTINGS_ABNORMAL)) {
         ShowMessage(MSG_SETTINGS_ABNORMAL);
         PostMessageTo(&mainWindow_, WM_SHOW_CAMERA_PAGE);
@@ -203,7 +210,9 @@ bool CHomeDlgBase::event(QEvent* event) {
 }
 
 void CHomeDlgBase::ConnectWithComDialog() {
-    StopMonitoring();
+    if (!StopMonitoring()) {
+        return;
+    }
     const ConnectionType previous = session_.GetConnectionType();
     session_.Disconnect();
     SetConnectedState(false);
@@ -220,7 +229,9 @@ void CHomeDlgBase::ConnectWithComDialog() {
 }
 
 void CHomeDlgBase::ConnectWithLanDialog() {
-    StopMonitoring();
+    if (!StopMonitoring()) {
+        return;
+    }
     const ConnectionType previous = session_.GetConnectionType();
     session_.Disconnect();
     SetConnectedState(false);
@@ -245,7 +256,7 @@ void CHomeDlgBase::ReconnectAfterCancel(ConnectionType previous) {
 }
 
 void CHomeDlgBase::ConnectByCom() {
-    const auto result = RunTask(*waitDialog_, ComConnectDurationMs, [this] {
+    const auto result = RunTask(ComConnectDurationMs, [this] {
         mainWindow_.SetCaption({});
         ResultCode connected = orlo::ConnectCom(session_, comPort_, baudRate_, angleOfView_);
         DeviceInfo info;
@@ -271,7 +282,7 @@ void CHomeDlgBase::ConnectByCom() {
 }
 
 void CHomeDlgBase::ConnectByLan() {
-    const auto result = RunTask(*waitDialog_, LanConnectDurationMs, [this] {
+    const auto result = RunTask(LanConnectDurationMs, [this] {
         mainWindow_.SetCaption({});
         ResultCode connected = orlo::ConnectLan(session_, FormatIpv4(ipAddress_), lanPort_, angleOfView_);
         DeviceInfo info;
@@ -319,18 +330,44 @@ void CHomeDlgBase::StartMonitoring() {
     }
 }
 
-void CHomeDlgBase::StopMonitoring() {
-    if (!loop_->IsRunning() && loop_->IsIdle()) {
-        return;
+bool CHomeDlgBase::StopMonitoring() {
+    if (StopLoopBehindWaitDialog()) {
+        return true;
     }
-    RunTask(*waitDialog_, DetectionTimeoutMs(session_.BaudRate(), 1), [this] {
-        loop_->StopAndWaitIdle();
-        return RC_OK;
-    });
+    ShowMessage(MSG_TASK_NOT_STARTED);
+    return false;
+}
+
+bool CHomeDlgBase::StopLoopBehindWaitDialog() {
+    if (!loop_->IsRunning() && loop_->IsIdle()) {
+        return true;
+    }
+    return RunTask(DetectionTimeoutMs(session_.BaudRate(), 1),
+                   [this] {
+                       loop_->StopAndWaitIdle();
+                       return RC_OK;
+                   })
+        .has_value();
+}
+
+std::optional<ResultCode> CHomeDlgBase::RunTask(int durationMs, std::function<ResultCode()> task) {
+    return orlo::RunTask(*waitDialog_, durationMs, std::move(task));
+}
+
+void CHomeDlgBase::ReportLinkLost(int messageId) {
+    // The report may come after a click has already taken the user to another page: back to this one,
+    // where the link is shown as lost.
+    if (mainWindow_.CurrentPage() != PageId::Home) {
+        mainWindow_.ReturnHome();
+    }
+    ShowMessage(messageId);
+    DisconnectDevice();
 }
 
 void CHomeDlgBase::DisconnectDevice() {
-    StopMonitoring();
+    if (!StopMonitoring()) {
+        return;
+    }
     session_.Disconnect();
     SetConnectedState(false);
     PaintPicture();

@@ -14,7 +14,9 @@
 #include "platform/Ipv4Address.h"
 
 #include <array>
+#include <functional>
 #include <memory>
+#include <optional>
 
 namespace orlo {
 
@@ -37,8 +39,10 @@ public:
     CHomeDlgBase(DeviceSession& session, CMiraSettingsDlgBase& mainWindow);
     ~CHomeDlgBase() override;
 
+    // False only when the loop could not be stopped (no worker thread); the user has been told.
     bool CanLeavePage() override;
     void ResumeMonitoring() override;
+    void PrepareToClose() override;
 
     // Connects over the LAN as soon as the page is shown, without remembering the connection in the
     // configuration (the demonstration's simulator).
@@ -67,14 +71,20 @@ protected:
     // Places the connect row from origin; returns its rectangle.
     virtual QRect LayoutConnectRow(QPoint origin) = 0;
     virtual void SetConnectedState(bool connected) = 0;
+    // The task pattern behind the page's wait dialog; nullopt when the task could not be started.
+    virtual std::optional<ResultCode> RunTask(int durationMs, std::function<ResultCode()> task);
+    // Ends the acquisition thread; the most derived page does this first thing in its destructor, so
+    // that the loop never runs into a page that is partly gone.
+    void EndAcquisition();
 
-private:
-    class PictureView;
-
+    // The loop's reports, on the acquisition thread.
     void OnCycleCompleted(CycleOutput output) override;
     void OnResultLost() override;
     void OnLinkFailure() override;
     void OnSettingsAbnormal() override;
+
+private:
+    class PictureView;
 
     void InitControls();
     // Runs the connect task behind the wait dialog and starts monitoring on success.
@@ -83,8 +93,12 @@ private:
     void FinishConnect();
     void ReconnectAfterCancel(ConnectionType previous);
     void ReportConnectError(ResultCode result);
+    // A lost link: the message on the monitoring page, then disconnected.
+    void ReportLinkLost(int messageId);
     void StartMonitoring();
-    void StopMonitoring();
+    // Stops the loop behind the wait dialog; false, with a message, when that could not be started.
+    bool StopMonitoring();
+    bool StopLoopBehindWaitDialog();
     void DisconnectDevice();
     void PaintPicture();
     void ShowMessage(int stringId);

@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config libpng-dev libgtest-dev libgmock-dev
           libbenchmark-dev qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev fonts-noto-cjk
-          xvfb xauth clang libclang-rt-14-dev)
+          xvfb xauth x11-utils libxcb1-dev qt6-translations-l10n clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

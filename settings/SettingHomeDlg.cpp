@@ -143,6 +143,7 @@ CSettingHomeDlg::CSettingHomeDlg(QWidget* parent, AppConfig& config, std::vector
 }
 
 void CSettingHomeDlg::Save() {
+    grid_->CommitEdits();
     for (int i = 0; i < grid_->GetPropertyCount(); ++i) {
         const COrgPropertyGridProperty& group = *grid_->GetProperty(i);
         switch (group.GetData()) {

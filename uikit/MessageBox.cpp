@@ -1,10 +1,16 @@
 #include "uikit/MessageBox.h"
 
-#include <QApplication>
+#include "uikit/StringText.h"
+
 #include <QMessageBox>
 #include <QPushButton>
 
 namespace orlo {
+namespace {
+
+constexpr int STR_MESSAGE_CAPTION = 9020;
+
+} // namespace
 
 MessageAnswer COrgMessageBox::Show(QWidget* parent, const QString& text, MessageButtons buttons,
                                    MessageIcon icon) {
@@ -15,7 +21,7 @@ MessageAnswer COrgMessageBox::Show(QWidget* parent, const QString& text, Message
         return answer;
     }
     QMessageBox box(parent);
-    box.setWindowTitle(QApplication::applicationDisplayName());
+    box.setWindowTitle(StringText(STR_MESSAGE_CAPTION));
     box.setText(text);
     switch (icon) {
     case MessageIcon::None:

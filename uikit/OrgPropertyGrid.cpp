@@ -5,9 +5,10 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QPixmap>
+#include <QRegularExpression>
 #include <QSignalBlocker>
 #include <QSpinBox>
-#include <QToolButton>
+#include <algorithm>
 
 namespace orlo {
 namespace {
@@ -22,7 +23,61 @@ QString ColourText(const QColor& colour) {
     return QStringLiteral("RGB(%1, %2, %3)").arg(colour.red()).arg(colour.green()).arg(colour.blue());
 }
 
+// A number field that lets any number be typed and, when it is left (or committed), shows the value
+// limited to its range: below the minimum or erased gives the minimum, above the maximum the maximum.
+class RangeSpinBox : public QSpinBox {
+public:
+    RangeSpinBox() { setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue); }
+
+    QValidator::State validate(QString& text, int&) const override {
+        static const QRegularExpression number(
+            QRegularExpression::anchoredPattern(QStringLiteral("-?[0-9]{0,9}")));
+        const QString typed = Typed(text);
+        if (!number.match(typed).hasMatch()) {
+            return QValidator::Invalid;
+        }
+        bool ok = false;
+        const int value = typed.toInt(&ok);
+        return ok && value >= minimum() && value <= maximum() ? QValidator::Acceptable
+                                                              : QValidator::Intermediate;
+    }
+
+    void fixup(QString& text) const override { text = textFromValue(valueFromText(text)); }
+
+    int valueFromText(const QString& text) const override {
+        bool ok = false;
+        const int value = Typed(text).toInt(&ok);
+        return ok ? std::clamp(value, minimum(), maximum()) : minimum();
+    }
+
+private:
+    QString Typed(const QString& text) const {
+        QString typed = text;
+        if (typed.startsWith(prefix())) {
+            typed.remove(0, prefix().size());
+        }
+        if (typed.endsWith(suffix())) {
+            typed.chop(suffix().size());
+        }
+        return typed.trimmed();
+    }
+};
+
 } // namespace
+
+COrgColourCombo::COrgColourCombo(QWidget* parent) : QComboBox(parent), menu_(new QMenu(this)) {
+    addItem(QString()); // the one item shows the current colour
+}
+
+void COrgColourCombo::SetColour(const QColor& colour) {
+    setItemIcon(0, Swatch(colour));
+    setItemText(0, ColourText(colour));
+}
+
+void COrgColourCombo::showPopup() {
+    menu_->setMinimumWidth(width());
+    menu_->popup(mapToGlobal(QPoint(0, height())));
+}
 
 COrgPropertyGridProperty::COrgPropertyGridProperty(Kind kind, const QString& name, qint64 data)
     : kind_(kind), name_(name), data_(data) {}
@@ -138,16 +193,14 @@ void COrgPropertyGridProperty::Refresh() {
         if (kind_ == Kind::Group && !subItems_.empty() && parent_ != nullptr) {
             item_->setText(1, ValueText());
         }
-        if (auto* combo = qobject_cast<QComboBox*>(editor_)) {
+        if (auto* colour = qobject_cast<COrgColourCombo*>(editor_)) {
+            colour->SetColour(value_.value<QColor>());
+        } else if (auto* combo = qobject_cast<QComboBox*>(editor_)) {
             const QSignalBlocker blocker(combo);
             combo->setCurrentIndex(static_cast<int>(options_.indexOf(value_.toString())));
         } else if (auto* spin = qobject_cast<QSpinBox*>(editor_)) {
             const QSignalBlocker blocker(spin);
             spin->setValue(value_.toInt());
-        } else if (auto* button = qobject_cast<QToolButton*>(editor_)) {
-            const QColor colour = value_.value<QColor>();
-            button->setIcon(Swatch(colour));
-            button->setText(ColourText(colour));
         }
     }
     if (parent_ != nullptr) {
@@ -185,6 +238,12 @@ COrgPropertyGridProperty* COrgPropertyGridCtrl::GetProperty(int index) const {
         return nullptr;
     }
     return properties_[static_cast<std::size_t>(index)].get();
+}
+
+void COrgPropertyGridCtrl::CommitEdits() {
+    for (QSpinBox* spin : findChildren<QSpinBox*>()) {
+        spin->interpretText();
+    }
 }
 
 void COrgPropertyGridCtrl::RemoveAll() {
@@ -240,32 +299,27 @@ QWidget* COrgPropertyGridCtrl::CreateEditor(COrgPropertyGridProperty& property) 
         return combo;
     }
     case COrgPropertyGridProperty::Kind::Number: {
-        auto* spin = new QSpinBox();
+        auto* spin = new RangeSpinBox();
         spin->setRange(property.range_.minimum, property.range_.maximum);
         connect(spin, &QSpinBox::valueChanged, this, [target](int value) { target->SetValue(value); });
         return spin;
     }
     case COrgPropertyGridProperty::Kind::Colour: {
-        auto* button = new QToolButton();
-        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-        button->setPopupMode(QToolButton::InstantPopup);
-        button->setAutoRaise(true);
-        auto* menu = new QMenu(button);
+        auto* combo = new COrgColourCombo();
         for (const QColor& colour : property.palette_) {
-            menu->addAction(Swatch(colour), ColourText(colour), this,
-                            [target, colour] { target->SetValue(colour); });
+            combo->Menu()->addAction(Swatch(colour), ColourText(colour), this,
+                                     [target, colour] { target->SetValue(colour); });
         }
         if (!property.otherText_.isEmpty()) {
-            menu->addSeparator();
-            menu->addAction(property.otherText_, this, [this, target] {
+            combo->Menu()->addSeparator();
+            combo->Menu()->addAction(property.otherText_, this, [this, target] {
                 const QColor chosen = QColorDialog::getColor(target->GetValue().value<QColor>(), this);
                 if (chosen.isValid()) {
                     target->SetValue(chosen);
                 }
             });
         }
-        button->setMenu(menu);
-        return button;
+        return combo;
     }
     case COrgPropertyGridProperty::Kind::Group:
         break;

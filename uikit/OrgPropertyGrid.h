@@ -3,6 +3,7 @@
 #include "uikit/Range.h"
 
 #include <QColor>
+#include <QComboBox>
 #include <QList>
 #include <QStringList>
 #include <QTreeWidget>
@@ -10,9 +11,28 @@
 #include <memory>
 #include <vector>
 
+class QMenu;
+
 namespace orlo {
 
 class COrgPropertyGridCtrl;
+
+// The editor of a colour property: drawn as the grid's other drop-down lists are, showing the colour,
+// and opening a menu of preset colours (and the full colour dialog) instead of a list.
+class COrgColourCombo : public QComboBox {
+    Q_OBJECT
+
+public:
+    explicit COrgColourCombo(QWidget* parent = nullptr);
+
+    void SetColour(const QColor& colour);
+    QMenu* Menu() const { return menu_; }
+
+    void showPopup() override;
+
+private:
+    QMenu* menu_;
+};
 
 // One row of a property grid: a group of rows or an editable value (a choice among texts, a number
 // with a range, or a colour). Values are read and written here; the grid's editors follow them.
@@ -94,6 +114,8 @@ public:
     COrgPropertyGridProperty* AddProperty(std::unique_ptr<COrgPropertyGridProperty> property);
     int GetPropertyCount() const { return static_cast<int>(properties_.size()); }
     COrgPropertyGridProperty* GetProperty(int index) const;
+    // Takes what the number editors show, also a number still being typed (limited to its range).
+    void CommitEdits();
     void RemoveAll();
     void SetGroupTextColour(const QColor& colour);
 

@@ -4,6 +4,7 @@
 #include "uikit/OrgMFCButton.h"
 
 #include <QtTest>
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <string>
@@ -60,13 +61,19 @@ public:
 
     bool CanLeavePage() override {
         ++leaveAsked;
-        return false; // the main window leaves the monitoring page whatever it answers
+        return allowLeave; // false: its loop could not be stopped
     }
     void ResumeMonitoring() override { ++resumed; }
+    void PrepareToClose() override {
+        log_.push_back("home closing");
+        windowShownWhenClosing.push_back(window()->isVisible());
+    }
 
+    bool allowLeave = true;
     int leaveAsked = 0;
     int resumed = 0;
     int disconnects = 0;
+    std::vector<bool> windowShownWhenClosing;
     std::atomic<int> cycles_{0};
 
 protected:
@@ -149,7 +156,7 @@ private slots:
         Fixture f;
         f.Send(WM_DEVICE_CONNECTED);
         f.Click(PageId::Camera);
-        QCOMPARE(f.home->leaveAsked, 1); // asked, and left although it answered false
+        QCOMPARE(f.home->leaveAsked, 1);
         QCOMPARE(f.window->CurrentPage(), PageId::Camera);
         QVERIFY(f.Selected(PageId::Camera));
         QVERIFY(!f.Selected(PageId::Detection));
@@ -189,6 +196,19 @@ private slots:
         QVERIFY(f.Button(PageId::Home)->isVisible());
         QVERIFY(f.detection->isVisible());
         QCOMPARE(f.home->resumed, 0);
+    }
+
+    void monitoringPageThatCannotStopItsLoopIsKept() {
+        Fixture f;
+        f.Send(WM_DEVICE_CONNECTED);
+        f.home->allowLeave = false;
+        f.Click(PageId::Camera);
+        f.Post(WM_SHOW_CAMERA_PAGE);
+        QCOMPARE(f.home->leaveAsked, 2);
+        QCOMPARE(f.window->CurrentPage(), PageId::Home);
+        QVERIFY(f.home->isVisible());
+        QVERIFY(!f.camera->isVisible());
+        QVERIFY(!f.Selected(PageId::Camera));
     }
 
     void systemPageIsNeverAsked() {
@@ -299,9 +319,20 @@ private slots:
         QTimer::singleShot(50, f->window.get(), [&f] { f->window->close(); });
         QCOMPARE(f->window->exec(), 1);
         QVERIFY(home->cycles_ > 0);
+        // The monitoring page ends its work while the window is still up.
+        QCOMPARE(home->windowShownWhenClosing, std::vector<bool>{true});
         Log& log = f->log;
         f->window.reset();
+        log.erase(std::remove(log.begin(), log.end(), "home closing"), log.end());
         QCOMPARE(log, (Log{"home destroyed", "camera destroyed", "detection destroyed", "system destroyed"}));
+    }
+
+    void destroyingWithoutACloseStillPreparesTheMonitoringPage() {
+        auto f = std::make_unique<Fixture>();
+        Log& log = f->log;
+        f->window.reset();
+        QCOMPARE(log.at(0), std::string("home closing"));
+        QCOMPARE(log.at(1), std::string("home destroyed"));
     }
 };
 

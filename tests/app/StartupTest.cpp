@@ -2,7 +2,11 @@
 #include "app/StartupOptions.h"
 #include "app/WorkingDirectory.h"
 
+#include <QColorDialog>
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <QtTest>
 #include <clocale>
 #include <unistd.h>
@@ -66,6 +70,19 @@ private slots:
         QVERIFY(ChooseWorkingDirectory(root.filePath(QStringLiteral("missing")),
                                        root.filePath(QStringLiteral("file/orlo-x1")))
                     .isEmpty());
+    }
+
+    void qtsOwnDialogsSpeakJapanese() {
+        QTranslator translator;
+        QVERIFY2(CMiraSettingsApp::InstallQtJapanese(translator),
+                 "qtbase_ja.qm is missing (Debian package qt6-translations-l10n)");
+        QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+        const QString cancel = buttons.button(QDialogButtonBox::Cancel)->text();
+        QColorDialog colours;
+        const QString colourTitle = colours.windowTitle();
+        QCoreApplication::removeTranslator(&translator);
+        QCOMPARE(cancel, QStringLiteral("キャンセル"));
+        QVERIFY2(colourTitle != QColorDialog().windowTitle(), qPrintable(colourTitle));
     }
 
     void localeOfTheStringTable() {

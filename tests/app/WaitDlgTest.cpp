@@ -1,6 +1,7 @@
 #include "app/WaitDlg.h"
 
 #include "app/TaskRunner.h"
+#include "tests/app/TaskRunnerDoubles.h"
 #include "uikit/MessageEvent.h"
 
 #include <QLabel>
@@ -36,15 +37,6 @@ protected:
         }
         return QObject::event(event);
     }
-};
-
-// A runner whose worker thread can never be created.
-class NoThreadRunner : public CTaskRunner {
-public:
-    using CTaskRunner::CTaskRunner;
-
-protected:
-    bool StartWorker(std::function<void()>) override { return false; }
 };
 
 long long MillisecondsSince(std::chrono::steady_clock::time_point start) {
@@ -154,7 +146,7 @@ private slots:
 
     void workerThatCannotStartEndsTheDialog() {
         CWaitDlg dialog;
-        NoThreadRunner runner(dialog);
+        test::NoThreadRunner runner(dialog);
         bool ran = false;
         const std::optional<ResultCode> result = runner.Run(5000, [&ran] {
             ran = true;
@@ -163,6 +155,39 @@ private slots:
         QVERIFY(!result.has_value());
         QVERIFY(!ran);
         QVERIFY(!dialog.isVisible());
+    }
+
+    void taskOnARunningDialogIsRefusedAndTheFirstRunEnds() {
+        CWaitDlg dialog;
+        bool stuck = false;
+        QTimer::singleShot(10000, &dialog, [&] {
+            stuck = true;
+            dialog.QDialog::done(0);
+        });
+        std::optional<ResultCode> nested = RC_OK;
+        bool nestedRan = false;
+        const std::optional<ResultCode> first = RunTask(dialog, 1000, [&] {
+            // The second task is asked for on the user-interface thread while the first one runs.
+            QMetaObject::invokeMethod(
+                &dialog,
+                [&] {
+                    nested = RunTask(dialog, 3000, [&nestedRan] {
+                        nestedRan = true;
+                        return RC_OK;
+                    });
+                },
+                Qt::BlockingQueuedConnection);
+            return RC_TIMEOUT;
+        });
+        QVERIFY(!stuck);
+        QCOMPARE(first, std::optional<ResultCode>(RC_TIMEOUT));
+        QVERIFY(!nested.has_value());
+        QVERIFY(!nestedRan);
+        QCOMPARE(dialog.ProgressMaximum(), 1000); // the first run's bar was left alone
+        QVERIFY(!dialog.isVisible());
+
+        // The dialog serves the next task as usual.
+        QCOMPARE(RunTask(dialog, 100, [] { return RC_OK; }), std::optional<ResultCode>(RC_OK));
     }
 
     void layoutFollowsTheWindowSize() {

@@ -106,8 +106,28 @@ private slots:
         QCOMPARE(dialog.Port(), std::string("/dev/ttyUSB1"));
     }
 
-    void unmatchedConfigurationSelectsFirstPortAndNoRate() {
-        config_->WriteComPort("/dev/ttyUSB9");
+    void storedPortTheListingMissesStaysOnOfferAtTheTop() {
+        // A pseudo-terminal typed in last time, a link the listing does not find now.
+        for (const std::string stored : {"/dev/pts/4", "/dev/serial/by-id/usb-Orlo_X1-if00"}) {
+            config_->WriteComPort(stored);
+            CComConnectDlg dialog(nullptr, *config_, Ports(kThreePorts));
+            QVERIFY(WaitForPorts(dialog));
+            COrgComboBox* ports = List(dialog, "portList");
+            QCOMPARE(ItemTexts(*ports), (QStringList{QString::fromStdString(stored), "/dev/ttyACM0 (Orlo-X1)",
+                                                     "/dev/ttyUSB0", "/dev/ttyUSB1 (FT232R USB UART)"}));
+            QCOMPARE(ports->currentIndex(), 0);
+            QCOMPARE(ports->currentText(), QString::fromStdString(stored));
+            Button(dialog, "connectButton")->click();
+            QCOMPARE(dialog.Port(), stored);
+        }
+        // Also when the listing finds nothing at all.
+        CComConnectDlg dialog(nullptr, *config_, Ports({}));
+        QVERIFY(WaitForPorts(dialog));
+        QCOMPARE(ItemTexts(*List(dialog, "portList")), QStringList{"/dev/serial/by-id/usb-Orlo_X1-if00"});
+        QCOMPARE(List(dialog, "portList")->currentIndex(), 0);
+    }
+
+    void unmatchedRateAndAngleSelectNothing() {
         config_->WriteBaudRate(57600);
         config_->WriteAngleOfViewCom(70);
         CComConnectDlg dialog(nullptr, *config_, Ports(kThreePorts));
@@ -129,6 +149,14 @@ private slots:
             CComConnectDlg dialog(nullptr, *config_, windowsPorts);
             QVERIFY(WaitForPorts(dialog));
             QCOMPARE(List(dialog, "portList")->currentText(), QStringLiteral("COM3"));
+        }
+        {
+            // A port number alone names no path here: one the listing misses is not offered.
+            config_->WriteComNo(7);
+            CComConnectDlg dialog(nullptr, *config_, windowsPorts);
+            QVERIFY(WaitForPorts(dialog));
+            QCOMPARE(List(dialog, "portList")->count(), 3);
+            QCOMPARE(List(dialog, "portList")->currentText(), QStringLiteral("COM1"));
         }
         config_->WriteComPort("COM4");
         CComConnectDlg dialog(nullptr, *config_, windowsPorts);
@@ -169,14 +197,6 @@ private slots:
         QCOMPARE(edit->text(), QStringLiteral("/tmp/sim-pty"));
     }
 
-    void emptyListKeepsTheConfiguredPath() {
-        config_->WriteComPort("/dev/pts/4");
-        CComConnectDlg dialog(nullptr, *config_, Ports({}));
-        QVERIFY(WaitForPorts(dialog));
-        QCOMPARE(List(dialog, "portList")->count(), 0);
-        QCOMPARE(List(dialog, "portList")->currentText(), QStringLiteral("/dev/pts/4"));
-    }
-
     void emptyListWithoutConfigurationGivesNoPort() {
         CComConnectDlg dialog(nullptr, *config_, Ports({}));
         QVERIFY(WaitForPorts(dialog));
@@ -194,15 +214,21 @@ private slots:
         std::ofstream(root / "sys" / "ttyUSB0" / "device" / "product") << "Orlo X1 Sensor\n";
         fs::create_symlink(pty.SlavePath(), root / "dev" / "ttyUSB0");
         fs::create_symlink("/dev/null", root / "dev" / "ttyUSB1"); // opens, but is no terminal
-        const SerialPortLocations where{(root / "dev").string(), (root / "by-id").string(),
+        // udev's stable names are relative links to the kernel's names.
+        fs::create_directories(root / "dev" / "serial" / "by-id");
+        fs::create_symlink("../../ttyUSB0", root / "dev" / "serial" / "by-id" / "usb-Orlo_X1_Sensor-if00");
+        const SerialPortLocations where{(root / "dev").string(), (root / "dev" / "serial" / "by-id").string(),
                                         (root / "sys").string()};
         CComConnectDlg dialog(nullptr, *config_,
                               [where] { return CSerialConnection::EnumeratePorts(where); });
         QVERIFY(WaitForPorts(dialog));
         const QString port = QString::fromStdString((root / "dev" / "ttyUSB0").string());
+        const QString stable =
+            QString::fromStdString((root / "dev" / "serial" / "by-id" / "usb-Orlo_X1_Sensor-if00").string());
         QCOMPARE(ItemTexts(*List(dialog, "portList")),
-                 QStringList{port + QStringLiteral(" (Orlo X1 Sensor)")});
-        QCOMPARE(List(dialog, "portList")->currentText(), port);
+                 (QStringList{stable + QStringLiteral(" (Orlo X1 Sensor)"),
+                              port + QStringLiteral(" (Orlo X1 Sensor)")}));
+        QCOMPARE(List(dialog, "portList")->currentText(), stable);
     }
 
     void cancelTakesNoValues() {

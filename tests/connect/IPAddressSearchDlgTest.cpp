@@ -3,6 +3,8 @@
 #include "app/WaitDlg.h"
 #include "app/config/AppConfig.h"
 #include "connect/IpAddressCtrl.h"
+#include "resources/StringTable.h"
+#include "tests/app/TaskRunnerDoubles.h"
 #include "tests/connect/DialogChecks.h"
 #include "uikit/ImgButton.h"
 #include "uikit/MessageBox.h"
@@ -58,6 +60,25 @@ struct FakeScan {
         };
     }
 };
+
+// The search dialog on a system that cannot start the scan's worker thread once told so.
+class ThreadlessSearchDlg : public CIPAddressSearchDlg {
+public:
+    using CIPAddressSearchDlg::CIPAddressSearchDlg;
+    bool noThreads = false;
+
+protected:
+    std::optional<ResultCode> RunTask(CWaitDlg& dialog, int durationMs,
+                                      std::function<ResultCode()> task) override {
+        return noThreads ? test::RunWithoutThread(dialog, durationMs, std::move(task))
+                         : CIPAddressSearchDlg::RunTask(dialog, durationMs, std::move(task));
+    }
+};
+
+QString Text(int id) {
+    const auto text = LoadString(id);
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 void SetRange(const CIPAddressSearchDlg& dialog, const Ipv4Address& first, const QString& end) {
     Child<CIpAddressCtrl>(dialog, "startCtrl")->SetAddress(first);
@@ -175,19 +196,53 @@ private slots:
         QCOMPARE(scan.range->Count(), 1);
     }
 
-    void icmpFailureIsShown() {
+    void icmpFailureIsExplainedInJapanese_data() {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<int>("textId");
+        QTest::newRow("ping group") << int(IcmpSocketError::PingGroupRange) << 9000;
+        QTest::newRow("raw capability") << int(IcmpSocketError::RawCapability) << 9001;
+        QTest::newRow("other") << int(IcmpSocketError::Unavailable) << 9002;
+    }
+
+    void icmpFailureIsExplainedInJapanese() {
+        QFETCH(int, error);
+        QFETCH(int, textId);
         FakeScan scan;
         scan.answering = {{10, 0, 0, 1}};
-        scan.failure.error = IcmpSocketError::RawCapability;
-        scan.failure.errorText = "ICMP needs CAP_NET_RAW here";
+        scan.failure.error = static_cast<IcmpSocketError>(error);
+        scan.failure.errorText = "ICMP echo cannot be sent: details";
         CIPAddressSearchDlg dialog(nullptr, *config_, scan.Function());
         dialog.show();
         SetRange(dialog, {10, 0, 0, 1}, QStringLiteral("1"));
         COrgMessageBox::PresetAnswer(MessageAnswer::Ok);
         Child<CImgButton>(dialog, "searchButton")->click();
-        QCOMPARE(COrgMessageBox::AnsweredTexts(), QStringList{"ICMP needs CAP_NET_RAW here"});
+        QCOMPARE(COrgMessageBox::AnsweredTexts().size(), 1);
+        const QString shown = COrgMessageBox::AnsweredTexts().front();
+        // The remedy in Japanese first; the system's own account on a line of its own below it.
+        QVERIFY(!Text(textId).isEmpty());
+        QVERIFY2(shown.startsWith(Text(textId) + QLatin1Char('\n')), qPrintable(shown));
+        QVERIFY(shown.endsWith(QStringLiteral("\nICMP echo cannot be sent: details")));
         QCOMPARE(Child<COrgListCtrl>(dialog, "resultList")->rowCount(), 0);
         QVERIFY(!Child<CImgButton>(dialog, "okButton")->isEnabled());
+    }
+
+    void searchThatCannotStartSaysSoAndKeepsTheList() {
+        FakeScan scan{{{10, 0, 0, 1}, {10, 0, 0, 2}}, {}, {}, {}};
+        ThreadlessSearchDlg dialog(nullptr, *config_, scan.Function());
+        dialog.show();
+        SetRange(dialog, {10, 0, 0, 1}, QStringLiteral("2"));
+        Child<CImgButton>(dialog, "searchButton")->click();
+        QCOMPARE(Rows(*Child<COrgListCtrl>(dialog, "resultList")), (QStringList{"10.0.0.1", "10.0.0.2"}));
+
+        dialog.noThreads = true;
+        scan.range.reset();
+        COrgMessageBox::PresetAnswer(MessageAnswer::Ok);
+        Child<CImgButton>(dialog, "searchButton")->click();
+        QVERIFY(!scan.range.has_value());
+        QCOMPARE(COrgMessageBox::AnsweredTexts(), QStringList{Text(9010)});
+        QVERIFY(!dialog.findChild<CWaitDlg*>()->isVisible());
+        QCOMPARE(Rows(*Child<COrgListCtrl>(dialog, "resultList")), (QStringList{"10.0.0.1", "10.0.0.2"}));
+        QVERIFY(Child<CImgButton>(dialog, "okButton")->isEnabled());
     }
 
     void layout() {

@@ -86,6 +86,62 @@ private slots:
         QCOMPARE(dialog.AngleOfView(), 50);
     }
 
+    // As a user types into a freshly opened dialog: no click, every key into whatever has the focus.
+    void typedAddressReplacesTheConfiguredOne_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<Ipv4Address>("expected");
+        QTest::newRow("loopback") << QStringLiteral("127.0.0.1") << Ipv4Address{127, 0, 0, 1};
+        QTest::newRow("three digits then dots")
+            << QStringLiteral("192.168.1.20") << Ipv4Address{192, 168, 1, 20};
+        QTest::newRow("all three digits") << QStringLiteral("255.255.255.0") << Ipv4Address{255, 255, 255, 0};
+        QTest::newRow("single digits") << QStringLiteral("1.2.3.4") << Ipv4Address{1, 2, 3, 4};
+    }
+
+    void typedAddressReplacesTheConfiguredOne() {
+        QFETCH(QString, typed);
+        QFETCH(Ipv4Address, expected);
+        config_->WriteIpAddress({192, 168, 0, 10});
+        CLanConnectDlg dialog(nullptr, *config_);
+        QVERIFY(test::ShowActive(dialog));
+        CIpAddressCtrl* address = Child<CIpAddressCtrl>(dialog, "addressCtrl");
+        QVERIFY(address->Field(0)->hasFocus());
+        test::TypeIntoFocus(typed);
+        QCOMPARE(address->GetAddress(), expected);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.Address(), expected);
+    }
+
+    void fieldsSelectTheirTextWhenFocused() {
+        config_->WriteIpAddress({192, 168, 0, 10});
+        CLanConnectDlg dialog(nullptr, *config_);
+        QVERIFY(test::ShowActive(dialog));
+        CIpAddressCtrl* address = Child<CIpAddressCtrl>(dialog, "addressCtrl");
+        QCOMPARE(address->Field(0)->selectedText(), QStringLiteral("192"));
+        // A dot moves on with the next number selected; in an empty field it does nothing.
+        QTest::keyClick(QApplication::focusWidget(), '.');
+        QVERIFY(address->Field(1)->hasFocus());
+        QCOMPARE(address->Field(1)->selectedText(), QStringLiteral("168"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
+        QTest::keyClick(QApplication::focusWidget(), '.');
+        QVERIFY(address->Field(1)->hasFocus());
+        // Tab goes through the fields and out to the next control.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QVERIFY(address->Field(2)->hasFocus());
+        QCOMPARE(address->Field(2)->selectedText(), QStringLiteral("0"));
+        QTest::keyClick(QApplication::focusWidget(), '7');
+        QCOMPARE(address->GetAddress(), (Ipv4Address{192, 0, 7, 10}));
+    }
+
+    void pastedAddressFillsTheFreshDialog() {
+        config_->WriteIpAddress({192, 168, 0, 10});
+        CLanConnectDlg dialog(nullptr, *config_);
+        QVERIFY(test::ShowActive(dialog));
+        QApplication::clipboard()->setText(QStringLiteral("127.0.0.1"));
+        QTest::keySequence(QApplication::focusWidget(), QKeySequence::Paste);
+        QCOMPARE(Child<CIpAddressCtrl>(dialog, "addressCtrl")->GetAddress(), (Ipv4Address{127, 0, 0, 1}));
+    }
+
     void unreachablePortsAreRefused_data() {
         QTest::addColumn<QString>("text");
         QTest::newRow("above 65535") << QStringLiteral("70000");

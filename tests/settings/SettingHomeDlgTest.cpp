@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QMenu>
 #include <QSpinBox>
+#include <QStyleOptionComboBox>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
@@ -233,11 +234,12 @@ private slots:
 
     void colourItemOffersThePaletteAndTheFullDialog() {
         Fixture f(FullConfig("1", "1", "16711680", "1"));
-        auto* button = qobject_cast<QToolButton*>(f.DiffColour().GetEditor());
-        QVERIFY(button != nullptr && button->menu() != nullptr);
+        auto* colour = qobject_cast<COrgColourCombo*>(f.DiffColour().GetEditor());
+        QVERIFY(colour != nullptr && colour->Menu() != nullptr);
+        QCOMPARE(colour->currentText(), QStringLiteral("RGB(0, 0, 255)"));
         QStringList texts;
         QAction* paletteAction = nullptr;
-        for (QAction* action : button->menu()->actions()) {
+        for (QAction* action : colour->Menu()->actions()) {
             if (!action->isSeparator()) {
                 texts << action->text();
                 paletteAction = paletteAction == nullptr ? action : paletteAction;
@@ -247,6 +249,7 @@ private slots:
 
         paletteAction->trigger();
         QCOMPARE(f.DiffColour().GetValue().value<QColor>(), PALETTE_COLOUR);
+        QCOMPARE(colour->currentText(), QStringLiteral("RGB(255, 215, 0)"));
         f.dialog->Save();
         QCOMPARE(f.config.ReadDiffColor(0), 55295);
     }
@@ -271,6 +274,62 @@ private slots:
         QCOMPARE(spin->value(), shown);
         f.dialog->Save();
         QCOMPARE(f.config.ReadRenewInterval(), shown);
+    }
+
+    // As a user types into the interval: the whole number selected and typed over, key by key.
+    void typedIntervalKeepsToItsLimitsVisiblyAndOkSavesIt_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("shown");
+        QTest::newRow("below") << QStringLiteral("300") << 500;
+        QTest::newRow("above") << QStringLiteral("70000") << 60000;
+        QTest::newRow("far above") << QStringLiteral("123456789") << 60000;
+        QTest::newRow("erased") << QString() << 500;
+        QTest::newRow("inside") << QStringLiteral("1250") << 1250;
+    }
+
+    void typedIntervalKeepsToItsLimitsVisiblyAndOkSavesIt() {
+        QFETCH(QString, typed);
+        QFETCH(int, shown);
+        Fixture f;
+        QString afterLeaving;
+        const int result = f.Exec([&] {
+            QVERIFY(QTest::qWaitForWindowActive(f.dialog.get()));
+            auto* spin = qobject_cast<QSpinBox*>(f.Interval().GetEditor());
+            const auto typeOver = [&] {
+                spin->setFocus(Qt::TabFocusReason);
+                spin->selectAll();
+                QTest::keyClick(spin, Qt::Key_Delete);
+                QTest::keyClicks(spin, typed);
+            };
+            typeOver();
+            // Leaving the field shows the value kept.
+            qobject_cast<QWidget*>(f.Resolution().GetEditor())->setFocus(Qt::TabFocusReason);
+            afterLeaving = spin->text();
+            // Typed again and "OK" pressed straight away: what the field shows is saved.
+            typeOver();
+            QTest::mouseClick(f.Button(QStringLiteral("OK")), Qt::LeftButton);
+        });
+        QCOMPARE(result, int(QDialog::Accepted));
+        QCOMPARE(afterLeaving, QString::number(shown));
+        QCOMPARE(f.config.ReadRenewInterval(), shown);
+    }
+
+    // The colour row's drop-down arrow is drawn where, and as, the choice rows' arrows are.
+    void colourRowLinesUpWithTheChoiceRows() {
+        Fixture f;
+        f.dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.dialog.get()));
+        auto* colour = qobject_cast<QComboBox*>(f.DiffColour().GetEditor());
+        auto* choice = qobject_cast<QComboBox*>(f.DiffShown().GetEditor());
+        QVERIFY(colour != nullptr && choice != nullptr);
+        QCOMPARE(colour->size(), choice->size());
+        QCOMPARE(colour->mapTo(f.dialog.get(), QPoint()).x(), choice->mapTo(f.dialog.get(), QPoint()).x());
+        QStyleOptionComboBox option;
+        option.initFrom(choice);
+        const QRect arrow =
+            choice->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxArrow, choice);
+        QVERIFY(!arrow.isEmpty());
+        QCOMPARE(colour->grab(arrow).toImage(), choice->grab(arrow).toImage());
     }
 
     void layoutPlacesTheButtonsBelowTheGrid() {

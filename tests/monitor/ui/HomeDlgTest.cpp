@@ -2,17 +2,25 @@
 
 #include "app/MiraSettingsDlg.h"
 #include "app/PlaceholderPages.h"
+#include "app/WaitDlg.h"
+#include "app/config/AppConfig.h"
+#include "connect/IpAddressCtrl.h"
 #include "connect/LanConnectDlg.h"
 #include "resources/StringTable.h"
 #include "sim/Simulator.h"
+#include "tests/app/TaskRunnerDoubles.h"
+#include "tests/connect/DialogChecks.h"
 #include "uikit/ImgButton.h"
 #include "uikit/MessageBox.h"
+#include "uikit/OrgEdit.h"
 #include "uikit/OrgMFCButton.h"
 
 #include <QAction>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <atomic>
 #include <fstream>
+#include <thread>
 
 namespace orlo {
 namespace {
@@ -24,9 +32,99 @@ QString Text(int id) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// What the acquisition loop reported to the page, counted from its own thread.
+struct Reports {
+    std::atomic<int> all{0};
+    std::atomic<int> afterDestructionBegan{0};
+};
+
+// The real monitoring page, watched: it counts the loop's reports, and its destructor gives a loop that
+// was not stopped in time the chance to report into it. It can also be made to find no thread for a task.
+class WatchedHomePage : public CHomeDlg {
+public:
+    WatchedHomePage(DeviceSession& session, CMiraSettingsDlgBase& window, Reports& reports)
+        : CHomeDlg(session, window), reports_(reports) {}
+    ~WatchedHomePage() override {
+        destroying_ = true;
+        const int before = reports_.all;
+        for (int i = 0; i < 300 && reports_.all == before; ++i) {
+            std::this_thread::sleep_for(1ms);
+        }
+    }
+
+    bool noThreads = false;
+
+protected:
+    std::optional<ResultCode> RunTask(int durationMs, std::function<ResultCode()> task) override {
+        CWaitDlg* wait = findChild<CWaitDlg*>();
+        return noThreads ? test::RunWithoutThread(*wait, durationMs, std::move(task))
+                         : CHomeDlg::RunTask(durationMs, std::move(task));
+    }
+    void OnCycleCompleted(CycleOutput output) override {
+        Count();
+        CHomeDlg::OnCycleCompleted(std::move(output));
+    }
+    void OnResultLost() override {
+        Count();
+        CHomeDlg::OnResultLost();
+    }
+    void OnLinkFailure() override {
+        Count();
+        CHomeDlg::OnLinkFailure();
+    }
+    void OnSettingsAbnormal() override {
+        Count();
+        CHomeDlg::OnSettingsAbnormal();
+    }
+
+private:
+    void Count() {
+        if (destroying_) {
+            ++reports_.afterDestructionBegan;
+        }
+        ++reports_.all;
+    }
+
+    Reports& reports_;
+    std::atomic<bool> destroying_{false};
+};
+
+sim::FaultSet Faults(const std::string& list) {
+    sim::FaultSet faults;
+    std::string error;
+    faults.add(list, error);
+    return faults;
+}
+
+// Runs step once the LAN dialog is on screen and active.
+void OnLanDialog(const std::function<void(CLanConnectDlg&)>& step) {
+    QTimer::singleShot(0, [step] {
+        auto* dialog = qobject_cast<CLanConnectDlg*>(QApplication::activeModalWidget());
+        QVERIFY(dialog != nullptr);
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        step(*dialog);
+    });
+}
+
+// Types the loopback address and port into the LAN dialog as a user does, and presses Enter. An
+// address that did not land as typed is never connected to: the dialog is cancelled.
+void TypeLoopbackConnection(CLanConnectDlg& dialog, std::uint16_t port, bool& addressLanded) {
+    test::TypeIntoFocus(QStringLiteral("127.0.0.1"));
+    addressLanded = dialog.findChild<CIpAddressCtrl*>()->GetAddress() == Ipv4Address{127, 0, 0, 1};
+    if (!addressLanded) {
+        dialog.reject();
+        return;
+    }
+    auto* portEdit = dialog.findChild<COrgEdit*>(QStringLiteral("portEdit"));
+    portEdit->setFocus(Qt::MouseFocusReason);
+    portEdit->selectAll();
+    test::TypeIntoFocus(QString::number(port));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+}
+
 // The main window with the real monitoring page, in a directory of its own, against the simulator.
 struct Fixture {
-    explicit Fixture(const std::string& faults = "") {
+    explicit Fixture(const std::string& faults = "", bool connectOnStart = true) {
         QDir::setCurrent(directory.path());
         std::ofstream("Orlo-X1.conf") << "[Application]\nRenewInterval=50\n";
         sim::SimConfig config;
@@ -39,10 +137,12 @@ struct Fixture {
         std::string error;
         started = simulator->start(error);
         PageFactory factory = PlaceholderPageFactory();
-        factory.home = [this](DeviceSession& session, CMiraSettingsDlgBase& window) {
-            auto page = std::make_unique<CHomeDlg>(session, window);
+        factory.home = [this, connectOnStart](DeviceSession& session, CMiraSettingsDlgBase& window) {
+            auto page = std::make_unique<WatchedHomePage>(session, window, reports);
             home = page.get();
-            page->ConnectOnStart("127.0.0.1", simulator->tcpPort());
+            if (connectOnStart) {
+                page->ConnectOnStart("127.0.0.1", simulator->tcpPort());
+            }
             return std::unique_ptr<CHomePageBase>(std::move(page));
         };
         window = std::make_unique<CMiraSettingsDlg>(factory);
@@ -68,10 +168,17 @@ struct Fixture {
         return false;
     }
 
+    // Monitoring, with a picture drawn.
+    bool Monitoring() const {
+        return QTest::qWaitFor([this] { return window->Session().IsConnected(); }, 10000) &&
+               QTest::qWaitFor([this] { return PictureShown() && home->IsMonitoring(); }, 10000);
+    }
+
     QTemporaryDir directory;
+    Reports reports;
     std::unique_ptr<sim::Simulator> simulator;
     bool started = false;
-    CHomeDlg* home = nullptr;
+    WatchedHomePage* home = nullptr;
     std::unique_ptr<CMiraSettingsDlg> window;
 };
 
@@ -146,6 +253,107 @@ private slots:
         QVERIFY(COrgMessageBox::AnsweredTexts().first().contains(QStringLiteral("F3h")));
         QVERIFY(!fixture.window->Session().IsConnected());
         QVERIFY(!fixture.window->NavigationButton(PageId::Camera)->isEnabled());
+    }
+
+    void ClosingDuringAnExchangeWaitsBehindTheWaitDialog() {
+        Fixture fixture;
+        QVERIFY(fixture.Monitoring());
+        // Every detection now takes a second and a half: closing catches one under way.
+        fixture.simulator->setFaults(Faults("delay=1500@0x03"));
+        QTest::qWait(300);
+        bool waitShown = false;
+        QTimer watcher;
+        connect(&watcher, &QTimer::timeout, [&] {
+            const QWidget* modal = QApplication::activeModalWidget();
+            waitShown = waitShown || (qobject_cast<const CWaitDlg*>(modal) != nullptr && modal->isVisible());
+        });
+        watcher.start(10);
+        fixture.window->close();
+        watcher.stop();
+        QVERIFY(waitShown);
+        QVERIFY(!fixture.home->IsMonitoring());
+        QVERIFY(!fixture.window->isVisible());
+        QCOMPARE(fixture.window->result(), 1);
+    }
+
+    void NoReportReachesThePageOnceItsDestructionHasBegun() {
+        Fixture fixture;
+        QVERIFY(fixture.Monitoring());
+        QVERIFY(fixture.reports.all > 0);
+        fixture.window.reset(); // monitoring every 50 ms up to this moment
+        QCOMPARE(fixture.reports.afterDestructionBegan.load(), 0);
+    }
+
+    void LinkLostWhileAnotherPageIsShownGoesBackHome() {
+        COrgMessageBox::PresetAnswer(MessageAnswer::Ok);
+        Fixture fixture;
+        QVERIFY(fixture.Monitoring());
+        // The link breaks; the loop stops itself and reports, and before the report is handled the
+        // user's click on "カメラ" is.
+        fixture.simulator->setFaults(Faults("drop-after=100@0x03"));
+        for (int i = 0; i < 10000 && fixture.home->IsMonitoring(); ++i) {
+            std::this_thread::sleep_for(1ms);
+        }
+        QVERIFY(!fixture.home->IsMonitoring());
+        std::this_thread::sleep_for(200ms);
+        fixture.window->RequestPage(PageId::Camera);
+        QCOMPARE(fixture.window->CurrentPage(), PageId::Camera);
+
+        QTRY_VERIFY(COrgMessageBox::AnsweredTexts().contains(Text(1112)));
+        QTRY_COMPARE(fixture.window->CurrentPage(), PageId::Home);
+        QVERIFY(fixture.home->isVisible());
+        QVERIFY(!fixture.window->Page(PageId::Camera)->isVisible());
+        QVERIFY(!fixture.window->Session().IsConnected());
+        QVERIFY(!fixture.window->NavigationButton(PageId::Camera)->isEnabled());
+        QVERIFY(fixture.window->NavigationButton(PageId::Home)->isHidden());
+        QVERIFY(fixture.window->windowTitle().isEmpty());
+    }
+
+    void LoopThatCannotBeStoppedKeepsThePage() {
+        Fixture fixture;
+        QVERIFY(fixture.Monitoring());
+        fixture.home->noThreads = true;
+        COrgMessageBox::PresetAnswer(MessageAnswer::Ok);
+        fixture.window->RequestPage(PageId::Camera);
+        QCOMPARE(COrgMessageBox::AnsweredTexts(), QStringList{Text(9010)});
+        QCOMPARE(fixture.window->CurrentPage(), PageId::Home);
+        QVERIFY(fixture.home->IsMonitoring());
+        QVERIFY(fixture.window->Session().IsConnected());
+
+        // Nor does a new connection start while the loop still runs.
+        COrgMessageBox::PresetAnswer(MessageAnswer::Ok);
+        fixture.home->LanAction()->trigger();
+        QCOMPARE(COrgMessageBox::AnsweredTexts().size(), 2);
+        QVERIFY(fixture.home->IsMonitoring());
+        QVERIFY(fixture.window->Session().IsConnected());
+
+        // Closing still stops it, without a worker.
+        fixture.window->close();
+        QVERIFY(!fixture.home->IsMonitoring());
+    }
+
+    void AddressTypedAfterAFailedConnectConnects() {
+        Fixture fixture("", false);
+        QVERIFY(fixture.started);
+        // Nothing listens on port 1 of the loopback address: the first attempt fails.
+        bool landed = false;
+        COrgMessageBox::PresetAnswer(MessageAnswer::Ok);
+        OnLanDialog([&landed](CLanConnectDlg& dialog) { TypeLoopbackConnection(dialog, 1, landed); });
+        fixture.home->LanAction()->trigger();
+        QVERIFY(landed);
+        QCOMPARE(COrgMessageBox::AnsweredTexts().size(), 1);
+        QVERIFY(!fixture.window->Session().IsConnected());
+
+        const std::uint16_t port = fixture.simulator->tcpPort();
+        landed = false;
+        OnLanDialog(
+            [&landed, port](CLanConnectDlg& dialog) { TypeLoopbackConnection(dialog, port, landed); });
+        fixture.home->LanAction()->trigger();
+        QVERIFY(landed);
+        QVERIFY(fixture.window->Session().IsConnected());
+        QCOMPARE(fixture.window->Session().LanPort(), port);
+        QCOMPARE(AppConfig(".").ReadIpAddress(), (Ipv4Address{127, 0, 0, 1}));
+        QCOMPARE(COrgMessageBox::AnsweredTexts().size(), 1);
     }
 
     void FilterButtons() {
