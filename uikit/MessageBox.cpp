@@ -2,13 +2,29 @@
 
 #include "uikit/StringText.h"
 
+#include <QFontMetrics>
 #include <QMessageBox>
 #include <QPushButton>
+#include <algorithm>
 
 namespace orlo {
 namespace {
 
 constexpr int STR_MESSAGE_CAPTION = 9020;
+// Beyond this a line may wrap; below it the box is as wide as its longest line.
+constexpr int MAX_TEXT_WIDTH = 720;
+
+// The box's own wrapping breaks Japanese text anywhere, often inside a word, so the label is made
+// wide enough for its longest line.
+void FitTextWidth(QMessageBox& box, const QString& text) {
+    const QFontMetrics metrics(box.font());
+    int widest = 0;
+    for (const QString& line : text.split(QLatin1Char('\n'))) {
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+    }
+    box.setStyleSheet(QStringLiteral("QLabel#qt_msgbox_label { min-width: %1px; }")
+                          .arg(std::min(widest + 1, MAX_TEXT_WIDTH)));
+}
 
 } // namespace
 
@@ -23,6 +39,7 @@ MessageAnswer COrgMessageBox::Show(QWidget* parent, const QString& text, Message
     QMessageBox box(parent);
     box.setWindowTitle(StringText(STR_MESSAGE_CAPTION));
     box.setText(text);
+    FitTextWidth(box, text);
     switch (icon) {
     case MessageIcon::None:
         box.setIcon(QMessageBox::NoIcon);

@@ -6,6 +6,8 @@
 #include "uikit/OrgPropertyGrid.h"
 #include "uikit/RangeEdit.h"
 
+#include <QLabel>
+#include <QMessageBox>
 #include <QSpinBox>
 #include <QtTest>
 #include <climits>
@@ -307,6 +309,28 @@ private slots:
         QCOMPARE(COrgMessageBox::AnsweredTexts(), QStringList{QStringLiteral("よろしいですか?")});
         QVERIFY(!COrgMessageBox::HasPresetAnswers());
         COrgMessageBox::ResetPresets();
+    }
+
+    // Japanese has no blanks to break at: a line that fits the screen must not be cut mid-word.
+    void messageBoxKeepsEachLineOfTheTextWhole() {
+        COrgMessageBox::ResetPresets();
+        const QString text =
+            QStringLiteral("カメラ取付方向が変更されています。\n"
+                           "マスクエリア設定、誤検出矩形登録、検出領域設定を再度行ってください。");
+        int labelHeight = 0;
+        int lineSpacing = 0;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box != nullptr);
+            auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+            QVERIFY(label != nullptr);
+            labelHeight = label->height();
+            lineSpacing = label->fontMetrics().lineSpacing();
+            box->accept();
+        });
+        COrgMessageBox::Show(nullptr, text, MessageButtons::Ok, MessageIcon::Information);
+        QVERIFY(lineSpacing > 0);
+        QVERIFY2(labelHeight < 3 * lineSpacing, "the text was wrapped onto more than its two lines");
     }
 };
 
