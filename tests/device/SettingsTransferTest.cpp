@@ -129,7 +129,8 @@ TEST_F(SettingsTransferTest, ExportReadsInOrderAndWritesTheFile) {
         expected.push_back(code);
     }
     EXPECT_EQ(expected, Codes(link));
-    EXPECT_FALSE(std::filesystem::exists(directory.Path() / "tmp.ini"));
+    EXPECT_EQ(std::vector<std::string>{target.filename().string()},
+              FileNames(directory.Path())); // no leftovers
 
     SettingsRecord record;
     ASSERT_EQ(0, ReadSettingsFile(target, record));
@@ -152,7 +153,8 @@ TEST_F(SettingsTransferTest, FailedExportLeavesTheTargetAlone) {
     std::ifstream in(target);
     EXPECT_EQ("old backup",
               std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
-    EXPECT_FALSE(std::filesystem::exists(directory.Path() / "tmp.ini"));
+    EXPECT_EQ(std::vector<std::string>{target.filename().string()},
+              FileNames(directory.Path())); // no leftovers
 
     link.SetResponder(SensorAnswer);
     EXPECT_EQ(-1, ExportSettings(session, directory.Path() / "missing-dir" / "x.ini"));
