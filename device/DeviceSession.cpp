@@ -159,12 +159,15 @@ std::span<const std::uint8_t> DeviceSession::ResponsePayload() const {
 
 void DeviceSession::DiscardBytes(int timeoutMs, std::uint64_t length,
                                  std::optional<Clock::time_point> deadline) {
-    // The drain ends with the exchange, whatever length the peer announced.
-    const Clock::time_point end = deadline.value_or(Clock::now() + std::chrono::milliseconds(timeoutMs));
+    // The drain ends with the exchange, whatever length the peer announced; an exchange without a
+    // time-out has no end to drain up to.
+    if (!deadline) {
+        return;
+    }
     std::array<std::uint8_t, ReceivePieceSize> scratch{};
     while (length > 0) {
         const auto piece = static_cast<std::uint32_t>(std::min<std::uint64_t>(length, scratch.size()));
-        if (currentConnection_->WaitForBytes(WaitWithin(timeoutMs, end), piece) != 0 ||
+        if (currentConnection_->WaitForBytes(WaitWithin(timeoutMs, deadline), piece) != 0 ||
             currentConnection_->Receive(piece, scratch.data()) != piece) {
             return;
         }

@@ -134,8 +134,11 @@ ResultCode ExportSettings(DeviceSession& session, const std::filesystem::path& p
         }
         const auto differences = DifferentSettings(record, restored);
         if (!differences.empty()) {
-            found = {
-                SettingsFileProblem::Cause::Changed, differences.front().key, differences.front().first, {}};
+            const SettingsDifference& first = differences.front();
+            found = {SettingsFileProblem::Cause::Changed,
+                     first.key,
+                     Cp932ToUtf8(first.first).value_or(first.first),
+                     {}};
         }
         return differences.empty();
     };
