@@ -77,8 +77,6 @@ std::string Describe(const std::string& file, const SettingsFileProblem& problem
         return name + ": " + key + " holds text the sensor's character set (CP932) cannot hold: " + value;
     case Cause::LineBreak:
         return name + ": " + key + " holds a line break, which a settings file cannot hold";
-    case Cause::Changed:
-        return name + ": " + key + " would not restore as " + value;
     case Cause::None:
         break;
     }

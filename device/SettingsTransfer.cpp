@@ -2,7 +2,6 @@
 
 #include "device/DetectionSettingsCommands.h"
 #include "device/SystemCommands.h"
-#include "platform/CodePage.h"
 #include "platform/FileIo.h"
 #include "settings/file/SettingsFile.h"
 
@@ -126,21 +125,10 @@ ResultCode ExportSettings(DeviceSession& session, const std::filesystem::path& p
     }
     SettingsFileProblem found;
     const auto bytes = NewSettingsFile(record, &found);
-    // What the import would make of the written file, before it takes the target's place.
+    // The written file must read back as the import reads it, before it takes the target's place.
     const auto restores = [&](const std::filesystem::path& written) {
         SettingsRecord restored;
-        if (ReadSettingsFile(written, restored, &found) != 0) {
-            return false;
-        }
-        const auto differences = DifferentSettings(record, restored);
-        if (!differences.empty()) {
-            const SettingsDifference& first = differences.front();
-            found = {SettingsFileProblem::Cause::Changed,
-                     first.key,
-                     Cp932ToUtf8(first.first).value_or(first.first),
-                     {}};
-        }
-        return differences.empty();
+        return ReadSettingsFile(written, restored, &found) == 0;
     };
     std::error_code writeError;
     if (!bytes || !WriteFileAtomically(path, *bytes, &writeError, restores)) {

@@ -31,7 +31,6 @@ struct SettingsFileProblem {
         RejectedValue, // `key` holds `value`, which marks it as missing
         NotCp932,      // `key` holds text the sensor's character set cannot hold
         LineBreak,     // `key` holds a line break, which no INI line can
-        Changed,       // `key` read back differs from what was written
     };
     Cause cause = Cause::None;
     std::string key;   // "Section.Key"
