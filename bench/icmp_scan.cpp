@@ -1,7 +1,11 @@
 // Wall time of an ICMP address search over a whole /24: loopback (every address answers) and a
-// range where few or none answer. Usage: icmp_scan [A.B.C ...]   (default 127.0.0 and 192.0.2)
+// range where none answer. Usage: icmp_scan [A.B.C ...]   (default 127.0.0 and 192.0.2)
+// Packets go only to this machine: a range outside 127/8 is scanned inside a network namespace of the
+// benchmark's own, where loopback is the only interface and the range is routed to it (so nobody
+// answers and nothing leaves). Where no namespace can be made, such a range is refused.
 
 #include "platform/IpRangeScanner.h"
+#include "tests/platform/icmp/PrivateNetwork.h"
 
 #include <chrono>
 #include <cstdio>
@@ -10,7 +14,9 @@
 
 namespace {
 
-bool ParsePrefix(const std::string& text, std::array<std::uint8_t, 3>& prefix) {
+using Prefix = orlo::test::PrivateNetwork::Prefix;
+
+bool ParsePrefix(const std::string& text, Prefix& prefix) {
     unsigned a = 0;
     unsigned b = 0;
     unsigned c = 0;
@@ -25,17 +31,35 @@ bool ParsePrefix(const std::string& text, std::array<std::uint8_t, 3>& prefix) {
 } // namespace
 
 int main(int argc, char** argv) {
-    std::vector<std::string> prefixes(argv + 1, argv + argc);
-    if (prefixes.empty()) {
-        prefixes = {"127.0.0", "192.0.2"};
+    std::vector<std::string> texts(argv + 1, argv + argc);
+    if (texts.empty()) {
+        texts = {"127.0.0", "192.0.2"};
     }
-    const orlo::IpRangeScanner scanner;
-    for (const std::string& text : prefixes) {
-        std::array<std::uint8_t, 3> prefix{};
+    std::vector<Prefix> prefixes;
+    std::vector<Prefix> outsideLoopback;
+    for (const std::string& text : texts) {
+        Prefix prefix{};
         if (!ParsePrefix(text, prefix)) {
             std::fprintf(stderr, "not a prefix A.B.C: %s\n", text.c_str());
             return 2;
         }
+        prefixes.push_back(prefix);
+        if (prefix[0] != 127) {
+            outsideLoopback.push_back(prefix);
+        }
+    }
+    if (!outsideLoopback.empty()) {
+        std::string why;
+        if (!orlo::test::PrivateNetwork::Enter(outsideLoopback, why)) {
+            std::fprintf(stderr, "refused: ranges outside 127/8 are scanned only in a private network (%s)\n",
+                         why.c_str());
+            return 2;
+        }
+        std::printf("in a network namespace of its own: loopback only, ranges outside 127/8 routed to it\n");
+    }
+    const orlo::IpRangeScanner scanner;
+    for (std::size_t i = 0; i < prefixes.size(); ++i) {
+        const Prefix& prefix = prefixes[i];
         int reports = 0;
         const auto start = std::chrono::steady_clock::now();
         const orlo::ScanResult result = scanner.Scan(
@@ -46,7 +70,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "%s\n", result.errorText.c_str());
             return 1;
         }
-        std::printf("%s.1-255: %.3f s, %zu of 255 answered, %d progress reports\n", text.c_str(), seconds,
+        std::printf("%s.1-255: %.3f s, %zu of 255 answered, %d progress reports\n", texts[i].c_str(), seconds,
                     result.answered.size(), reports);
     }
     return 0;

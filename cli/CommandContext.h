@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/CommandLine.h"
+#include "cli/TextOutput.h"
 #include "device/DeviceSession.h"
 
 #include <ostream>
@@ -16,14 +17,13 @@ struct CommandContext {
 
     // "orloctl: <message> (result <code>)" on stderr; returns the device-failure exit status.
     int DeviceFailure(ResultCode code) const;
+    // The same line for a failure that is not the sensor's (a local file), with a message of our own.
+    int Failure(const std::string& message, ResultCode code) const;
     // A usage error; nothing has been sent to a sensor.
     int UsageFailure(const std::string& message) const;
     // Opens the session over the link the options name; prints the failure.
     bool Connect(DeviceSession& session, int& exitStatus) const;
 };
-
-// A text as a JSON string literal.
-std::string JsonString(const std::string& text);
 
 int RunInfo(const CommandContext& context);
 int RunExport(const CommandContext& context);

@@ -1,25 +1,47 @@
 #include "cli/CommandLine.h"
 
-#include <cerrno>
-#include <cstdlib>
+#include "device/ConnectProcedures.h"
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <charconv>
+#include <string_view>
 
 namespace orlo::cli {
 
 std::optional<long long> ParseInteger(const std::string& text, long long minimum, long long maximum,
                                       int base) {
-    if (text.empty() || text.find_first_of(" \t") != std::string::npos) {
+    std::string_view digits = text;
+    // A minus sign only where negative numbers are allowed; never a plus sign, blanks or a base prefix
+    // other than 0x for hexadecimal.
+    const bool negative = minimum < 0 && digits.starts_with('-');
+    if (base == 16 && (digits.starts_with("0x") || digits.starts_with("0X"))) {
+        digits.remove_prefix(2);
+    }
+    long long value = 0;
+    const char* first = digits.data() + (negative ? 1 : 0);
+    const char* last = digits.data() + digits.size();
+    if (first == last || *first == '-' || *first == '+') {
         return std::nullopt;
     }
-    errno = 0;
-    char* end = nullptr;
-    const long long value = std::strtoll(text.c_str(), &end, base);
-    if (errno != 0 || end != text.c_str() + text.size() || value < minimum || value > maximum) {
+    const auto [end, error] = std::from_chars(first, last, value, base);
+    if (error != std::errc() || end != last) {
+        return std::nullopt;
+    }
+    value = negative ? -value : value;
+    if (value < minimum || value > maximum) {
         return std::nullopt;
     }
     return value;
 }
 
 namespace {
+
+// Digits and dots only: meant as an address, so it must be a whole dotted one (the resolver would
+// read 1.2.3 as 1.2.0.3).
+bool LooksNumeric(const std::string& host) {
+    return host.find_first_not_of("0123456789.") == std::string::npos;
+}
 
 bool SplitHostPort(const std::string& text, GlobalOptions& options, UsageError& error) {
     const auto colon = text.rfind(':');
@@ -34,6 +56,11 @@ bool SplitHostPort(const std::string& text, GlobalOptions& options, UsageError& 
     }
     if (options.lanHost->empty()) {
         error.message = "--lan: missing host";
+        return false;
+    }
+    in_addr address{};
+    if (LooksNumeric(*options.lanHost) && ::inet_pton(AF_INET, options.lanHost->c_str(), &address) != 1) {
+        error.message = "--lan: not an IPv4 address A.B.C.D: " + *options.lanHost;
         return false;
     }
     return true;
@@ -77,8 +104,10 @@ std::optional<GlobalOptions> ParseGlobalOptions(const std::vector<std::string>& 
         } else if (arg == "--baud") {
             const auto text = value(arg);
             const auto rate = text ? ParseInteger(*text, 1, 4'000'000) : std::nullopt;
-            if (!rate) {
-                error.message = text ? "--baud: not a baud rate: " + *text : error.message;
+            if (!rate ||
+                std::find(BaudRateTable.begin(), BaudRateTable.end(), *rate) == BaudRateTable.end()) {
+                error.message =
+                    text ? "--baud: not one of 9600, 38400, 115200, 230400, 460800: " + *text : error.message;
                 return std::nullopt;
             }
             options.baudRate = static_cast<std::uint32_t>(*rate);
@@ -123,9 +152,10 @@ std::string ToolUsage() {
 Connection:
   --lan HOST[:PORT]  the sensor on the LAN (port 9600 unless given)
   --com PORT         the sensor on a serial port (a device path such as /dev/ttyACM0)
-  --baud RATE        the serial speed to use (default 115200; other speeds are probed)
+  --baud RATE        the serial speed to use: 9600, 38400, 115200 (default), 230400 or 460800;
+                     the other speeds are probed when the sensor does not answer at it
   --angle 90|50      the lens angle of view of the sensor (default 90)
-  --dir DIR          directory of "outputlog", "CmdLog.log" and "tmp.ini" (default: current)
+  --dir DIR          directory of "outputlog" and "CmdLog.log" (default: current)
   --json             JSON output for info, get, detect and scan
 
 Commands:
@@ -141,7 +171,9 @@ Commands:
   scan A.B.C.D-E           find answering addresses (ICMP echo) from A.B.C.D to A.B.C.E
   ports                    serial ports that can be opened now
 
-Exit status: 0 success, 1 diff found differences, 2 a device operation failed, 64 usage error.
+Exit status: 0 success, 1 diff found differences, 64 usage error (nothing was sent),
+2 a device operation or a local file failed; the last line on stderr then reads
+  orloctl: MESSAGE (result CODE)
 )";
 }
 

@@ -34,7 +34,8 @@ struct UsageError {
 // --help also after it.
 std::optional<GlobalOptions> ParseGlobalOptions(const std::vector<std::string>& args, UsageError& error);
 
-// Strict number parsing for option values: the whole text must be a number in [minimum, maximum].
+// Strict number parsing for option values: the whole text must be a number in [minimum, maximum],
+// without a plus sign or blanks; a minus sign only when minimum is negative; base 16 may start 0x.
 std::optional<long long> ParseInteger(const std::string& text, long long minimum, long long maximum,
                                       int base = 10);
 

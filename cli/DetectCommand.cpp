@@ -122,10 +122,14 @@ int RunDetect(const CommandContext& context) {
     }
     if (!options.pngFile.empty()) {
         std::vector<std::uint8_t> png;
-        if (CPngConverter::Encode(lastPicture, png) != ImageStatus::Ok ||
-            !WriteFileAtomically(options.pngFile, {reinterpret_cast<const char*>(png.data()), png.size()})) {
-            context.err << "orloctl: cannot write " << options.pngFile << '\n';
-            return EXIT_DEVICE_FAILED;
+        const std::string name = PrintableText(options.pngFile);
+        if (CPngConverter::Encode(lastPicture, png) != ImageStatus::Ok) {
+            return context.Failure("cannot write " + name + ": the picture cannot be encoded as PNG", -1);
+        }
+        std::error_code error;
+        if (!WriteFileAtomically(options.pngFile, {reinterpret_cast<const char*>(png.data()), png.size()},
+                                 &error)) {
+            return context.Failure("cannot write " + name + ": " + error.message(), -1);
         }
     }
     return EXIT_OK;

@@ -3,6 +3,8 @@
 #include "device/SystemCommands.h"
 #include "settings/file/SettingsFile.h"
 
+#include <functional>
+
 namespace orlo::cli {
 
 namespace {
@@ -45,20 +47,45 @@ int RunInfo(const CommandContext& context) {
     }
     const std::string version = std::to_string(info.version1) + "." + std::to_string(info.version2) + "." +
                                 std::to_string(info.version3) + "." + std::to_string(info.version4);
+    // The sensor's own text may hold anything; none of it may steer the terminal.
+    const std::string model = PrintableText(info.name);
     if (context.options.json) {
-        context.out << "{\"model\": " << JsonString(info.name) << ", \"version\": " << JsonString(version)
+        context.out << "{\"model\": " << JsonString(model) << ", \"version\": " << JsonString(version)
                     << "}\n";
     } else {
-        context.out << info.name << ' ' << version << '\n';
+        context.out << model << ' ' << version << '\n';
     }
     return EXIT_OK;
 }
 
 namespace {
 
-// export and import: one FILE, one sequence on a connected session.
-int RunFileTransfer(const CommandContext& context, const char* help,
-                    ResultCode (*transfer)(DeviceSession&, const std::filesystem::path&)) {
+// What went wrong with a settings file, naming the file, the key and the system's reason.
+std::string Describe(const std::string& file, const SettingsFileProblem& problem, const char* verb) {
+    const std::string name = PrintableText(file);
+    const std::string key = PrintableText(problem.key);
+    const std::string value = PrintableText(problem.value);
+    using Cause = SettingsFileProblem::Cause;
+    switch (problem.cause) {
+    case Cause::File:
+        return std::string("cannot ") + verb + " " + name + ": " + problem.error.message();
+    case Cause::MissingKey:
+        return name + ": " + key + " is missing";
+    case Cause::RejectedValue:
+        return name + ": " + key + " holds " + value + ", which a settings file cannot restore";
+    case Cause::NotCp932:
+        return name + ": " + key + " holds text the sensor's character set (CP932) cannot hold: " + value;
+    case Cause::LineBreak:
+        return name + ": " + key + " holds a line break, which a settings file cannot hold";
+    case Cause::None:
+        break;
+    }
+    return std::string("cannot ") + verb + " " + name;
+}
+
+// import and diff: FILE is read before anything is sent; then `run` works with it on a connected session.
+int RunWithSettingsFile(const CommandContext& context, const char* help,
+                        const std::function<int(DeviceSession&, const SettingsRecord&)>& run) {
     if (ShowHelp(context, help)) {
         return EXIT_OK;
     }
@@ -66,72 +93,77 @@ int RunFileTransfer(const CommandContext& context, const char* help,
     if (!OneFileArgument(context, status)) {
         return status;
     }
+    SettingsRecord record;
+    SettingsFileProblem problem;
+    if (ReadSettingsFile(context.options.arguments[0], record, &problem) != 0) {
+        return context.Failure(Describe(context.options.arguments[0], problem, "read"), RC_SETTINGS_FILE);
+    }
     DeviceSession session(context.options.directory);
     if (!context.Connect(session, status)) {
         return status;
     }
-    const ResultCode result = transfer(session, context.options.arguments[0]);
-    return result == RC_OK ? EXIT_OK : context.DeviceFailure(result);
+    return run(session, record);
 }
 
 } // namespace
 
 int RunExport(const CommandContext& context) {
-    return RunFileTransfer(
-        context,
-        "usage: orloctl CONNECTION export FILE\nBacks every setting of the sensor up to FILE "
-        "(false-detection rectangles are not saved).\n",
-        ExportSettings);
-}
-
-int RunImport(const CommandContext& context) {
-    return RunFileTransfer(
-        context,
-        "usage: orloctl CONNECTION import FILE\nWrites every setting of FILE to the sensor "
-        "(false-detection rectangles are not applied).\n",
-        ImportSettings);
-}
-
-int RunDiff(const CommandContext& context) {
     if (ShowHelp(context,
-                 "usage: orloctl CONNECTION diff FILE\nPrints SECTION.KEY file=VALUE sensor=VALUE for "
-                 "every setting where the sensor differs from FILE.\nExit status 0 when all are equal, "
-                 "1 when some differ.\n")) {
+                 "usage: orloctl CONNECTION export FILE\nBacks every setting of the sensor up to FILE "
+                 "(false-detection rectangles are not saved).\nThe backup is read back as import "
+                 "would read it before it replaces FILE.\n")) {
         return EXIT_OK;
     }
     int status = EXIT_OK;
     if (!OneFileArgument(context, status)) {
         return status;
     }
-    SettingsRecord fromFile;
-    if (ReadSettingsFile(context.options.arguments[0], fromFile) != 0) {
-        return context.DeviceFailure(RC_SETTINGS_FILE);
-    }
     DeviceSession session(context.options.directory);
     if (!context.Connect(session, status)) {
         return status;
     }
-    SettingsRecord fromSensor;
-    if (const ResultCode result = ReadSettingsRecord(session, fromSensor); result != RC_OK) {
-        return context.DeviceFailure(result);
+    const std::string& file = context.options.arguments[0];
+    SettingsFileProblem problem;
+    const ResultCode result = ExportSettings(session, file, &problem);
+    if (result != RC_OK && problem.cause != SettingsFileProblem::Cause::None) {
+        const std::string cause = Describe(file, problem, "write");
+        return context.Failure(problem.cause == SettingsFileProblem::Cause::File
+                                   ? cause
+                                   : "the backup would not restore, so it was not written: " + cause,
+                               result);
     }
-    // Both sides through the same writer, so values compare in the file's own form.
-    IniDocument fileKeys;
-    IniDocument sensorKeys;
-    SetSettingsKeys(fileKeys, fromFile);
-    SetSettingsKeys(sensorKeys, fromSensor);
-    int differences = 0;
-    for (const std::string& section : sensorKeys.Sections()) {
-        for (const auto& [key, sensorValue] : sensorKeys.Keys(section)) {
-            const std::string fileValue = fileKeys.Get(section, key).value_or("");
-            if (fileValue != sensorValue) {
-                context.out << section << '.' << key << " file=" << fileValue << " sensor=" << sensorValue
-                            << '\n';
-                ++differences;
+    return result == RC_OK ? EXIT_OK : context.DeviceFailure(result);
+}
+
+int RunImport(const CommandContext& context) {
+    return RunWithSettingsFile(
+        context,
+        "usage: orloctl CONNECTION import FILE\nWrites every setting of FILE to the sensor "
+        "(false-detection rectangles are not applied).\nFILE is read completely before "
+        "the sensor is contacted.\n",
+        [&](DeviceSession& session, const SettingsRecord& record) {
+            const ResultCode result = ApplySettingsRecord(session, record);
+            return result == RC_OK ? EXIT_OK : context.DeviceFailure(result);
+        });
+}
+
+int RunDiff(const CommandContext& context) {
+    return RunWithSettingsFile(
+        context,
+        "usage: orloctl CONNECTION diff FILE\nPrints SECTION.KEY file=VALUE sensor=VALUE for every setting\n"
+        "where the sensor differs from FILE.\nExit status 0 when all are equal, 1 when some differ.\n",
+        [&](DeviceSession& session, const SettingsRecord& fromFile) {
+            SettingsRecord fromSensor;
+            if (const ResultCode result = ReadSettingsRecord(session, fromSensor); result != RC_OK) {
+                return context.DeviceFailure(result);
             }
-        }
-    }
-    return differences == 0 ? EXIT_OK : EXIT_DIFFERENT;
+            const auto differences = DifferentSettings(fromFile, fromSensor);
+            for (const SettingsDifference& difference : differences) {
+                context.out << difference.key << " file=" << PrintableDeviceText(difference.first)
+                            << " sensor=" << PrintableDeviceText(difference.second) << '\n';
+            }
+            return differences.empty() ? EXIT_OK : EXIT_DIFFERENT;
+        });
 }
 
 int RunRestart(const CommandContext& context) {

@@ -5,7 +5,6 @@
 #include "device/ResultMessage.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <functional>
 #include <map>
 
@@ -14,6 +13,10 @@ namespace orlo::cli {
 int CommandContext::DeviceFailure(ResultCode code) const {
     std::string message = ResultMessage(code);
     std::replace(message.begin(), message.end(), '\n', ' ');
+    return Failure(message, code);
+}
+
+int CommandContext::Failure(const std::string& message, ResultCode code) const {
     err << "orloctl: " << message << " (result " << code << ")\n";
     return EXIT_DEVICE_FAILED;
 }
@@ -35,35 +38,6 @@ bool CommandContext::Connect(DeviceSession& session, int& exitStatus) const {
         return false;
     }
     return true;
-}
-
-std::string JsonString(const std::string& text) {
-    std::string quoted = "\"";
-    for (const char c : text) {
-        switch (c) {
-        case '"':
-            quoted += "\\\"";
-            break;
-        case '\\':
-            quoted += "\\\\";
-            break;
-        case '\n':
-            quoted += "\\n";
-            break;
-        case '\t':
-            quoted += "\\t";
-            break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                quoted += escaped;
-            } else {
-                quoted += c;
-            }
-        }
-    }
-    return quoted + "\"";
 }
 
 namespace {

@@ -3,6 +3,7 @@
 #include "device/DetectionSettingsCommands.h"
 #include "device/SystemCommands.h"
 #include "platform/CodePage.h"
+#include "settings/file/SettingsFile.h"
 
 #include <functional>
 #include <map>
@@ -134,13 +135,33 @@ std::optional<SlotEdit> ParseSlotEdit(const std::string& text, int slots, bool w
     return edit;
 }
 
-std::string CheckSlotEdits(const Args& args, int slots, bool withJudge, const char* form) {
+// A backup holds the areas and masks; one that import would refuse must not come from a value set here.
+std::string CheckRestorable(const Rect& rect, const std::string& arg) {
+    for (const int edge : {rect.left, rect.top, rect.right, rect.bottom}) {
+        if (edge == UnrestorableCoordinate) {
+            return std::to_string(edge) +
+                   " cannot be restored from a settings file (coordinates are -32768 to "
+                   "32767, except " +
+                   std::to_string(UnrestorableCoordinate) + "): " + arg;
+        }
+    }
+    return {};
+}
+
+// `backedUp`: the slots are part of a settings file (false-detection rectangles are not).
+std::string CheckSlotEdits(const Args& args, int slots, bool withJudge, const char* form, bool backedUp) {
     if (args.empty()) {
         return std::string("needs at least one ") + form;
     }
     for (const std::string& arg : args) {
-        if (!ParseSlotEdit(arg, slots, withJudge)) {
+        const auto edit = ParseSlotEdit(arg, slots, withJudge);
+        if (!edit) {
             return "not " + std::string(form) + ": " + arg;
+        }
+        if (edit->rect && backedUp) {
+            if (std::string error = CheckRestorable(*edit->rect, arg); !error.empty()) {
+                return error;
+            }
         }
     }
     return {};
@@ -294,7 +315,7 @@ const std::map<std::string, Setting>& Settings() {
               return result;
           },
           [](const Args& a) {
-              return CheckSlotEdits(a, AREA_MASK_SLOTS, true, "SLOT,LEFT,TOP,RIGHT,BOTTOM,JUDGE");
+              return CheckSlotEdits(a, AREA_MASK_SLOTS, true, "SLOT,LEFT,TOP,RIGHT,BOTTOM,JUDGE", true);
           },
           [](DeviceSession& s, const Args& a) {
               std::vector<CAreaMaskArea> masks;
@@ -328,7 +349,7 @@ const std::map<std::string, Setting>& Settings() {
               return result;
           },
           [](const Args& a) {
-              return CheckSlotEdits(a, MOTION_MASK_SLOTS, false, "SLOT,LEFT,TOP,RIGHT,BOTTOM");
+              return CheckSlotEdits(a, MOTION_MASK_SLOTS, false, "SLOT,LEFT,TOP,RIGHT,BOTTOM", true);
           },
           [](DeviceSession& s, const Args& a) {
               std::vector<CTevoArea> masks;
@@ -356,7 +377,7 @@ const std::map<std::string, Setting>& Settings() {
               return result;
           },
           [](const Args& a) {
-              return CheckSlotEdits(a, FALSE_RECT_SLOTS, false, "SLOT,LEFT,TOP,RIGHT,BOTTOM");
+              return CheckSlotEdits(a, FALSE_RECT_SLOTS, false, "SLOT,LEFT,TOP,RIGHT,BOTTOM", false);
           },
           [](DeviceSession& s, const Args& a) {
               std::vector<CFalseRectArea> rects;
@@ -389,7 +410,7 @@ const std::map<std::string, Setting>& Settings() {
               if (a.size() != 5 || (a[0] != "human" && a[0] != "motion") || !ParseRect(a, 1)) {
                   return std::string("needs human|motion and four coordinates");
               }
-              return std::string();
+              return CheckRestorable(*ParseRect(a, 1), a[1] + " " + a[2] + " " + a[3] + " " + a[4]);
           },
           [](DeviceSession& s, const Args& a) {
               const Rect rect = *ParseRect(a, 1);
@@ -401,16 +422,22 @@ const std::map<std::string, Setting>& Settings() {
           [](DeviceSession& s, Printed& p) {
               std::string text;
               const ResultCode result = GetDeviceInfoText(s, Timeout, text);
-              p = {{text}, JsonString(text)};
+              p = {{PrintableText(text)}, JsonString(PrintableText(text))};
               return result;
           },
           [](const Args& a) {
               if (a.size() != 1) {
                   return std::string("needs one TEXT");
               }
+              if (a[0].find_first_of(std::string("\r\n\0", 3)) != std::string::npos) {
+                  return "a line break or a zero byte cannot be stored: " + PrintableText(a[0]);
+              }
+              if (a[0] == UnrestorableDeviceInfo) {
+                  return "the text " + a[0] + " cannot be restored from a settings file";
+              }
               const auto cp932 = Utf8ToCp932(a[0]);
               if (!cp932) {
-                  return "cannot be stored by the sensor: " + a[0];
+                  return "cannot be stored by the sensor: " + PrintableText(a[0]);
               }
               return cp932->size() > DeviceInfoTextSize ? "longer than 20 bytes: " + a[0] : std::string();
           },
@@ -445,6 +472,10 @@ const std::map<std::string, Setting>& Settings() {
                   if (equals == std::string::npos || !fields.count(key) ||
                       !Number(arg.substr(equals + 1), 0, OtherMaximum(key))) {
                       return "not KEY=VALUE with a known key and a value in range: " + arg;
+                  }
+                  if ((key == "Other27" || key == "Other28") &&
+                      *Number(arg.substr(equals + 1), 0, 255) == UnrestorableOther27To28) {
+                      return arg + " cannot be restored from a settings file (Other27 and Other28: 1 to 255)";
                   }
               }
               return std::string();

@@ -42,11 +42,11 @@ ResultCode SwitchSpeed(DeviceSession& session, const std::string& port, std::uin
         session.Disconnect();
         return result;
     }
+    // The session stays on the same connection, so the command log goes on across the reopen.
     if (!session.SerialConnection().Open(port, requestedRate)) {
         session.Disconnect();
         return RC_OPEN_FAILED;
     }
-    session.Attach(session.SerialConnection(), ConnectionType::Com);
     return RC_OK;
 }
 

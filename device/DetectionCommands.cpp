@@ -42,6 +42,20 @@ std::size_t MinimumForKind(int imageKind) {
     }
 }
 
+// The longest payload a detection can use: 255 records, the largest picture the image buffer takes
+// and the blocks asked for.
+std::uint32_t UsefulLength(std::uint8_t imageCode, std::uint16_t functionFlags) {
+    std::size_t length = 4 + RecordSize * 255 + 2;
+    if (ImageKindOf(imageCode) != 0) {
+        length += 4 + DeviceSession::ImageBufferSize;
+    }
+    if (AsksForBlocks(imageCode)) {
+        length += (functionFlags & FUNCTION_BLOCK_2000 ? BlockEntrySize : 0) +
+                  (functionFlags & FUNCTION_MOTION_DETECTION ? BlockEntrySize : 0);
+    }
+    return static_cast<std::uint32_t>(length);
+}
+
 int NormalisedKind(int imageKind) {
     return imageKind == 1 || imageKind == 2 ? imageKind : 0;
 }
@@ -74,8 +88,9 @@ ResultCode ExecuteDetection(DeviceSession& session, int timeoutMs, std::uint8_t 
                             std::uint16_t functionFlags, DetectionOutput& output,
                             std::uint8_t* imageDestination,
                             std::span<std::uint8_t* const> blockDestinations) {
-    const ResultCode result = session.Transact(
-        CMD_EXECUTE_DETECTION, wire::PayloadBuilder().U16(functionFlags).U8(imageCode).Span(), timeoutMs);
+    const ResultCode result = session.Transact(CMD_EXECUTE_DETECTION,
+                                               wire::PayloadBuilder().U16(functionFlags).U8(imageCode).Span(),
+                                               timeoutMs, UsefulLength(imageCode, functionFlags));
     if (result != RC_OK) {
         return result;
     }
@@ -146,9 +161,10 @@ ResultCode CaptureImage(DeviceSession& session, int timeoutMs, int imageKind, st
                         std::uint16_t& height, std::uint8_t* imageDestination) {
     std::span<const std::uint8_t> payload;
     const auto code = static_cast<std::uint8_t>(imageKind);
-    const ResultCode result =
-        session.TransactRead(CMD_EXECUTE_DETECTION, wire::PayloadBuilder().U16(0).U8(code).Span(),
-                             static_cast<std::uint32_t>(MinimumForKind(imageKind)), timeoutMs, payload);
+    const std::uint32_t useful = imageKind == 0 ? 6 : 10 + DeviceSession::ImageBufferSize;
+    const ResultCode result = session.TransactRead(
+        CMD_EXECUTE_DETECTION, wire::PayloadBuilder().U16(0).U8(code).Span(),
+        static_cast<std::uint32_t>(MinimumForKind(imageKind)), timeoutMs, payload, useful);
     if (result != RC_OK || imageKind == 0) {
         return result;
     }

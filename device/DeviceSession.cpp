@@ -6,6 +6,20 @@
 
 namespace orlo {
 
+namespace {
+
+// One wait's time-out: the piece's own, or what is left of the exchange when that is less.
+int WaitWithin(int timeoutMs, std::optional<std::chrono::steady_clock::time_point> deadline) {
+    if (!deadline || timeoutMs < 0) {
+        return timeoutMs;
+    }
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(*deadline - std::chrono::steady_clock::now()).count();
+    return static_cast<int>(std::clamp<std::int64_t>(left, 0, timeoutMs));
+}
+
+} // namespace
+
 DeviceSession::DeviceSession(const std::filesystem::path& workingDirectory)
     : workingDirectory_(workingDirectory), requestBuffer_(RequestBufferSize),
       responseBuffer_(ResponseBufferSize), commandLog_(workingDirectory), imageBuffer_(ImageBufferSize) {
@@ -32,6 +46,11 @@ ResultCode DeviceSession::SendFrame() {
 }
 
 ResultCode DeviceSession::ReceiveBytes(int timeoutMs, std::uint32_t& length, std::uint8_t* destination) {
+    return ReceiveBytes(timeoutMs, length, destination, std::nullopt);
+}
+
+ResultCode DeviceSession::ReceiveBytes(int timeoutMs, std::uint32_t& length, std::uint8_t* destination,
+                                       std::optional<Clock::time_point> deadline) {
     if (currentConnection_ == nullptr || destination == nullptr) {
         return RC_NO_LINK;
     }
@@ -40,8 +59,12 @@ ResultCode DeviceSession::ReceiveBytes(int timeoutMs, std::uint32_t& length, std
     ResultCode result = RC_OK;
     while (received < requested) {
         const std::uint32_t piece = std::min(requested - received, ReceivePieceSize);
-        result = currentConnection_->WaitForBytes(timeoutMs, piece);
+        result = currentConnection_->WaitForBytes(WaitWithin(timeoutMs, deadline), piece);
         if (result != RC_OK) {
+            // Bytes that can no longer come are a lost link, not a late answer.
+            if (currentConnection_->PeerClosed()) {
+                result = RC_SEND_FAILED;
+            }
             break;
         }
         const LocalTimestamp time = LocalTimestamp::Now();
@@ -58,7 +81,17 @@ ResultCode DeviceSession::ReceiveBytes(int timeoutMs, std::uint32_t& length, std
     return result;
 }
 
-ResultCode DeviceSession::Transact(std::uint8_t code, std::span<const std::uint8_t> payload, int timeoutMs) {
+std::chrono::milliseconds DeviceSession::ExchangeDeadline(int timeoutMs, std::uint32_t usefulLength) {
+    const std::int64_t pieces = (std::int64_t{usefulLength} + ReceivePieceSize - 1) / ReceivePieceSize;
+    return std::chrono::milliseconds(std::int64_t{timeoutMs} * (pieces + 2));
+}
+
+ResultCode DeviceSession::Transact(std::uint8_t code, std::span<const std::uint8_t> payload, int timeoutMs,
+                                   std::uint32_t usefulLength) {
+    std::optional<Clock::time_point> deadline;
+    if (timeoutMs >= 0) {
+        deadline = Clock::now() + ExchangeDeadline(timeoutMs, usefulLength);
+    }
     if (payload.size() + 4 > requestBuffer_.size()) {
         return RC_SEND_FAILED;
     }
@@ -74,7 +107,8 @@ ResultCode DeviceSession::Transact(std::uint8_t code, std::span<const std::uint8
 
     std::array<std::uint8_t, 6> header{};
     std::uint32_t headerLength = header.size();
-    if (const ResultCode result = ReceiveBytes(timeoutMs, headerLength, header.data()); result != RC_OK) {
+    if (const ResultCode result = ReceiveBytes(timeoutMs, headerLength, header.data(), deadline);
+        result != RC_OK) {
         return result;
     }
     if (header[0] != 0xFE) {
@@ -90,14 +124,14 @@ ResultCode DeviceSession::Transact(std::uint8_t code, std::span<const std::uint8
     if (responseLength_ > ResponseBufferSize) {
         // Never written past the buffer, and the rest is drained so the link stays in step.
         std::uint32_t kept = ResponseBufferSize;
-        if (ReceiveBytes(timeoutMs, kept, responseBuffer_.data()) == RC_OK) {
-            DiscardBytes(timeoutMs, std::uint64_t{responseLength_} - ResponseBufferSize);
+        if (ReceiveBytes(timeoutMs, kept, responseBuffer_.data(), deadline) == RC_OK) {
+            DiscardBytes(timeoutMs, std::uint64_t{responseLength_} - ResponseBufferSize, deadline);
         }
         return RC_SHORT_RESPONSE;
     }
     if (responseLength_ != 0) {
         std::uint32_t length = responseLength_;
-        if (const ResultCode result = ReceiveBytes(timeoutMs, length, responseBuffer_.data());
+        if (const ResultCode result = ReceiveBytes(timeoutMs, length, responseBuffer_.data(), deadline);
             result != RC_OK) {
             return result;
         }
@@ -107,8 +141,9 @@ ResultCode DeviceSession::Transact(std::uint8_t code, std::span<const std::uint8
 
 ResultCode DeviceSession::TransactRead(std::uint8_t code, std::span<const std::uint8_t> request,
                                        std::uint32_t minimum, int timeoutMs,
-                                       std::span<const std::uint8_t>& payload) {
-    if (const ResultCode result = Transact(code, request, timeoutMs); result != RC_OK) {
+                                       std::span<const std::uint8_t>& payload, std::uint32_t usefulLength) {
+    if (const ResultCode result = Transact(code, request, timeoutMs, std::max(minimum, usefulLength));
+        result != RC_OK) {
         return result;
     }
     if (responseLength_ < minimum) {
@@ -122,18 +157,17 @@ std::span<const std::uint8_t> DeviceSession::ResponsePayload() const {
     return {responseBuffer_.data(), std::min(responseLength_, ResponseBufferSize)};
 }
 
-void DeviceSession::DiscardBytes(int timeoutMs, std::uint64_t length) {
-    // The whole drain is bounded by one time-out, whatever length the peer announced.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+void DeviceSession::DiscardBytes(int timeoutMs, std::uint64_t length,
+                                 std::optional<Clock::time_point> deadline) {
+    // The drain ends with the exchange, whatever length the peer announced; an exchange without a
+    // time-out has no end to drain up to.
+    if (!deadline) {
+        return;
+    }
     std::array<std::uint8_t, ReceivePieceSize> scratch{};
     while (length > 0) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) {
-            return;
-        }
         const auto piece = static_cast<std::uint32_t>(std::min<std::uint64_t>(length, scratch.size()));
-        if (currentConnection_->WaitForBytes(static_cast<int>(left.count()), piece) != 0 ||
+        if (currentConnection_->WaitForBytes(WaitWithin(timeoutMs, deadline), piece) != 0 ||
             currentConnection_->Receive(piece, scratch.data()) != piece) {
             return;
         }

@@ -14,6 +14,7 @@
 #include <functional>
 #include <list>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -46,15 +47,23 @@ public:
     // Sends the request buffer's first RequestLength() bytes.
     ResultCode SendFrame();
     // Reads `length` bytes in 1,024-byte pieces, each with its own time-out; `length` becomes the
-    // number of bytes received, also on failure.
+    // number of bytes received, also on failure. A link that ended meanwhile is -104 at once.
     ResultCode ReceiveBytes(int timeoutMs, std::uint32_t& length, std::uint8_t* destination);
     // The common exchange: sends one request and reads its response payload into the response
-    // buffer. 0 for status OK, 80 for status 0x50, otherwise the failure.
-    ResultCode Transact(std::uint8_t code, std::span<const std::uint8_t> payload, int timeoutMs);
+    // buffer. 0 for status OK, 80 for status 0x50, otherwise the failure. `usefulLength` is the
+    // longest payload the command can use: whatever length the sensor announces, the exchange ends
+    // within ExchangeDeadline of it (a time-out when the bytes have not all come by then).
+    ResultCode Transact(std::uint8_t code, std::span<const std::uint8_t> payload, int timeoutMs,
+                        std::uint32_t usefulLength = 0);
     // A reading command: 80 for status 0x50 and -102 for a payload shorter than `minimum`, leaving
-    // `payload` untouched; on 0 `payload` is the response payload.
+    // `payload` untouched; on 0 `payload` is the response payload. It uses at most the larger of
+    // `minimum` and `usefulLength` bytes.
     ResultCode TransactRead(std::uint8_t code, std::span<const std::uint8_t> request, std::uint32_t minimum,
-                            int timeoutMs, std::span<const std::uint8_t>& payload);
+                            int timeoutMs, std::span<const std::uint8_t>& payload,
+                            std::uint32_t usefulLength = 0);
+    // The whole exchange may last the header's time-out, one per piece of the useful payload and
+    // one more for whatever the sensor sends beyond it.
+    static std::chrono::milliseconds ExchangeDeadline(int timeoutMs, std::uint32_t usefulLength);
     // The payload of the last response (as far as it fits the response buffer).
     std::span<const std::uint8_t> ResponsePayload() const;
     std::uint32_t ResponseLength() const { return responseLength_; }
@@ -104,8 +113,12 @@ public:
     void SetReconnectLimit(std::chrono::milliseconds limit) { reconnectLimit_ = limit; }
 
 private:
+    using Clock = std::chrono::steady_clock;
+
+    ResultCode ReceiveBytes(int timeoutMs, std::uint32_t& length, std::uint8_t* destination,
+                            std::optional<Clock::time_point> deadline);
     // Reads and drops `length` bytes without storing them, for a payload the buffer cannot hold.
-    void DiscardBytes(int timeoutMs, std::uint64_t length);
+    void DiscardBytes(int timeoutMs, std::uint64_t length, std::optional<Clock::time_point> deadline);
 
     const std::filesystem::path workingDirectory_;
     CConnection* currentConnection_ = nullptr;

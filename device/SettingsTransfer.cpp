@@ -5,14 +5,11 @@
 #include "platform/FileIo.h"
 #include "settings/file/SettingsFile.h"
 
-#include <system_error>
-
 namespace orlo {
 
 namespace {
 
 constexpr int Timeout = DeviceSession::CommandTimeoutMs;
-constexpr std::size_t MaxSettingsFileBytes = 1 << 20;
 
 Rect ToRect(const std::array<std::int32_t, 4>& edges) {
     return {edges[0], edges[1], edges[2], edges[3]};
@@ -76,7 +73,7 @@ ResultCode ReadSettingsRecord(DeviceSession& session, SettingsRecord& record) {
     }
     sequence.Then([&] { return GetUsbSendTimeout(session, Timeout, read.usbSendTimeout); })
         .Then([&] { return GetUsbReceiveTimeout(session, Timeout, read.usbReceiveTimeout); })
-        .Then([&] { return GetDeviceInfoText(session, Timeout, read.deviceInfo); })
+        .Then([&] { return GetDeviceInfoBytes(session, Timeout, read.deviceInfo); })
         .Then([&] { return GetOther01(session, Timeout, read.other01); })
         .Then([&] {
             Other02To06 others;
@@ -120,31 +117,47 @@ ResultCode ReadSettingsRecord(DeviceSession& session, SettingsRecord& record) {
     return sequence.Result();
 }
 
-ResultCode ExportSettings(DeviceSession& session, const std::filesystem::path& path) {
+ResultCode ExportSettings(DeviceSession& session, const std::filesystem::path& path,
+                          SettingsFileProblem* problem) {
     SettingsRecord record;
     if (const ResultCode result = ReadSettingsRecord(session, record); result != RC_OK) {
         return result;
     }
-    const std::filesystem::path temporary = session.WorkingDirectory() / "tmp.ini";
-    std::error_code ignored;
-    std::filesystem::remove(temporary, ignored); // the writer keeps what a file holds already
-    if (WriteSettingsFile(temporary, record) != 0) {
-        std::filesystem::remove(temporary, ignored);
+    SettingsFileProblem found;
+    const auto bytes = NewSettingsFile(record, &found);
+    // The written file must read back as the import reads it, before it takes the target's place.
+    const auto restores = [&](const std::filesystem::path& written) {
+        SettingsRecord restored;
+        return ReadSettingsFile(written, restored, &found) == 0;
+    };
+    std::error_code writeError;
+    if (!bytes || !WriteFileAtomically(path, *bytes, &writeError, restores)) {
+        if (writeError) {
+            found = {SettingsFileProblem::Cause::File, {}, {}, writeError};
+        }
+        if (problem != nullptr) {
+            *problem = found;
+        }
         return -1;
     }
-    const auto bytes = ReadFileLimited(temporary, MaxSettingsFileBytes);
-    const bool copied = bytes && WriteFileAtomically(path, *bytes);
-    std::filesystem::remove(temporary, ignored);
-    return copied ? RC_OK : -1;
+    return RC_OK;
 }
 
-ResultCode ImportSettings(DeviceSession& session, const std::filesystem::path& path) {
+ResultCode ImportSettings(DeviceSession& session, const std::filesystem::path& path,
+                          SettingsFileProblem* problem) {
     if (!session.IsConnected()) {
         return RC_NO_LINK;
     }
     SettingsRecord record;
-    if (ReadSettingsFile(path, record) != 0) {
+    if (ReadSettingsFile(path, record, problem) != 0) {
         return RC_SETTINGS_FILE;
+    }
+    return ApplySettingsRecord(session, record);
+}
+
+ResultCode ApplySettingsRecord(DeviceSession& session, const SettingsRecord& record) {
+    if (!session.IsConnected()) {
+        return RC_NO_LINK;
     }
     Sequence sequence;
     sequence.Then([&] { return SetMountingDirection(session, Timeout, record.camera); })
@@ -167,7 +180,7 @@ ResultCode ImportSettings(DeviceSession& session, const std::filesystem::path& p
     }
     sequence.Then([&] { return SetUsbSendTimeout(session, Timeout, record.usbSendTimeout); })
         .Then([&] { return SetUsbReceiveTimeout(session, Timeout, record.usbReceiveTimeout); })
-        .Then([&] { return SetDeviceInfoText(session, Timeout, record.deviceInfo); })
+        .Then([&] { return SetDeviceInfoBytes(session, Timeout, record.deviceInfo); })
         .Then([&] { return SetOther01(session, Timeout, record.other01); })
         .Then([&] {
             return SetOther02To06(

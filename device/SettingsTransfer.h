@@ -2,6 +2,7 @@
 
 #include "device/DeviceSession.h"
 #include "device/ResultCode.h"
+#include "settings/file/SettingsFile.h"
 #include "settings/file/SettingsRecord.h"
 
 #include <filesystem>
@@ -10,11 +11,17 @@ namespace orlo {
 
 // Reads every setting of the sensor (false-detection rectangles excepted) in the export order.
 ResultCode ReadSettingsRecord(DeviceSession& session, SettingsRecord& record);
-// Backup: reads everything, writes "tmp.ini" in the working directory and then replaces `path` with
-// it in one step, so a failure never leaves a partial file there. -1 when the file cannot be written.
-ResultCode ExportSettings(DeviceSession& session, const std::filesystem::path& path);
-// Restore: -51 when the file cannot be read (nothing is sent), else writes every setting in order
-// and refreshes the detection area cache and Portrait. Nothing is read back for comparison.
-ResultCode ImportSettings(DeviceSession& session, const std::filesystem::path& path);
+// Backup: reads everything, writes a temporary file of its own beside `path`, reads it back with the
+// import's reader and only then replaces `path` with it in one step, so a failure never leaves a
+// partial file there and a backup that would not restore is never made. -1 (with `problem`) when
+// the file cannot be written or would not restore.
+ResultCode ExportSettings(DeviceSession& session, const std::filesystem::path& path,
+                          SettingsFileProblem* problem = nullptr);
+// Restore: -51 (with `problem`) when the file cannot be read (nothing is sent), else applies it.
+ResultCode ImportSettings(DeviceSession& session, const std::filesystem::path& path,
+                          SettingsFileProblem* problem = nullptr);
+// Writes every setting of the record in order and refreshes the detection area cache and Portrait.
+// Nothing is read back for comparison.
+ResultCode ApplySettingsRecord(DeviceSession& session, const SettingsRecord& record);
 
 } // namespace orlo

@@ -138,17 +138,26 @@ ResultCode SetCommSpeed(DeviceSession& session, int timeoutMs, std::uint32_t bau
 }
 
 ResultCode SetDeviceInfoText(DeviceSession& session, int timeoutMs, const std::string& text) {
-    const std::string cp932 = Utf8ToCp932(text).value_or(text);
-    const std::string_view fitted = Cp932Prefix(cp932, DeviceInfoTextSize);
+    return SetDeviceInfoBytes(session, timeoutMs, Utf8ToCp932(text).value_or(text));
+}
+
+ResultCode GetDeviceInfoText(DeviceSession& session, int timeoutMs, std::string& text) {
+    return Read(session, CMD_GET_DEVICE_INFO_TEXT, DeviceInfoTextSize, timeoutMs,
+                [&](auto payload) { text = DeviceText(payload.subspan(0, DeviceInfoTextSize)); });
+}
+
+ResultCode SetDeviceInfoBytes(DeviceSession& session, int timeoutMs, std::string_view bytes) {
+    const std::string_view fitted =
+        bytes.size() > DeviceInfoTextSize ? Cp932Prefix(bytes, DeviceInfoTextSize) : bytes;
     wire::PayloadBuilder payload;
     payload.Bytes({reinterpret_cast<const std::uint8_t*>(fitted.data()), fitted.size()});
     payload.Zeros(DeviceInfoTextSize - fitted.size());
     return Write(session, CMD_SET_DEVICE_INFO_TEXT, payload, timeoutMs);
 }
 
-ResultCode GetDeviceInfoText(DeviceSession& session, int timeoutMs, std::string& text) {
+ResultCode GetDeviceInfoBytes(DeviceSession& session, int timeoutMs, std::string& bytes) {
     return Read(session, CMD_GET_DEVICE_INFO_TEXT, DeviceInfoTextSize, timeoutMs,
-                [&](auto payload) { text = DeviceText(payload.subspan(0, DeviceInfoTextSize)); });
+                [&](auto payload) { bytes = FieldText(payload.subspan(0, DeviceInfoTextSize)); });
 }
 
 ResultCode SetUsbSendTimeout(DeviceSession& session, int timeoutMs, std::uint16_t milliseconds) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace orlo {
 
@@ -52,6 +53,10 @@ ResultCode SetCommSpeed(DeviceSession& session, int timeoutMs, std::uint32_t bau
 // Texts are UTF-8 here and CP932 on the wire (20 bytes, zero-padded, cut at a character boundary).
 ResultCode SetDeviceInfoText(DeviceSession& session, int timeoutMs, const std::string& text);
 ResultCode GetDeviceInfoText(DeviceSession& session, int timeoutMs, std::string& text);
+// The same field as the sensor holds it: the bytes before the first zero (all 20 without one),
+// whether or not they are valid CP932. Bytes beyond 20 are cut at a character boundary.
+ResultCode SetDeviceInfoBytes(DeviceSession& session, int timeoutMs, std::string_view bytes);
+ResultCode GetDeviceInfoBytes(DeviceSession& session, int timeoutMs, std::string& bytes);
 ResultCode SetUsbSendTimeout(DeviceSession& session, int timeoutMs, std::uint16_t milliseconds);
 ResultCode GetUsbSendTimeout(DeviceSession& session, int timeoutMs, std::uint16_t& milliseconds);
 ResultCode SetUsbReceiveTimeout(DeviceSession& session, int timeoutMs, std::uint16_t milliseconds);

@@ -1,5 +1,5 @@
 // INI text from any file the tool opens. Serialising gives back the text byte for byte and a reader
-// sees the same keys again; Set changes the one key it names and Get then returns the new value.
+// sees the same keys again; Set changes the one key it names and Get then returns the new value as given.
 #include "platform/IniDocument.h"
 
 #include <algorithm>
@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!changed.Set(target, key, value)) {
             continue;
         }
-        Require(changed.Get(target, key) == std::string(Trimmed(value)));
+        Require(changed.Get(target, key) == std::string(value));
         for (const std::string& section : document.Sections()) {
             for (const auto& [otherKey, otherValue] : document.Keys(section)) {
                 if (!SameName(section, target) || !SameName(otherKey, Trimmed(key))) {

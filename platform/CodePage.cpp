@@ -49,10 +49,6 @@ std::optional<std::string> Utf8ToCp932(std::string_view utf8) {
     return Convert("CP932", "UTF-8", utf8);
 }
 
-std::optional<std::string> Utf16LeToUtf8(std::string_view utf16) {
-    return Convert("UTF-8", "UTF-16LE", utf16);
-}
-
 std::string_view Cp932Prefix(std::string_view cp932, std::size_t maxBytes) {
     std::size_t end = 0;
     while (end < cp932.size()) {

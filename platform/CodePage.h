@@ -10,8 +10,6 @@ namespace orlo {
 // (code page 932). Both return nothing when the input is not valid in its encoding.
 std::optional<std::string> Cp932ToUtf8(std::string_view cp932);
 std::optional<std::string> Utf8ToCp932(std::string_view utf8);
-// UTF-16LE (without byte-order mark) to UTF-8.
-std::optional<std::string> Utf16LeToUtf8(std::string_view utf16);
 
 // The longest prefix of a CP932 text that fits maxBytes without splitting a double-byte character.
 std::string_view Cp932Prefix(std::string_view cp932, std::size_t maxBytes);

@@ -14,6 +14,10 @@ namespace {
 
 constexpr int kTempNameAttempts = 16;
 
+std::error_code LastError() {
+    return {errno, std::generic_category()};
+}
+
 class FileDescriptor {
 public:
     explicit FileDescriptor(int fd) : fd_(fd) {}
@@ -42,14 +46,24 @@ FileContents Load(const std::filesystem::path& file, std::size_t maxBytes) {
     // O_NONBLOCK: opening a FIFO for reading must not wait for a writer.
     FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (!fd.Valid()) {
+        result.error = LastError();
         if (errno == ENOENT) {
             result.status = FileContents::Status::Missing;
         }
         return result;
     }
     struct stat info {};
-    if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode) ||
-        static_cast<std::uintmax_t>(info.st_size) > maxBytes) {
+    if (::fstat(fd.Get(), &info) != 0) {
+        result.error = LastError();
+        return result;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        result.error = std::make_error_code(S_ISDIR(info.st_mode) ? std::errc::is_a_directory
+                                                                  : std::errc::not_supported);
+        return result;
+    }
+    if (static_cast<std::uintmax_t>(info.st_size) > maxBytes) {
+        result.error = std::make_error_code(std::errc::file_too_large);
         return result;
     }
     result.mode = info.st_mode;
@@ -59,6 +73,7 @@ FileContents Load(const std::filesystem::path& file, std::size_t maxBytes) {
     for (;;) {
         if (size == text.size()) {
             if (size > maxBytes) {
+                result.error = std::make_error_code(std::errc::file_too_large);
                 return result;
             }
             text.resize(std::min(size * 2, maxBytes + 1));
@@ -68,6 +83,7 @@ FileContents Load(const std::filesystem::path& file, std::size_t maxBytes) {
             continue;
         }
         if (count < 0) {
+            result.error = LastError();
             return result;
         }
         if (count == 0) {
@@ -86,6 +102,9 @@ bool WriteAll(int fd, std::string_view data) {
         const ssize_t count = ::write(fd, data.data(), data.size());
         if (count < 0 && errno == EINTR) {
             continue;
+        }
+        if (count == 0) {
+            errno = ENOSPC;
         }
         if (count <= 0) {
             return false;
@@ -112,9 +131,11 @@ public:
                 return;
             }
             if (errno != EEXIST) {
+                error_ = LastError();
                 return;
             }
         }
+        error_ = std::make_error_code(std::errc::file_exists);
     }
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;
@@ -125,6 +146,8 @@ public:
     }
 
     bool Valid() const { return fd_.has_value(); }
+    const std::error_code& Error() const { return error_; }
+    const std::filesystem::path& Path() const { return path_; }
     int Fd() const { return fd_->Get(); }
     bool Close() { return fd_->Close(); }
     bool RenameOver(const std::filesystem::path& target) {
@@ -138,11 +161,14 @@ public:
 private:
     std::optional<FileDescriptor> fd_;
     std::filesystem::path path_;
+    std::error_code error_;
 };
 
-bool ReplaceFile(const std::filesystem::path& target, std::string_view text, std::optional<mode_t> mode) {
+bool ReplaceFile(const std::filesystem::path& target, std::string_view text, std::optional<mode_t> mode,
+                 std::error_code& error, const AcceptWrittenFile& accept) {
     TempFile temp(target);
     if (!temp.Valid()) {
+        error = temp.Error();
         return false;
     }
     if (mode) {
@@ -150,9 +176,17 @@ bool ReplaceFile(const std::filesystem::path& target, std::string_view text, std
         static_cast<void>(::fchmod(temp.Fd(), *mode & 07777));
     }
     if (!WriteAll(temp.Fd(), text) || ::fsync(temp.Fd()) != 0 || !temp.Close()) {
+        error = LastError();
         return false;
     }
-    return temp.RenameOver(target);
+    if (accept && !accept(temp.Path())) {
+        return false;
+    }
+    if (!temp.RenameOver(target)) {
+        error = LastError();
+        return false;
+    }
+    return true;
 }
 
 std::filesystem::path FollowLink(const std::filesystem::path& file) {
@@ -180,14 +214,20 @@ std::optional<std::string> ReadFileLimited(const std::filesystem::path& path, st
     return std::move(contents.text);
 }
 
-bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes, std::error_code* error,
+                         const AcceptWrittenFile& accept) {
     const std::filesystem::path target = FollowLink(path);
     std::optional<mode_t> mode;
     struct stat info {};
     if (::stat(target.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
         mode = info.st_mode;
     }
-    return ReplaceFile(target, bytes, mode);
+    std::error_code reason;
+    const bool written = ReplaceFile(target, bytes, mode, reason, accept);
+    if (error != nullptr) {
+        *error = reason;
+    }
+    return written;
 }
 
 } // namespace orlo

@@ -2,9 +2,11 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace orlo {
 
@@ -12,7 +14,8 @@ struct FileContents {
     enum class Status { Loaded, Missing, Unreadable };
     Status status = Status::Unreadable;
     std::string text;
-    unsigned mode = 0; // permission bits of a loaded file
+    unsigned mode = 0;     // permission bits of a loaded file
+    std::error_code error; // why a file is missing or unreadable
 };
 
 // Like ReadFileLimited, telling a missing file from one that cannot be read (a directory, a FIFO, no
@@ -23,9 +26,15 @@ FileContents ReadFileContents(const std::filesystem::path& path, std::size_t max
 // maxBytes (so a huge or wrong file is never loaded into memory).
 std::optional<std::string> ReadFileLimited(const std::filesystem::path& path, std::size_t maxBytes);
 
-// Writes through a temporary file in the same directory, synced and renamed over `path`, so a failure
-// leaves the old file (or none) rather than a half-written one. A replaced file keeps its
-// permissions; a symbolic link is followed rather than replaced.
-bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+// Called with the written temporary file before it replaces the target; false keeps the target as it is.
+using AcceptWrittenFile = std::function<bool(const std::filesystem::path& written)>;
+
+// Writes through a temporary file created exclusively in the same directory, synced and renamed over
+// `path`, so a failure leaves the old file (or none) rather than a half-written one, and writers of
+// the same target never share a temporary file. A replaced file keeps its permissions; a symbolic
+// link is followed rather than replaced. On failure `error` (when given) holds the system's reason;
+// it stays clear when `accept` refused the file.
+bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                         std::error_code* error = nullptr, const AcceptWrittenFile& accept = {});
 
 } // namespace orlo

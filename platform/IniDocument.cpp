@@ -66,6 +66,30 @@ bool IsBlankOrComment(std::string_view line) {
     return trimmed.empty() || trimmed.front() == ';' || trimmed.front() == '#';
 }
 
+bool IsQuote(char c) {
+    return c == '"' || c == '\'';
+}
+
+bool InMatchingQuotes(std::string_view value) {
+    return value.size() >= 2 && IsQuote(value.front()) && value.back() == value.front();
+}
+
+// A stored value as the profile functions hand it out: without a pair of enclosing quotes.
+std::string Unquoted(std::string_view value) {
+    return std::string(InMatchingQuotes(value) ? value.substr(1, value.size() - 2) : value);
+}
+
+// The text to store for a value: in double quotes when blanks at its ends would be trimmed or its own
+// enclosing quotes removed on reading.
+std::string Stored(std::string_view value) {
+    const bool blankEnd = !value.empty() && (kBlanks.find(value.front()) != std::string_view::npos ||
+                                             kBlanks.find(value.back()) != std::string_view::npos);
+    if (blankEnd || InMatchingQuotes(value)) {
+        return "\"" + std::string(value) + "\"";
+    }
+    return std::string(value);
+}
+
 bool HasLineBreak(std::string_view text) {
     return text.find_first_of("\r\n") != std::string_view::npos;
 }
@@ -124,7 +148,7 @@ std::optional<std::string> IniDocument::Get(std::string_view section, std::strin
     for (std::size_t i = *header + 1; i < end; ++i) {
         const auto keyLine = ParseKeyLine(lines_[i].text);
         if (keyLine && EqualsNoCase(keyLine->name, wanted)) {
-            return std::string(keyLine->value);
+            return Unquoted(keyLine->value);
         }
     }
     return std::nullopt;
@@ -137,7 +161,8 @@ bool IniDocument::Set(std::string_view section, std::string_view key, std::strin
         keyName.find('=') != std::string_view::npos || StartsLikeNonKey(keyName)) {
         return false;
     }
-    std::string newKeyLine = std::string(keyName) + "=" + std::string(value);
+    const std::string stored = Stored(value);
+    std::string newKeyLine = std::string(keyName) + "=" + stored;
 
     const auto header = FindSection(sectionName);
     if (!header) {
@@ -155,7 +180,7 @@ bool IniDocument::Set(std::string_view section, std::string_view key, std::strin
             if (!keyLine->value.empty()) {
                 valueStart = static_cast<std::size_t>(keyLine->value.data() - text.data());
             }
-            text = text.substr(0, valueStart) + std::string(value);
+            text = text.substr(0, valueStart) + stored;
             return true;
         }
     }
@@ -212,7 +237,7 @@ std::vector<std::pair<std::string, std::string>> IniDocument::Keys(std::string_v
         if (keyLine && std::none_of(keys.begin(), keys.end(), [&](const auto& known) {
                 return EqualsNoCase(known.first, keyLine->name);
             })) {
-            keys.emplace_back(keyLine->name, keyLine->value);
+            keys.emplace_back(keyLine->name, Unquoted(keyLine->value));
         }
     }
     return keys;

@@ -10,7 +10,9 @@ namespace orlo {
 
 // An INI text held line by line, so that comments and lines it does not understand are written back
 // byte for byte. Section and key names compare without regard to ASCII letter case; whitespace around
-// names and values does not count. Where a section or key occurs twice, the first one counts.
+// names and values does not count, and a value in matching double or single quotes reads without
+// them, as the Windows profile functions read it. Where a section or key occurs twice, the first one
+// counts. The text is bytes: CP932 and UTF-8 both keep line breaks, brackets and '=' as ASCII.
 class IniDocument {
 public:
     // An empty document; it writes CRLF line endings.
@@ -22,9 +24,10 @@ public:
     std::optional<std::string> Get(std::string_view section, std::string_view key) const;
 
     // Replaces an existing key's value in place, else adds the key at the end of its section, else
-    // appends the section with the key. Returns false and changes nothing for names or values that could
-    // not be read back as given: a line break anywhere, or a key that is empty, holds '=' or starts with
-    // '[', ';' or '#'.
+    // appends the section with the key. A value with blanks at either end or in matching quotes is
+    // written in double quotes, so it reads back as given. Returns false and changes nothing for names
+    // or values that could not be read back: a line break anywhere, or a key that is empty, holds '='
+    // or starts with '[', ';' or '#'.
     bool Set(std::string_view section, std::string_view key, std::string_view value);
 
     std::string Serialize() const;

@@ -2,6 +2,7 @@
 
 #include "platform/FileIo.h"
 #include "platform/IniDocument.h"
+#include "platform/TextFileEncoding.h"
 
 #include <algorithm>
 #include <limits>
@@ -32,10 +33,12 @@ bool IsCSpace(char c) {
 std::string ReadProfileString(const std::filesystem::path& file, std::string_view section,
                               std::string_view key, std::string_view defaultValue) {
     const FileContents loaded = ReadFileContents(file, kMaxFileBytes);
-    if (loaded.status != FileContents::Status::Loaded) {
+    const auto decoded =
+        loaded.status == FileContents::Status::Loaded ? DecodeTextFile(loaded.text) : std::nullopt;
+    if (!decoded) {
         return CutValue(defaultValue);
     }
-    const auto value = IniDocument::Parse(loaded.text).Get(section, key);
+    const auto value = IniDocument::Parse(decoded->text).Get(section, key);
     return CutValue(value ? std::string_view(*value) : defaultValue);
 }
 
@@ -47,11 +50,20 @@ bool WriteProfileString(const std::filesystem::path& file, std::string_view sect
     if (loaded.status == FileContents::Status::Unreadable) {
         return false;
     }
-    IniDocument document = IniDocument::Parse(loaded.text);
+    // A new file is ASCII; an existing one is written back in the encoding it has.
+    auto decoded = loaded.status == FileContents::Status::Loaded
+                       ? DecodeTextFile(loaded.text)
+                       : std::optional<DecodedTextFile>(DecodedTextFile{});
+    if (!decoded) {
+        return false;
+    }
+    IniDocument document = IniDocument::Parse(decoded->text);
     if (!document.Set(section, key, value)) {
         return false;
     }
-    return WriteFileAtomically(file, document.Serialize());
+    decoded->text = document.Serialize();
+    const auto bytes = EncodeTextFile(*decoded);
+    return bytes && WriteFileAtomically(file, *bytes);
 }
 
 std::int32_t ParseLongSaturated(std::string_view text) {

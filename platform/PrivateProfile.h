@@ -8,7 +8,8 @@
 namespace orlo {
 
 // Stand-ins for the Windows private-profile functions on INI files (see IniDocument). The file is read at
-// every call; bytes pass through unchanged.
+// every call. A file with a UTF-16LE or UTF-8 byte-order mark is read as Unicode (values come back as
+// UTF-8) and written back in its own encoding; any other file's bytes pass through unchanged.
 
 // The key's value, or defaultValue when the file, section or key is missing or the file cannot be read
 // (not a regular file, no permission, larger than 1 MiB). Either is cut to 511 bytes, as by the

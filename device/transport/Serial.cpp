@@ -86,6 +86,7 @@ bool CSerial::Open(const std::string& path, std::uint32_t baudRate) {
     }
     ::ioctl(fd.Get(), TIOCEXCL);
     port_ = std::move(fd);
+    hungUp_ = false;
     {
         std::lock_guard lock(lock_);
         writeCount_ = 0;
@@ -187,6 +188,12 @@ void CSerial::ReadLoop() {
         }
         if (fds[1].revents != 0) {
             lineUp = ReadPiece();
+            if (!lineUp) {
+                hungUp_ = true;
+                if (bytesArrived_) {
+                    bytesArrived_(); // wakes a waiter for bytes that can no longer come
+                }
+            }
         }
     }
 }

@@ -3,6 +3,7 @@
 #include "device/transport/UniqueFd.h"
 #include "device/transport/WakeEvent.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -20,7 +21,8 @@ public:
     static constexpr std::size_t kDefaultStoreSize = 4'320'000;
     static constexpr std::size_t kPieceSize = 1024;
 
-    // bytesArrived runs on the reader thread, without the store lock held, after bytes were stored.
+    // bytesArrived runs on the reader thread, without the store lock held, after bytes were stored and
+    // once when the line hangs up.
     explicit CSerial(std::function<void()> bytesArrived = {}, std::size_t storeSize = kDefaultStoreSize);
     CSerial(const CSerial&) = delete;
     CSerial& operator=(const CSerial&) = delete;
@@ -36,6 +38,9 @@ public:
     // Takes up to count unread bytes from the store; returns the number copied.
     std::uint32_t Receive(std::uint8_t* destination, std::uint32_t count);
     std::uint32_t Unread() const;
+    // True once the line has gone (a USB adapter unplugged, the other end of a pseudo-terminal closed)
+    // until the next open: nothing more will arrive.
+    bool HungUp() const { return hungUp_; }
 
 private:
     void ReadLoop();
@@ -48,6 +53,7 @@ private:
     UniqueFd port_;
     WakeEvent wake_;
     std::thread reader_;
+    std::atomic<bool> hungUp_{false};
 
     mutable std::mutex lock_;
     std::vector<std::uint8_t> store_;

@@ -37,6 +37,7 @@ public:
     std::uint32_t Send(std::uint32_t length, const std::uint8_t* bytes) override;
     std::uint32_t Receive(std::uint32_t count, std::uint8_t* destination) override;
     bool HasBytes(std::uint32_t count) const override;
+    bool PeerClosed() const override { return serial_.HungUp(); }
 
     // The serial ports that can be opened now, sorted by path. A port held by another program is left out.
     static std::vector<SerialPortInfo>

@@ -6,7 +6,9 @@
 namespace orlo {
 
 CSocketConnection::CSocketConnection(std::size_t storeLimit)
-    : storeLimit_(storeLimit), store_(std::min(kInitialStoreSize, storeLimit)) {}
+    : storeLimit_(storeLimit), chunkSize_(std::max<std::size_t>(1, std::min(kInitialStoreSize, storeLimit))) {
+    chunks_.push_back(std::make_unique_for_overwrite<std::uint8_t[]>(chunkSize_));
+}
 
 CSocketConnection::~CSocketConnection() {
     socket_.Disconnect();
@@ -39,6 +41,7 @@ std::uint32_t CSocketConnection::Send(std::uint32_t length, const std::uint8_t* 
         std::lock_guard lock(lock_);
         writeCount_ = 0;
         readIndex_ = 0;
+        chunks_.resize(1);
     }
     // Attached before sending: a quick peer may answer before send() has even returned.
     socket_.SetCallback([this](const std::uint8_t* received, int count) { Store(received, count); });
@@ -53,10 +56,13 @@ std::uint32_t CSocketConnection::Send(std::uint32_t length, const std::uint8_t* 
 std::uint32_t CSocketConnection::Receive(std::uint32_t count, std::uint8_t* destination) {
     std::lock_guard lock(lock_);
     const std::size_t copied = std::min<std::size_t>(count, writeCount_ - readIndex_);
-    if (copied > 0) {
-        std::memcpy(destination, store_.data() + readIndex_, copied);
-        readIndex_ += copied;
+    for (std::size_t done = 0; done < copied;) {
+        const std::size_t offset = (readIndex_ + done) % chunkSize_;
+        const std::size_t piece = std::min(copied - done, chunkSize_ - offset);
+        std::memcpy(destination + done, chunks_[(readIndex_ + done) / chunkSize_].get() + offset, piece);
+        done += piece;
     }
+    readIndex_ += copied;
     return static_cast<std::uint32_t>(copied);
 }
 
@@ -82,14 +88,23 @@ void CSocketConnection::Store(const std::uint8_t* bytes, int length) {
         if (kept == 0) {
             return;
         }
-        // The vector grows its capacity geometrically, so a long response is not copied once per piece.
-        if (writeCount_ + kept > store_.size()) {
-            store_.resize(writeCount_ + kept);
+        for (std::size_t done = 0; done < kept;) {
+            const std::size_t offset = writeCount_ % chunkSize_;
+            if (writeCount_ / chunkSize_ == chunks_.size()) {
+                chunks_.push_back(std::make_unique_for_overwrite<std::uint8_t[]>(chunkSize_));
+            }
+            const std::size_t piece = std::min(kept - done, chunkSize_ - offset);
+            std::memcpy(chunks_[writeCount_ / chunkSize_].get() + offset, bytes + done, piece);
+            done += piece;
+            writeCount_ += piece;
         }
-        std::memcpy(store_.data() + writeCount_, bytes, kept);
-        writeCount_ += kept;
     }
     NotifyBytesArrived();
+}
+
+std::size_t CSocketConnection::StoreCapacity() const {
+    std::lock_guard lock(lock_);
+    return chunks_.size() * chunkSize_;
 }
 
 } // namespace orlo

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -16,7 +17,8 @@ namespace orlo {
 class CSocketConnection : public CConnection {
 public:
     static constexpr std::size_t kInitialStoreSize = 1'048'576;
-    // A peer that never stops sending must not exhaust memory; bytes beyond this wait for the next send.
+    // A peer that never stops sending must not exhaust memory; bytes beyond this are dropped until the
+    // next send.
     static constexpr std::size_t kDefaultStoreLimit = 256u * 1'048'576;
 
     explicit CSocketConnection(std::size_t storeLimit = kDefaultStoreLimit);
@@ -29,14 +31,19 @@ public:
     std::uint32_t Receive(std::uint32_t count, std::uint8_t* destination) override;
     bool HasBytes(std::uint32_t count) const override;
     bool PeerClosed() const override { return peerClosed_; }
+    // Bytes the receive store holds room for: at most the limit plus one chunk.
+    std::size_t StoreCapacity() const;
 
 private:
     void Store(const std::uint8_t* bytes, int length);
 
     const std::size_t storeLimit_;
+    const std::size_t chunkSize_;
     std::atomic<bool> peerClosed_{false};
     mutable std::mutex lock_;
-    std::vector<std::uint8_t> store_;
+    // The store grows by whole chunks that never move, so growing it never holds an old and a new
+    // copy at once; a send gives back all but the first.
+    std::vector<std::unique_ptr<std::uint8_t[]>> chunks_;
     std::size_t writeCount_ = 0;
     std::size_t readIndex_ = 0;
     // Last, so that it is destroyed first: its thread calls Store.

@@ -3,7 +3,9 @@
 #include "platform/CodePage.h"
 #include "platform/FileIo.h"
 #include "platform/PrivateProfile.h"
+#include "platform/TextFileEncoding.h"
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <string>
@@ -18,6 +20,8 @@ constexpr std::size_t MaxSettingsFileBytes = 1 << 20;
 constexpr std::size_t MaxValueChars = 511;
 constexpr std::size_t DeviceInfoBytes = 20;
 constexpr int WriteAttempts = 5;
+constexpr const char* DeviceInfoSection = "System";
+constexpr const char* DeviceInfoKey = "DeviceInfo";
 
 std::string AreaMaskSection(std::uint32_t number) {
     return "AreaMask" + std::to_string(number + 1);
@@ -28,25 +32,16 @@ std::string MotionMaskSection(std::uint32_t number) {
 std::string OtherKey(int number) {
     return (number < 10 ? "Other0" : "Other") + std::to_string(number);
 }
-
-// File bytes as UTF-8 text, by byte-order mark; without one the file is CP932.
-std::optional<std::string> DecodeSettingsText(const std::string& bytes) {
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-        static_cast<unsigned char>(bytes[1]) == 0xFE) {
-        return Utf16LeToUtf8(std::string_view(bytes).substr(2));
-    }
-    if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-        return bytes.substr(3);
-    }
-    return Cp932ToUtf8(bytes);
+std::string KeyName(const std::string& section, const std::string& key) {
+    return section + "." + key;
 }
 
 // Visits every numeric key in file order with its section, key and the value as a signed number.
 // The same table drives the writer and the reader, so both keep one order.
 class RecordFields {
 public:
-    using Visitor = std::function<bool(const std::string& section, const char* key, std::int64_t& value,
-                                       std::int32_t rejected, int bits)>;
+    using Visitor = std::function<bool(const std::string& section, const std::string& key,
+                                       std::int64_t& value, std::int32_t rejected, int bits)>;
 
     static bool Visit(SettingsRecord& record, const Visitor& visit) {
         auto field = [&](const std::string& section, const char* key, auto& member, std::int32_t rejected) {
@@ -57,20 +52,21 @@ public:
             member = static_cast<std::remove_reference_t<decltype(member)>>(value);
             return true;
         };
+        constexpr std::int32_t edge = UnrestorableCoordinate;
         bool ok = field("Camera", "Camera", record.camera, -1) && field("Camera", "Mode", record.mode, -1) &&
                   field("Ditection", "Threshold", record.threshold, -1) &&
                   field("Ditection", "SizeMin", record.sizeMin, -1) &&
                   field("Ditection", "SizeMax", record.sizeMax, -1);
         for (auto& mask : record.areaMasks) {
             const std::string section = AreaMaskSection(mask.number);
-            ok = ok && field(section, "Left", mask.left, -2) && field(section, "Top", mask.top, -2) &&
-                 field(section, "Right", mask.right, -2) && field(section, "Bottom", mask.bottom, -2) &&
+            ok = ok && field(section, "Left", mask.left, edge) && field(section, "Top", mask.top, edge) &&
+                 field(section, "Right", mask.right, edge) && field(section, "Bottom", mask.bottom, edge) &&
                  field(section, "JudgeFlag", mask.judgeFlag, -1);
         }
         for (auto& mask : record.motionMasks) {
             const std::string section = MotionMaskSection(mask.number);
-            ok = ok && field(section, "Left", mask.left, -2) && field(section, "Top", mask.top, -2) &&
-                 field(section, "Right", mask.right, -2) && field(section, "Bottom", mask.bottom, -2);
+            ok = ok && field(section, "Left", mask.left, edge) && field(section, "Top", mask.top, edge) &&
+                 field(section, "Right", mask.right, edge) && field(section, "Bottom", mask.bottom, edge);
         }
         return ok && field("System", "USBSendTimeout", record.usbSendTimeout, -1) &&
                field("System", "USBReceiveTimeout", record.usbReceiveTimeout, -1);
@@ -80,8 +76,7 @@ public:
     static bool VisitOther(SettingsRecord& record, const Visitor& visit) {
         auto field = [&](int number, auto& member, std::int32_t rejected) {
             std::int64_t value = member;
-            if (!visit("Other", OtherKey(number).c_str(), value, rejected,
-                       static_cast<int>(sizeof(member) * 8))) {
+            if (!visit("Other", OtherKey(number), value, rejected, static_cast<int>(sizeof(member) * 8))) {
                 return false;
             }
             member = static_cast<std::remove_reference_t<decltype(member)>>(value);
@@ -92,15 +87,37 @@ public:
                   field(5, record.other05, -1) && field(6, record.other06, -1) &&
                   field(7, record.other07, -1);
         for (int i = 0; i < 4; ++i) {
-            ok = ok && field(8 + i, record.other08To11[static_cast<std::size_t>(i)], -2);
+            ok = ok && field(8 + i, record.other08To11[static_cast<std::size_t>(i)], UnrestorableCoordinate);
         }
         ok = ok && field(12, record.other12, -1);
         for (int i = 0; i < 4; ++i) {
-            ok = ok && field(23 + i, record.other23To26[static_cast<std::size_t>(i)], -2);
+            ok = ok && field(23 + i, record.other23To26[static_cast<std::size_t>(i)], UnrestorableCoordinate);
         }
-        return ok && field(27, record.other27, 0) && field(28, record.other28, 0);
+        return ok && field(27, record.other27, UnrestorableOther27To28) &&
+               field(28, record.other28, UnrestorableOther27To28);
     }
 };
+
+struct KeyValue {
+    std::string section;
+    std::string key;
+    std::string value;
+};
+
+// Every key of the record with its text in file order, DeviceInfo as `deviceInfo`.
+std::vector<KeyValue> KeyValues(const SettingsRecord& record, const std::string& deviceInfo) {
+    SettingsRecord copy = record;
+    std::vector<KeyValue> values;
+    const auto add = [&](const std::string& section, const std::string& key, std::int64_t& value,
+                         std::int32_t, int) {
+        values.push_back({section, key, std::to_string(static_cast<std::int32_t>(value))});
+        return true;
+    };
+    RecordFields::Visit(copy, add);
+    values.push_back({DeviceInfoSection, DeviceInfoKey, deviceInfo});
+    RecordFields::VisitOther(copy, add);
+    return values;
+}
 
 // The low bits a field of `bits` width keeps, as the field's unsigned or signed value.
 std::int64_t Truncated(std::int32_t value, int bits) {
@@ -114,57 +131,140 @@ std::int64_t Truncated(std::int32_t value, int bits) {
     }
 }
 
+bool Report(SettingsFileProblem* problem, SettingsFileProblem::Cause cause, std::string key = {},
+            std::string value = {}, std::error_code error = {}) {
+    if (problem != nullptr) {
+        *problem = {cause, std::move(key), std::move(value), error};
+    }
+    return false;
+}
+
+// A value of a file in the given encoding as UTF-8 for a message, where it converts.
+std::string Readable(const std::string& value, TextFileEncoding encoding) {
+    return encoding == TextFileEncoding::Ansi ? Cp932ToUtf8(value).value_or(value) : value;
+}
+
+std::error_code NotText() {
+    return std::make_error_code(std::errc::illegal_byte_sequence);
+}
+
+// The record's keys set into a file's text (decoded), then encoded again.
+std::optional<std::string> UpdatedFile(DecodedTextFile file, const SettingsRecord& record,
+                                       SettingsFileProblem* problem) {
+    // A CP932 file holds the sensor's bytes as they are; a Unicode file needs them as text.
+    const auto deviceInfo = file.encoding == TextFileEncoding::Ansi
+                                ? std::optional<std::string>(record.deviceInfo)
+                                : Cp932ToUtf8(record.deviceInfo);
+    const std::string deviceInfoKey = KeyName(DeviceInfoSection, DeviceInfoKey);
+    if (!deviceInfo) {
+        Report(problem, SettingsFileProblem::Cause::NotCp932, deviceInfoKey, record.deviceInfo);
+        return std::nullopt;
+    }
+    IniDocument document = IniDocument::Parse(file.text);
+    for (const KeyValue& entry : KeyValues(record, *deviceInfo)) {
+        if (!document.Set(entry.section, entry.key, entry.value)) {
+            Report(problem, SettingsFileProblem::Cause::LineBreak, KeyName(entry.section, entry.key),
+                   Readable(entry.value, file.encoding));
+            return std::nullopt;
+        }
+    }
+    file.text = document.Serialize();
+    auto bytes = EncodeTextFile(file);
+    if (!bytes) {
+        Report(problem, SettingsFileProblem::Cause::File, {}, {}, NotText());
+    }
+    return bytes;
+}
+
+// DeviceInfo's value as the 20-byte field holds it: CP932, cut at a character boundary when longer.
+// A value that is not CP932 already must convert.
+std::optional<std::string> DeviceInfoField(const std::string& value, TextFileEncoding encoding) {
+    auto bytes = encoding == TextFileEncoding::Ansi ? std::optional<std::string>(value) : Utf8ToCp932(value);
+    if (!bytes) {
+        return std::nullopt;
+    }
+    if (bytes->size() > DeviceInfoBytes) {
+        *bytes = std::string(Cp932Prefix(*bytes, DeviceInfoBytes));
+    }
+    return bytes;
+}
+
 } // namespace
 
 bool SetSettingsKeys(IniDocument& document, const SettingsRecord& record) {
-    SettingsRecord copy = record;
-    const auto write = [&](const std::string& section, const char* key, std::int64_t& value, std::int32_t,
-                           int) {
-        document.Set(section, key, std::to_string(static_cast<std::int32_t>(value)));
-        return true;
-    };
-    RecordFields::Visit(copy, write);
-    const bool deviceInfoSet = document.Set("System", "DeviceInfo", record.deviceInfo);
-    RecordFields::VisitOther(copy, write);
-    return deviceInfoSet;
+    bool allSet = true;
+    for (const KeyValue& entry : KeyValues(record, record.deviceInfo)) {
+        allSet = document.Set(entry.section, entry.key, entry.value) && allSet;
+    }
+    return allSet;
 }
 
-int WriteSettingsFile(const std::filesystem::path& path, const SettingsRecord& record) {
-    IniDocument document;
-    if (const auto existing = ReadFileLimited(path, MaxSettingsFileBytes)) {
-        if (const auto text = DecodeSettingsText(*existing)) {
-            document = IniDocument::Parse(*text);
+std::vector<SettingsDifference> DifferentSettings(const SettingsRecord& first, const SettingsRecord& second) {
+    const std::vector<KeyValue> a = KeyValues(first, first.deviceInfo);
+    const std::vector<KeyValue> b = KeyValues(second, second.deviceInfo);
+    std::vector<SettingsDifference> differences;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i].value != b[i].value) {
+            differences.push_back({KeyName(a[i].section, a[i].key), a[i].value, b[i].value});
         }
     }
-    if (!SetSettingsKeys(document, record)) {
+    return differences;
+}
+
+std::optional<std::string> NewSettingsFile(const SettingsRecord& record, SettingsFileProblem* problem) {
+    return UpdatedFile(DecodedTextFile{}, record, problem);
+}
+
+int WriteSettingsFile(const std::filesystem::path& path, const SettingsRecord& record,
+                      SettingsFileProblem* problem) {
+    const FileContents existing = ReadFileContents(path, MaxSettingsFileBytes);
+    std::optional<DecodedTextFile> file;
+    if (existing.status == FileContents::Status::Missing) {
+        file = DecodedTextFile{};
+    } else if (existing.status == FileContents::Status::Loaded) {
+        file = DecodeTextFile(existing.text);
+    }
+    if (!file) {
+        Report(problem, SettingsFileProblem::Cause::File, {}, {},
+               existing.error ? existing.error : NotText());
         return -1;
     }
-    const std::string text = document.Serialize();
-    // Text of an existing Unicode file that CP932 cannot hold stays UTF-8, marked so it reads back.
-    const std::string bytes = Utf8ToCp932(text).value_or("\xEF\xBB\xBF" + text);
+    const auto bytes = UpdatedFile(std::move(*file), record, problem);
+    if (!bytes) {
+        return -1;
+    }
+    std::error_code error;
     for (int attempt = 0; attempt < WriteAttempts; ++attempt) {
-        if (WriteFileAtomically(path, bytes)) {
+        if (WriteFileAtomically(path, *bytes, &error)) {
             return 0;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
+    Report(problem, SettingsFileProblem::Cause::File, {}, {}, error);
     return -1;
 }
 
-int ReadSettingsFile(const std::filesystem::path& path, SettingsRecord& record) {
-    const auto bytes = ReadFileLimited(path, MaxSettingsFileBytes);
-    if (!bytes) {
+int ReadSettingsFile(const std::filesystem::path& path, SettingsRecord& record,
+                     SettingsFileProblem* problem) {
+    const FileContents loaded = ReadFileContents(path, MaxSettingsFileBytes);
+    if (loaded.status != FileContents::Status::Loaded) {
+        Report(problem, SettingsFileProblem::Cause::File, {}, {}, loaded.error);
         return -1;
     }
-    const auto text = DecodeSettingsText(*bytes);
-    if (!text) {
+    const auto file = DecodeTextFile(loaded.text);
+    if (!file) {
+        Report(problem, SettingsFileProblem::Cause::File, {}, {}, NotText());
         return -1;
     }
-    const IniDocument document = IniDocument::Parse(*text);
-    const auto valueOf = [&](const std::string& section, const char* key) -> std::optional<std::string> {
+    const IniDocument document = IniDocument::Parse(file->text);
+    const auto valueOf = [&](const std::string& section,
+                             const std::string& key) -> std::optional<std::string> {
         auto value = document.Get(section, key);
-        if (value && value->size() > MaxValueChars) {
-            value->resize(MaxValueChars);
+        if (!value) {
+            Report(problem, SettingsFileProblem::Cause::MissingKey, KeyName(section, key));
+        } else {
+            // The profile functions hand out a C string, up to 511 characters.
+            value->resize(std::min({value->size(), value->find('\0'), MaxValueChars}));
         }
         return value;
     };
@@ -174,7 +274,7 @@ int ReadSettingsFile(const std::filesystem::path& path, SettingsRecord& record) 
         read.areaMasks[i].number = i;
         read.motionMasks[i].number = i;
     }
-    const auto readField = [&](const std::string& section, const char* key, std::int64_t& value,
+    const auto readField = [&](const std::string& section, const std::string& key, std::int64_t& value,
                                std::int32_t rejected, int bits) {
         const auto text = valueOf(section, key);
         if (!text) {
@@ -182,7 +282,8 @@ int ReadSettingsFile(const std::filesystem::path& path, SettingsRecord& record) 
         }
         const std::int32_t number = ParseLongSaturated(*text);
         if (number == rejected) {
-            return false;
+            return Report(problem, SettingsFileProblem::Cause::RejectedValue, KeyName(section, key),
+                          Readable(*text, file->encoding));
         }
         value = Truncated(number, bits);
         return true;
@@ -190,12 +291,22 @@ int ReadSettingsFile(const std::filesystem::path& path, SettingsRecord& record) 
     if (!RecordFields::Visit(read, readField)) {
         return -1;
     }
-    const auto deviceInfo = valueOf("System", "DeviceInfo");
-    if (!deviceInfo || *deviceInfo == "-1") {
+    const auto deviceInfo = valueOf(DeviceInfoSection, DeviceInfoKey);
+    if (!deviceInfo) {
         return -1;
     }
-    const std::string cp932 = Utf8ToCp932(*deviceInfo).value_or(std::string());
-    read.deviceInfo = Cp932ToUtf8(Cp932Prefix(cp932, DeviceInfoBytes)).value_or(std::string());
+    const std::string deviceInfoKey = KeyName(DeviceInfoSection, DeviceInfoKey);
+    if (*deviceInfo == UnrestorableDeviceInfo) {
+        Report(problem, SettingsFileProblem::Cause::RejectedValue, deviceInfoKey, *deviceInfo);
+        return -1;
+    }
+    // A text the sensor could not hold is refused, never replaced by an empty one.
+    const auto field = DeviceInfoField(*deviceInfo, file->encoding);
+    if (!field) {
+        Report(problem, SettingsFileProblem::Cause::NotCp932, deviceInfoKey, *deviceInfo);
+        return -1;
+    }
+    read.deviceInfo = *field;
     if (!RecordFields::VisitOther(read, readField)) {
         return -1;
     }

@@ -36,7 +36,7 @@ struct SettingsRecord {
     std::array<SettingsMotionMask, 16> motionMasks{};
     std::uint16_t usbSendTimeout = 0;
     std::uint16_t usbReceiveTimeout = 0;
-    std::string deviceInfo; // UTF-8; at most 20 bytes in CP932
+    std::string deviceInfo; // CP932 bytes as the sensor holds them, up to the first zero; at most 20
     std::uint16_t other01 = 0;
     std::uint8_t other02 = 0;
     std::uint8_t other03 = 0;

@@ -1,9 +1,11 @@
 #include "cli/Orloctl.h"
 
 #include "cli/CommandLine.h"
+#include "cli/TextOutput.h"
 #include "monitor/imaging/PngConverter.h"
 #include "platform/FileIo.h"
 #include "sim/Simulator.h"
+#include "tests/device/HostilePeer.h"
 #include "tests/device/TempDirectory.h"
 
 #include <gtest/gtest.h>
@@ -64,6 +66,8 @@ protected:
         return {status, out.str(), err.str()};
     }
     std::string File(const char* name) const { return (directory.Path() / name).string(); }
+
+    std::chrono::steady_clock::duration took{};
 };
 
 TEST_F(OrloctlTest, InfoPrintsModelAndVersion) {
@@ -92,11 +96,78 @@ TEST_F(OrloctlTest, BackupDiffAndRestore) {
     EXPECT_EQ(EXIT_OK, diff.status) << diff.out;
 }
 
-TEST_F(OrloctlTest, UnreadableSettingsFileSendsNothing) {
+TEST_F(OrloctlTest, SettingsFileIsCheckedBeforeTheLinkOpensAndItsFaultIsNamed) {
     ASSERT_TRUE(WriteFileAtomically(File("broken.ini"), "[Camera]\nCamera=1\n"));
-    const Outcome run = Orloctl({"import", File("broken.ini")});
+    // Nothing listens on port 1: the file's fault must be found before any connect attempt.
+    for (const char* command : {"import", "diff"}) {
+        const Outcome run = Plain({"--lan", "127.0.0.1:1", command, File("broken.ini")});
+        EXPECT_EQ(EXIT_DEVICE_FAILED, run.status);
+        EXPECT_EQ("orloctl: " + File("broken.ini") + ": Camera.Mode is missing (result -51)",
+                  run.LastErrorLine());
+    }
+    const Outcome missing = Plain({"--lan", "127.0.0.1:1", "import", File("missing.ini")});
+    EXPECT_EQ("orloctl: cannot read " + File("missing.ini") + ": No such file or directory (result -51)",
+              missing.LastErrorLine());
+}
+
+TEST_F(OrloctlTest, LocalFileErrorsNameTheFileAndTheReason) {
+    const std::string nowhere = File("no-such-dir") + "/backup.ini";
+    Outcome run = Orloctl({"export", nowhere});
     EXPECT_EQ(EXIT_DEVICE_FAILED, run.status);
-    EXPECT_EQ("orloctl: 設定値を読み込むことができませんでした。 (result -51)", run.LastErrorLine());
+    EXPECT_EQ("orloctl: cannot write " + nowhere + ": No such file or directory (result -1)",
+              run.LastErrorLine());
+
+    const std::string picture = File("no-such-dir") + "/last.png";
+    run = Orloctl({"detect", "--png", picture});
+    EXPECT_EQ(EXIT_DEVICE_FAILED, run.status);
+    EXPECT_EQ("orloctl: cannot write " + picture + ": No such file or directory (result -1)",
+              run.LastErrorLine());
+}
+
+TEST_F(OrloctlTest, SetRefusesWhatABackupCouldNotRestore) {
+    const std::vector<std::vector<std::string>> unrestorable = {
+        {"set", "area-masks", "3,-2,0,100,100,none"},
+        {"set", "motion-masks", "0,10,-2,100,100"},
+        {"set", "areas", "human", "0", "0", "-2", "1200"},
+        {"set", "others", "Other27=0"},
+        {"set", "others", "Other28=0"},
+        {"set", "info-text", "-1"},
+        {"set", "info-text", "two\nlines"},
+        {"set", "info-text", "cr\r"}};
+    for (const auto& args : unrestorable) {
+        const Outcome run = Orloctl(args);
+        EXPECT_EQ(EXIT_USAGE, run.status) << args.back();
+        EXPECT_NE(std::string::npos, run.err.find(args[1])) << run.err;
+    }
+    EXPECT_NE(std::string::npos, Orloctl(unrestorable[0]).err.find("-2 cannot be restored"));
+    EXPECT_NE(std::string::npos, Orloctl(unrestorable[0]).err.find("-32768 to 32767, except -2"));
+    EXPECT_NE(std::string::npos, Orloctl(unrestorable[3]).err.find("Other27 and Other28: 1 to 255"));
+    // False-detection rectangles are not part of a backup.
+    EXPECT_EQ(EXIT_OK, Orloctl({"set", "false-rects", "1,-2,0,100,100"}).status);
+    ASSERT_EQ(EXIT_OK, Orloctl({"export", File("backup.ini")}).status);
+}
+
+TEST_F(OrloctlTest, InfoTextWithBlanksSurvivesABackupAndControlCharactersAreEscaped) {
+    ASSERT_EQ(EXIT_OK, Orloctl({"set", "info-text", " 入口 "}).status);
+    ASSERT_EQ(EXIT_OK, Orloctl({"export", File("backup.ini")}).status);
+    ASSERT_EQ(EXIT_OK, Orloctl({"set", "info-text", "\x1b[2J\x07"}).status);
+    EXPECT_EQ("\\x1b[2J\\x07\n", Orloctl({"get", "info-text"}).out);
+    const Outcome diff = Orloctl({"diff", File("backup.ini")});
+    EXPECT_EQ("System.DeviceInfo file= 入口  sensor=\\x1b[2J\\x07\n", diff.out);
+    ASSERT_EQ(EXIT_OK, Orloctl({"import", File("backup.ini")}).status);
+    EXPECT_EQ(" 入口 \n", Orloctl({"get", "info-text"}).out);
+}
+
+TEST(PrintableTextTest, EscapesWhatCouldSteerATerminal) {
+    EXPECT_EQ("Orlo-X1 入口", PrintableText("Orlo-X1 入口"));
+    EXPECT_EQ("a\\x1bb\\x7f\\x0a\\x5c", PrintableText("a\x1b"
+                                                      "b\x7f\n\\"));
+    EXPECT_EQ("\\xc2\\x9b", PrintableText("\xC2\x9B")); // U+009B, the one-byte CSI
+    EXPECT_EQ("\\xff\\x82a", PrintableText("\xFF\x82"
+                                           "a"));                // not UTF-8
+    EXPECT_EQ("\\xed\\xa0\\x80", PrintableText("\xED\xA0\x80")); // a surrogate
+    EXPECT_EQ("入口", PrintableDeviceText("\x93\xFC\x8C\xFB"));
+    EXPECT_EQ("\\xff\\xff", PrintableDeviceText("\xFF\xFF"));
 }
 
 TEST_F(OrloctlTest, GetAndSetRoundTrips) {
@@ -143,6 +214,18 @@ TEST_F(OrloctlTest, DetectPrintsLogLinesAndWritesThePicture) {
 }
 
 TEST_F(OrloctlTest, UsageErrorsTouchNoSensor) {
+    for (const std::vector<std::string>& link : {std::vector<std::string>{"--lan", "1.2.3"},
+                                                 {"--lan", "127.0.0.1:+1"},
+                                                 {"--lan", "127.0.0.1: 1"},
+                                                 {"--lan", "127.0.0.256"},
+                                                 {"--com", "/dev/null", "--baud", "1234"},
+                                                 {"--com", "/dev/null", "--baud", "+9600"}}) {
+        std::vector<std::string> args = link;
+        args.push_back("info");
+        const Outcome run = Plain(args);
+        EXPECT_EQ(EXIT_USAGE, run.status) << link[1];
+        EXPECT_NE(std::string::npos, run.err.find("orloctl: ")) << run.err;
+    }
     // Nothing listens on port 1: a usage error must come before any connect attempt.
     const std::vector<std::vector<std::string>> bad = {
         {"frobnicate"},
@@ -152,6 +235,8 @@ TEST_F(OrloctlTest, UsageErrorsTouchNoSensor) {
         {"set", "info-text", "あいうえおかきくけこさ"},
         {"get"},
         {"detect", "--image", "7"},
+        {"detect", "--count", "+2"},
+        {"detect", "--count", "-0"},
         {"export"},
     };
     for (const auto& args : bad) {
@@ -187,6 +272,34 @@ TEST_F(OrloctlTest, DeviceFailuresEndWithTheResultLine) {
     EXPECT_EQ(EXIT_DEVICE_FAILED, run.status);
     EXPECT_EQ("orloctl: 通信でタイムアウトしました。 Orloの電源を切って再起動してください。 (result 1)",
               run.LastErrorLine());
+}
+
+TEST_F(OrloctlTest, AHostileSensorCannotHoldTheTool) {
+    using test::HostilePeer;
+    constexpr std::uint8_t getThreshold = 0x06;
+    const auto run = [&](const HostilePeer& peer) {
+        const auto start = std::chrono::steady_clock::now();
+        Outcome outcome = Plain({"--lan", "127.0.0.1:" + std::to_string(peer.Port()), "--dir",
+                                 directory.Path().string(), "get", "threshold"});
+        took = std::chrono::steady_clock::now() - start;
+        return outcome;
+    };
+    {
+        // A megabyte announced and trickled 1 KiB every 0.1 s: three of the read's one-second time-outs.
+        HostilePeer peer{
+            HostilePeer::Plan(HostilePeer::Misbehaviour::Trickle, getThreshold, 1'024'000, 1024, 100ms)};
+        const Outcome outcome = run(peer);
+        EXPECT_EQ(EXIT_DEVICE_FAILED, outcome.status);
+        EXPECT_NE(std::string::npos, outcome.LastErrorLine().find("(result 1)")) << outcome.err;
+        EXPECT_TRUE(outcome.out.empty());
+        EXPECT_LT(took, 10s);
+    }
+    {
+        HostilePeer peer{HostilePeer::Plan(HostilePeer::Misbehaviour::ResetMidFrame, getThreshold, 8, 3)};
+        const Outcome outcome = run(peer);
+        EXPECT_EQ(EXIT_DEVICE_FAILED, outcome.status);
+        EXPECT_NE(std::string::npos, outcome.LastErrorLine().find("(result -104)")) << outcome.err;
+    }
 }
 
 TEST_F(OrloctlTest, RestartWaitsForTheSensor) {

@@ -156,5 +156,19 @@ TEST_F(CommandLogFileTest, UnwritableLogFileDoesNotDisturbTheExchange) {
     EXPECT_TRUE(std::filesystem::is_directory(LogPath()));
 }
 
+TEST_F(CommandLogFileTest, ASymbolicLinkInPlaceOfTheLogIsNotFollowed) {
+    EnableLog();
+    const std::filesystem::path victim = directory.Path() / "victim.txt";
+    std::ofstream(victim) << "keep me";
+    std::filesystem::create_symlink(victim, LogPath());
+    DeviceSession session(directory.Path());
+    session.Attach(link, ConnectionType::Lan);
+    link.QueueResponse(ResponseFrame(0x00, {1}));
+    EXPECT_EQ(RC_OK, session.Transact(0x02, {}, 1000));
+    session.Disconnect();
+    EXPECT_EQ("keep me", ReadBytes(victim));
+    EXPECT_TRUE(std::filesystem::is_symlink(LogPath()));
+}
+
 } // namespace
 } // namespace orlo

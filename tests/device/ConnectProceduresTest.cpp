@@ -5,7 +5,9 @@
 #include "tests/device/ScriptedPeer.h"
 #include "tests/device/TempDirectory.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
+#include <sstream>
 
 namespace orlo {
 namespace {
@@ -43,15 +45,9 @@ std::vector<std::pair<std::uint8_t, std::uint32_t>> CodesAndSpeeds(const Scripte
     return seen;
 }
 
-class ConnectTest : public ::testing::Test {
-protected:
-    test::TempDirectory directory;
-    DeviceSession session{directory.Path()};
-};
-
-TEST_F(ConnectTest, ComFindsTheSensorAtAnotherSpeedAndSwitchesIt) {
-    std::atomic<std::uint32_t> sensorSpeed{38400};
-    test::PtyPeer peer([&](const ScriptedPeer::Request& request) -> std::optional<Bytes> {
+// A sensor that answers only at its own serial speed and follows a speed change.
+ScriptedPeer::Script SensorAtSpeed(std::atomic<std::uint32_t>& sensorSpeed) {
+    return [&sensorSpeed](const ScriptedPeer::Request& request) -> std::optional<Bytes> {
         if (request.baudRate != sensorSpeed) {
             return std::nullopt;
         }
@@ -60,7 +56,18 @@ TEST_F(ConnectTest, ComFindsTheSensorAtAnotherSpeedAndSwitchesIt) {
             sensorSpeed = BaudRateTable.at(request.payload.at(0));
         }
         return answer;
-    });
+    };
+}
+
+class ConnectTest : public ::testing::Test {
+protected:
+    test::TempDirectory directory;
+    DeviceSession session{directory.Path()};
+};
+
+TEST_F(ConnectTest, ComFindsTheSensorAtAnotherSpeedAndSwitchesIt) {
+    std::atomic<std::uint32_t> sensorSpeed{38400};
+    test::PtyPeer peer(SensorAtSpeed(sensorSpeed));
     ASSERT_FALSE(peer.Path().empty());
 
     ASSERT_EQ(RC_OK, ConnectCom(session, peer.Path(), 115200, 50));
@@ -80,6 +87,33 @@ TEST_F(ConnectTest, ComFindsTheSensorAtAnotherSpeedAndSwitchesIt) {
     DeviceInfo info;
     EXPECT_EQ(RC_OK, GetDeviceInfo(session, 1000, info));
     EXPECT_EQ("Orlo-X1", info.name);
+}
+
+TEST_F(ConnectTest, CommandLogKeepsTheProbeAndTheSpeedChangeAcrossTheReopen) {
+    std::ofstream(directory.Path() / "outputlog").flush();
+    DeviceSession logged{directory.Path()};
+    std::atomic<std::uint32_t> sensorSpeed{38400};
+    test::PtyPeer peer(SensorAtSpeed(sensorSpeed));
+    ASSERT_EQ(RC_OK, ConnectCom(logged, peer.Path(), 115200, 90));
+    logged.Disconnect(); // writes what is queued
+
+    std::ifstream in(directory.Path() / "CmdLog.log", std::ios::binary);
+    std::string text;
+    in.ignore(2); // the byte-order mark
+    for (char c = 0, high = 0; in.get(c) && in.get(high);) {
+        text += c; // the log is ASCII as UTF-16LE
+    }
+    std::vector<std::string> requests;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("S\t", 0) == 0) {
+            requests.push_back(line.substr(line.rfind('\t') + 1));
+        }
+    }
+    // Restarted when the sensor was found at 38400; the reopen at 115200 keeps the log going.
+    const std::vector<std::string> expected = {"fe 00 00 00", "fe 0e 01 00 02", "fe 02 00 00", "fe 66 00 00",
+                                               "fe 79 00 00"};
+    EXPECT_EQ(expected, requests);
 }
 
 TEST_F(ConnectTest, ComSilentAtEverySpeedTimesOut) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/device/PeerIo.h"
+
 #include <arpa/inet.h>
 #include <atomic>
 #include <cstdint>
@@ -46,14 +48,14 @@ protected:
     void Serve(int fd, const std::function<std::uint32_t()>& lineSpeed) {
         while (!stop_) {
             std::uint8_t header[4];
-            if (!ReadExactly(fd, header, 1)) {
+            if (!ReadExactly(fd, header, 1, stop_)) {
                 return;
             }
-            if (header[0] != 0xFE || !ReadExactly(fd, header + 1, 3)) {
+            if (header[0] != 0xFE || !ReadExactly(fd, header + 1, 3, stop_)) {
                 continue;
             }
             Request request{header[1], std::vector<std::uint8_t>(header[2] | header[3] << 8), 0};
-            if (!ReadExactly(fd, request.payload.data(), request.payload.size())) {
+            if (!ReadExactly(fd, request.payload.data(), request.payload.size(), stop_)) {
                 return;
             }
             request.baudRate = lineSpeed();
@@ -79,26 +81,6 @@ protected:
     std::atomic<bool> stop_{false};
 
 private:
-    bool ReadExactly(int fd, std::uint8_t* destination, std::size_t count) {
-        std::size_t got = 0;
-        while (got < count) {
-            if (stop_) {
-                return false;
-            }
-            pollfd pfd{fd, POLLIN, 0};
-            if (::poll(&pfd, 1, 20) <= 0) {
-                continue;
-            }
-            const ssize_t n = ::read(fd, destination + got, count - got);
-            if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR && errno != EIO)) {
-                return false;
-            }
-            if (n > 0) {
-                got += static_cast<std::size_t>(n);
-            }
-        }
-        return true;
-    }
     static void WriteAll(int fd, const std::vector<std::uint8_t>& bytes) {
         std::size_t written = 0;
         while (written < bytes.size()) {

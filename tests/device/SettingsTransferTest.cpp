@@ -5,10 +5,13 @@
 #include "tests/device/FakeConnection.h"
 #include "tests/device/TempDirectory.h"
 
+#include <algorithm>
+#include <atomic>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <map>
+#include <thread>
 
 namespace orlo {
 namespace {
@@ -72,6 +75,27 @@ Bytes SensorAnswer(const Bytes& request) {
     }
 }
 
+// The sensor above with one command answered differently.
+FakeConnection::Responder SensorWith(std::uint8_t code, const Bytes& payload) {
+    return [=](const Bytes& request) {
+        return request[1] == code ? ResponseFrame(0x00, payload) : SensorAnswer(request);
+    };
+}
+
+std::string ReadText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::string> FileNames(const std::filesystem::path& directory) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(directory)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 // The command codes sent, from frame `first` on.
 std::vector<std::uint8_t> Codes(const FakeConnection& link, std::size_t first = 0) {
     std::vector<std::uint8_t> codes;
@@ -105,7 +129,8 @@ TEST_F(SettingsTransferTest, ExportReadsInOrderAndWritesTheFile) {
         expected.push_back(code);
     }
     EXPECT_EQ(expected, Codes(link));
-    EXPECT_FALSE(std::filesystem::exists(directory.Path() / "tmp.ini"));
+    EXPECT_EQ(std::vector<std::string>{target.filename().string()},
+              FileNames(directory.Path())); // no leftovers
 
     SettingsRecord record;
     ASSERT_EQ(0, ReadSettingsFile(target, record));
@@ -128,7 +153,8 @@ TEST_F(SettingsTransferTest, FailedExportLeavesTheTargetAlone) {
     std::ifstream in(target);
     EXPECT_EQ("old backup",
               std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
-    EXPECT_FALSE(std::filesystem::exists(directory.Path() / "tmp.ini"));
+    EXPECT_EQ(std::vector<std::string>{target.filename().string()},
+              FileNames(directory.Path())); // no leftovers
 
     link.SetResponder(SensorAnswer);
     EXPECT_EQ(-1, ExportSettings(session, directory.Path() / "missing-dir" / "x.ini"));
@@ -169,6 +195,86 @@ TEST_F(SettingsTransferTest, ImportStopsAtTheFirstFailureAndKeepsPortraitAndCach
     EXPECT_EQ(before + 45, link.Sent().size()); // every write up to and including 0x7A
     EXPECT_EQ(0, session.Portrait());
     EXPECT_EQ(UNSET_RECT, session.DetectionAreaCache()[0]);
+}
+
+TEST_F(SettingsTransferTest, ExportWritesThroughATemporaryFileOfItsOwn) {
+    // Another export's temporary file, or a backup that happens to be called so.
+    const std::filesystem::path tmp = directory.Path() / "tmp.ini";
+    std::ofstream(tmp) << "someone else's file";
+    ASSERT_EQ(RC_OK, ExportSettings(session, target));
+    EXPECT_EQ("someone else's file", ReadText(tmp));
+
+    std::filesystem::remove(tmp);
+    ASSERT_EQ(RC_OK, ExportSettings(session, tmp));
+    SettingsRecord record;
+    EXPECT_EQ(0, ReadSettingsFile(tmp, record));
+    EXPECT_EQ((std::vector<std::string>{"tmp.ini", target.filename().string()}), FileNames(directory.Path()));
+}
+
+TEST_F(SettingsTransferTest, ParallelExportsIntoOneFolderEachKeepTheirSensor) {
+    FakeConnection otherLink;
+    DeviceSession other{directory.Path()};
+    other.Attach(otherLink, ConnectionType::Lan);
+    Bytes otherText(20, 0);
+    otherText[0] = 'B';
+    otherLink.SetResponder(SensorWith(0x0D, otherText));
+    const std::filesystem::path otherTarget = directory.Path() / "other.ini";
+    std::atomic<int> failures{0};
+    const auto exportMany = [&](DeviceSession& from, const std::filesystem::path& to,
+                                const std::string& text) {
+        for (int round = 0; round < 25; ++round) {
+            SettingsRecord record;
+            if (ExportSettings(from, to) != RC_OK || ReadSettingsFile(to, record) != 0 ||
+                record.deviceInfo != text) {
+                ++failures;
+            }
+        }
+    };
+    std::thread second([&] { exportMany(other, otherTarget, "B"); });
+    exportMany(session, target, "A");
+    second.join();
+    EXPECT_EQ(0, failures);
+}
+
+TEST_F(SettingsTransferTest, ABackupThatWouldNotRestoreIsNotWritten) {
+    std::ofstream(target) << "old backup";
+    link.SetResponder(SensorWith(0x7B, {0, 28})); // Other27 of 0 reads as a missing key
+    SettingsFileProblem problem;
+    EXPECT_EQ(-1, ExportSettings(session, target, &problem));
+    EXPECT_EQ(SettingsFileProblem::Cause::RejectedValue, problem.cause);
+    EXPECT_EQ("Other.Other27", problem.key);
+    EXPECT_EQ("0", problem.value);
+    EXPECT_EQ("old backup", ReadText(target));
+    EXPECT_EQ(std::vector<std::string>{target.filename().string()}, FileNames(directory.Path()));
+}
+
+TEST_F(SettingsTransferTest, SensorTextBytesSurviveABackupAndARestore) {
+    // Never set (0xFF throughout), and cut inside a double-byte character at byte 20.
+    Bytes halfCharacter(19, 'a');
+    halfCharacter.push_back(0x82);
+    for (const Bytes& text : {Bytes(20, 0xFF), halfCharacter}) {
+        link.SetResponder(SensorWith(0x0D, text));
+        ASSERT_EQ(RC_OK, ExportSettings(session, target));
+        const std::size_t before = link.Sent().size();
+        ASSERT_EQ(RC_OK, ImportSettings(session, target));
+        const auto sent =
+            std::find_if(link.Sent().begin() + static_cast<std::ptrdiff_t>(before), link.Sent().end(),
+                         [](const Bytes& frame) { return frame[1] == 0x0C; });
+        ASSERT_NE(link.Sent().end(), sent);
+        EXPECT_EQ(text, Bytes(sent->begin() + 4, sent->end()));
+    }
+}
+
+TEST_F(SettingsTransferTest, ImportNeverSendsATextItCouldNotRead) {
+    ASSERT_EQ(RC_OK, ExportSettings(session, target));
+    IniDocument document = IniDocument::Parse(ReadText(target));
+    document.Set("System", "DeviceInfo", "\xE2\x82\xAC"); // the euro sign, which CP932 has no code for
+    std::ofstream(target, std::ios::binary | std::ios::trunc) << "\xEF\xBB\xBF" << document.Serialize();
+    const std::size_t before = link.Sent().size();
+    SettingsFileProblem problem;
+    EXPECT_EQ(RC_SETTINGS_FILE, ImportSettings(session, target, &problem));
+    EXPECT_EQ("System.DeviceInfo", problem.key);
+    EXPECT_EQ(before, link.Sent().size());
 }
 
 TEST_F(SettingsTransferTest, UnreadableFileSendsNothing) {

@@ -148,6 +148,24 @@ TEST(IniDocumentTest, SetRefusesWhatWouldNotReadBackAndChangesNothing) {
     EXPECT_EQ(document.Serialize(), text);
 }
 
+TEST(IniDocumentTest, QuotedValuesReadWithoutTheirQuotesAndSetQuotesWhatWouldNotReadBack) {
+    auto document = IniDocument::Parse("[A]\nd=\"500\"\ns='1000'\nmixed=\"x'\none=\"\nin=a\"b\"c\n");
+    EXPECT_EQ(document.Get("A", "d"), "500");
+    EXPECT_EQ(document.Get("A", "s"), "1000");
+    EXPECT_EQ(document.Get("A", "mixed"), "\"x'");
+    EXPECT_EQ(document.Get("A", "one"), "\"");
+    EXPECT_EQ(document.Get("A", "in"), "a\"b\"c");
+    EXPECT_EQ(document.Keys("A").front(), (std::pair<std::string, std::string>{"d", "500"}));
+
+    for (const std::string value : {" lead", "trail\t", " ", "\"q\"", "'s'", "plain", ""}) {
+        ASSERT_TRUE(document.Set("A", "v", value)) << value;
+        EXPECT_EQ(document.Get("A", "v"), value);
+        EXPECT_EQ(IniDocument::Parse(document.Serialize()).Get("A", "v"), value);
+    }
+    ASSERT_TRUE(document.Set("A", "v", " x "));
+    EXPECT_NE(document.Serialize().find("v=\" x \"\n"), std::string::npos);
+}
+
 TEST(IniDocumentTest, ListsSectionsAndKeysInFileOrderEachOnce) {
     const auto document = IniDocument::Parse("[Zeta]\nb=2\na=1\nB=3\n[alpha]\n[ZETA]\nc=4\n");
     EXPECT_EQ(document.Sections(), (std::vector<std::string>{"Zeta", "alpha"}));

@@ -161,6 +161,42 @@ TEST(PrivateProfileTest, BytesPassThroughUnchanged) {
     EXPECT_EQ(ReadFile(file), "[" + cp932 + "]\r\n" + cp932 + "=" + cp932 + "\r\n");
 }
 
+// UTF-16LE with a byte-order mark, from ASCII text.
+std::string Utf16(const std::string& ascii) {
+    std::string bytes = "\xFF\xFE";
+    for (char c : ascii) {
+        bytes += c;
+        bytes += '\0';
+    }
+    return bytes;
+}
+
+TEST(PrivateProfileTest, FilesWithAByteOrderMarkAreReadAndRewrittenInTheirEncoding) {
+    TempDirectory dir;
+    const fs::path file = dir.Path() / "test.conf";
+    WriteFile(file, Utf16("[Application]\r\nRenewInterval=1000\r\n"));
+    EXPECT_EQ(ReadProfileString(file, "Application", "RenewInterval", "3000"), "1000");
+    ASSERT_TRUE(WriteProfileString(file, "Application", "PortNo", "10001"));
+    EXPECT_EQ(ReadFile(file), Utf16("[Application]\r\nRenewInterval=1000\r\nPortNo=10001\r\n"));
+
+    // A character outside the basic plane and an unpaired surrogate survive the rewrite.
+    const std::string odd = std::string("\x3D\xD8\x00\xDE\x00\xD8", 6);
+    WriteFile(file, Utf16("; ") + odd + Utf16("\r\n[A]\r\nk=1\r\n").substr(2));
+    ASSERT_TRUE(WriteProfileString(file, "A", "k", "2"));
+    EXPECT_EQ(ReadFile(file), Utf16("; ") + odd + Utf16("\r\n[A]\r\nk=2\r\n").substr(2));
+
+    WriteFile(file, "\xEF\xBB\xBF[Application]\nRenewInterval=1000\n");
+    EXPECT_EQ(ReadProfileString(file, "Application", "RenewInterval", "3000"), "1000");
+    ASSERT_TRUE(WriteProfileString(file, "Application", "RenewInterval", "500"));
+    EXPECT_EQ(ReadFile(file), "\xEF\xBB\xBF[Application]\nRenewInterval=500\n");
+
+    // A UTF-16 file cut in the middle of a character is not rewritten.
+    WriteFile(file, Utf16("[A]\r\nk=1\r\n") + "\x41");
+    EXPECT_EQ(ReadProfileString(file, "A", "k", "d"), "d");
+    EXPECT_FALSE(WriteProfileString(file, "A", "k", "2"));
+    EXPECT_EQ(ReadFile(file), Utf16("[A]\r\nk=1\r\n") + "\x41");
+}
+
 TEST(PrivateProfileTest, WriteThroughSymbolicLinkKeepsTheLink) {
     TempDirectory dir;
     const fs::path real = dir.Path() / "real.conf";

@@ -273,6 +273,29 @@ TEST_F(AppConfigTest, BinaryFileGivesDefaults) {
     EXPECT_TRUE(config.ReadPefShortMotion());
 }
 
+TEST_F(AppConfigTest, QuotedValuesAndUnicodeFilesAsTheProfileFunctionsReadThem) {
+    WriteFile(config.ConfigFile(), "[Application]\r\nRenewInterval=\"1000\"\r\nPortNo='10001'\r\n");
+    EXPECT_EQ(config.ReadRenewInterval(), 1000);
+    EXPECT_EQ(config.ReadPortNo(), 10001);
+
+    std::string utf16 = "\xFF\xFE";
+    for (char c : std::string("[ExecuteFlag]\r\nShortMotion=2\r\n")) {
+        utf16 += c;
+        utf16 += '\0';
+    }
+    WriteFile(config.PefFile(), utf16);
+    EXPECT_FALSE(config.ReadPefShortMotion());
+    EXPECT_TRUE(config.ReadPefShortRange());
+
+    WriteFile(config.ConfigFile(), utf16);
+    config.WriteRenewInterval(250);
+    EXPECT_EQ(config.ReadRenewInterval(), 250);
+    const std::string bytes = ReadFile(config.ConfigFile());
+    EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
+    EXPECT_NE(bytes.find(std::string("R\0e\0n\0e\0w\0", 10)), std::string::npos);
+    EXPECT_EQ(bytes.find("RenewInterval"), std::string::npos);
+}
+
 TEST(AppConfigDirectoryTest, JapaneseDirectoryWorks) {
     TempDirectory dir;
     const fs::path sub = dir.Path() / fs::path(u8"オルロ設定");

@@ -1,6 +1,7 @@
 #include "device/transport/SocketConnection.h"
 
 #include "device/transport/ClientSocket.h"
+#include "tests/device/HostilePeer.h"
 #include "tests/device/transport/PtyPair.h"
 #include "tests/device/transport/TransportTestSupport.h"
 
@@ -203,6 +204,22 @@ TEST(SocketConnectionLimitTest, BytesBeyondTheStoreLimitWaitForTheNextSend) {
     ASSERT_TRUE(peer.Write(Bytes("ok")));
     ASSERT_EQ(connection.WaitForBytes(2000, 2), 0);
     EXPECT_EQ(Take(connection, 10), Bytes("ok"));
+}
+
+TEST(SocketConnectionLimitTest, AFloodGrowsTheStoreNoFurtherThanTheLimit) {
+    constexpr std::size_t limit = 5'000'000;
+    test::HostilePeer peer{test::HostilePeer::Plan(test::HostilePeer::Misbehaviour::Flood)};
+    CSocketConnection connection(limit);
+    ASSERT_TRUE(connection.Open("127.0.0.1", peer.Port()));
+    const std::vector<std::uint8_t> request{0xFE, 0x06, 0x00, 0x00};
+    ASSERT_EQ(connection.Send(4, request.data()), 4u);
+    ASSERT_EQ(connection.WaitForBytes(5000, limit), 0);
+    EXPECT_EQ(connection.WaitForBytes(100, limit + 1), 1);
+    // Room for the limit and at most one more chunk, never a doubled store.
+    EXPECT_LT(connection.StoreCapacity(), limit + CSocketConnection::kInitialStoreSize);
+    std::vector<std::uint8_t> taken(limit);
+    EXPECT_EQ(connection.Receive(limit, taken.data()), limit);
+    EXPECT_EQ(0x5A, taken.back());
 }
 
 // Records what the receive thread delivers.

@@ -36,7 +36,7 @@ SettingsRecord SampleRecord() {
     record.motionMasks[15] = {15, -5, 100, 1599, 1199};
     record.usbSendTimeout = 500;
     record.usbReceiveTimeout = 1000;
-    record.deviceInfo = "入口カメラ";
+    record.deviceInfo = *Utf8ToCp932("入口カメラ");
     record.other01 = 65535;
     record.other02 = 2;
     record.other03 = 3;
@@ -159,7 +159,7 @@ TEST_F(SettingsFileTest, FilesFromOtherEditorsInEveryEncoding) {
     WriteBytes(file, "\xEF\xBB\xBF" + utf8);
     SettingsRecord record;
     ASSERT_EQ(0, ReadSettingsFile(file, record));
-    EXPECT_EQ("入口カメラ", record.deviceInfo);
+    EXPECT_EQ(*Utf8ToCp932("入口カメラ"), record.deviceInfo);
 
     std::string utf16 = "\xFF\xFE";
     const auto wide = [](const std::string& text) {
@@ -186,10 +186,10 @@ TEST_F(SettingsFileTest, LongDeviceTextIsCutAtACharacterBoundary) {
     WriteSampleWith("System", "DeviceInfo", "あいうえおかきくけこさ"); // 22 bytes in CP932
     SettingsRecord record;
     ASSERT_EQ(0, ReadSettingsFile(file, record));
-    EXPECT_EQ("あいうえおかきくけこ", record.deviceInfo);
+    EXPECT_EQ(*Utf8ToCp932("あいうえおかきくけこ"), record.deviceInfo);
     WriteSampleWith("System", "DeviceInfo", "x" + std::string("あいうえおかきくけこ")); // 21 bytes
     ASSERT_EQ(0, ReadSettingsFile(file, record));
-    EXPECT_EQ("xあいうえおかきくけ", record.deviceInfo);
+    EXPECT_EQ(*Utf8ToCp932("xあいうえおかきくけ"), record.deviceInfo);
 }
 
 TEST_F(SettingsFileTest, WriterKeepsOtherContentOfAnExistingFile) {
@@ -202,33 +202,116 @@ TEST_F(SettingsFileTest, WriterKeepsOtherContentOfAnExistingFile) {
     EXPECT_EQ("1", document.Get("Camera", "Camera"));
 }
 
-TEST_F(SettingsFileTest, UpdatedUnicodeFileWithTextOutsideCp932StillReads) {
+TEST_F(SettingsFileTest, UpdatedUnicodeFileKeepsItsEncodingAndItsText) {
     // UTF-16LE with a byte-order mark: a comment holding U+1F600, which CP932 has no code for.
-    std::string utf16 = "\xFF\xFE";
-    for (char c : std::string("; ")) {
-        utf16 += c;
-        utf16 += '\0';
-    }
-    utf16 += std::string("\x3D\xD8\x00\xDE\r\0\n\0", 8);
-    WriteBytes(file, utf16);
+    const std::string comment = std::string("\xFF\xFE;\0 \0\x3D\xD8\x00\xDE\r\0\n\0", 12);
+    WriteBytes(file, comment);
     ASSERT_EQ(0, WriteSettingsFile(file, SampleRecord()));
     SettingsRecord read;
     ASSERT_EQ(0, ReadSettingsFile(file, read));
     EXPECT_EQ(SampleRecord(), read);
-    EXPECT_EQ(0u, ReadBytes(file).find("\xEF\xBB\xBF; \xF0\x9F\x98\x80"));
+    const std::string bytes = ReadBytes(file);
+    EXPECT_EQ(0u, bytes.find(comment));
+    EXPECT_NE(std::string::npos, bytes.find(std::string("[\0C\0a\0m\0e\0r\0a\0]\0", 16)));
+
+    // A DeviceInfo whose bytes are not CP932 text has no Unicode form: refused, the file kept.
+    SettingsRecord raw = SampleRecord();
+    raw.deviceInfo = std::string(20, '\xFF');
+    SettingsFileProblem problem;
+    EXPECT_EQ(-1, WriteSettingsFile(file, raw, &problem));
+    EXPECT_EQ(SettingsFileProblem::Cause::NotCp932, problem.cause);
+    EXPECT_EQ(bytes, ReadBytes(file));
 }
 
 TEST_F(SettingsFileTest, DeviceTextWithALineBreakIsRefusedNotDropped) {
     for (const std::string text : {"ab\rcd", "ab\ncd"}) {
         SettingsRecord record = SampleRecord();
         record.deviceInfo = text;
-        EXPECT_EQ(-1, WriteSettingsFile(file, record));
+        SettingsFileProblem problem;
+        EXPECT_EQ(-1, WriteSettingsFile(file, record, &problem));
+        EXPECT_EQ(SettingsFileProblem::Cause::LineBreak, problem.cause);
+        EXPECT_EQ("System.DeviceInfo", problem.key);
         EXPECT_FALSE(std::filesystem::exists(file));
     }
 }
 
 TEST_F(SettingsFileTest, WriteFailureIsReported) {
-    EXPECT_EQ(-1, WriteSettingsFile(directory.Path() / "no-such-dir" / "x.ini", SampleRecord()));
+    SettingsFileProblem problem;
+    EXPECT_EQ(-1, WriteSettingsFile(directory.Path() / "no-such-dir" / "x.ini", SampleRecord(), &problem));
+    EXPECT_EQ(SettingsFileProblem::Cause::File, problem.cause);
+    EXPECT_EQ(std::errc::no_such_file_or_directory, problem.error);
+}
+
+TEST_F(SettingsFileTest, SensorBytesThatAreNotCp932TextSurviveByteForByte) {
+    // A field never set (all 0xFF), a text cut inside a double-byte character at byte 20, and blanks
+    // and quotes around a text.
+    for (const std::string& bytes : {std::string(20, '\xFF'), std::string(19, 'a') + "\x82",
+                                     " " + *Utf8ToCp932("入口") + " ", std::string("\"quoted\"")}) {
+        SettingsRecord record = SampleRecord();
+        record.deviceInfo = bytes;
+        std::filesystem::remove(file);
+        ASSERT_EQ(0, WriteSettingsFile(file, record));
+        SettingsRecord read;
+        ASSERT_EQ(0, ReadSettingsFile(file, read));
+        EXPECT_EQ(bytes, read.deviceInfo);
+        EXPECT_EQ(SampleRecord().camera, read.camera);
+    }
+}
+
+TEST_F(SettingsFileTest, UnicodeTextTheSensorCannotHoldIsRefusedNamingTheKey) {
+    ASSERT_EQ(0, WriteSettingsFile(file, SampleRecord()));
+    IniDocument document = IniDocument::Parse(*Cp932ToUtf8(ReadBytes(file)));
+    for (const std::string text : {"\xE2\x82\xAC", "\xF0\x9F\x98\x80"}) { // the euro sign, an emoji
+        document.Set("System", "DeviceInfo", text);
+        WriteBytes(file, "\xEF\xBB\xBF" + document.Serialize());
+        SettingsRecord record = SampleRecord();
+        record.camera = 3;
+        SettingsFileProblem problem;
+        EXPECT_EQ(-1, ReadSettingsFile(file, record, &problem));
+        EXPECT_EQ(SettingsFileProblem::Cause::NotCp932, problem.cause);
+        EXPECT_EQ("System.DeviceInfo", problem.key);
+        EXPECT_EQ(text, problem.value);
+        EXPECT_EQ(3, record.camera);
+    }
+}
+
+TEST_F(SettingsFileTest, ReaderToleratesWhatTheProfileFunctionsTolerate) {
+    ASSERT_EQ(0, WriteSettingsFile(file, SampleRecord()));
+    std::string text = ReadBytes(file);
+    const auto replace = [&](const std::string& from, const std::string& to) {
+        text.replace(text.find(from), from.size(), to);
+    };
+    replace("Threshold=500", "Threshold=\"500\"");
+    replace("Other27=27", "Other27='27'");
+    // Bytes that are not CP932 in a comment and in a key nobody reads.
+    WriteBytes(file, "; \x80\xFF comment\r\n" + text + "[Site]\r\nName=\xA0\xFD\r\n");
+    SettingsRecord record;
+    ASSERT_EQ(0, ReadSettingsFile(file, record));
+    EXPECT_EQ(500, record.threshold);
+    EXPECT_EQ(27, record.other27);
+    EXPECT_EQ(SampleRecord(), record);
+}
+
+TEST_F(SettingsFileTest, ReaderNamesTheKeyItStoppedAt) {
+    WriteSampleWith("AreaMask5", "Left", "-2");
+    SettingsFileProblem problem;
+    SettingsRecord record;
+    EXPECT_EQ(-1, ReadSettingsFile(file, record, &problem));
+    EXPECT_EQ(SettingsFileProblem::Cause::RejectedValue, problem.cause);
+    EXPECT_EQ("AreaMask5.Left", problem.key);
+    EXPECT_EQ("-2", problem.value);
+
+    ASSERT_EQ(0, WriteSettingsFile(file, SampleRecord()));
+    std::string text = ReadBytes(file);
+    text.erase(text.find("SizeMax="), std::string("SizeMax=1600").size());
+    WriteBytes(file, text);
+    EXPECT_EQ(-1, ReadSettingsFile(file, record, &problem));
+    EXPECT_EQ(SettingsFileProblem::Cause::MissingKey, problem.cause);
+    EXPECT_EQ("Ditection.SizeMax", problem.key);
+
+    EXPECT_EQ(-1, ReadSettingsFile(directory.Path() / "missing.ini", record, &problem));
+    EXPECT_EQ(SettingsFileProblem::Cause::File, problem.cause);
+    EXPECT_EQ(std::errc::no_such_file_or_directory, problem.error);
 }
 
 } // namespace
