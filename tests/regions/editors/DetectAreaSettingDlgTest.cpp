@@ -82,6 +82,23 @@ private slots:
         QCOMPARE(StoredOrder(sensor.directory), (std::vector<int>{0, 1}));
     }
 
+    // A hand-edited order naming no area, or one area twice, lists both areas in the default order.
+    void aDamagedOrderListsBothAreas() {
+        SimulatedSensor sensor;
+        QVERIFY(sensor.started);
+        for (const char* stored : {"ab", "11", "7"}) {
+            QFile file(sensor.directory.filePath(QStringLiteral("Orlo-X1.conf")));
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(QByteArray("[Application]\nDetectAreaOverlap=") + stored + "\n");
+            file.close();
+            CDetectAreaSettingDlg editor(&sensor.session, &sensor.owner, BOTH_UNSET);
+            QCOMPARE(editor.AreaList()->Count(), 2);
+            QCOMPARE(editor.AreaList()->ItemId(0), HUMAN_DETECTION_AREA);
+            QCOMPARE(editor.AreaList()->ItemId(1), MOTION_DETECTION_AREA);
+            QCOMPARE(editor.AreaList()->ItemLabel(1), QStringLiteral("動体検知領域(近距離)"));
+        }
+    }
+
     void theFirstAreaOfTheListLiesOnTop() {
         SimulatedSensor sensor;
         QVERIFY(sensor.started);
