@@ -1,10 +1,13 @@
 // The area-mask editor while the mouse drags across its 600 x 600 box with 16 area masks over the
 // sensor's picture: each mouse move is handled and the dialog repainted at once (work surface
 // composed and copied into the box). Prints p50/p99/max of one move + repaint, for moving a mask
-// with the tracker (16 masks) and for drawing a rubber band (15 masks and a free slot).
+// with the tracker (16 masks) and for drawing a rubber band (15 masks and a free slot); then the same
+// for resizing a detection area while both areas cover the whole picture (two translucent layers).
 #include "device/ConnectProcedures.h"
 #include "device/DeviceSession.h"
 #include "regions/editors/AreaSettingDlg.h"
+#include "regions/editors/DetectAreaList.h"
+#include "regions/editors/DetectAreaSettingDlg.h"
 #include "sim/Simulator.h"
 
 #include <QApplication>
@@ -48,6 +51,15 @@ std::vector<double> TimedDrag(QWidget& editor, QPoint from, QPoint to) {
     return times;
 }
 
+bool WaitForPicture(const orlo::CDetectSettingSubDlgBace& editor) {
+    QElapsedTimer waited;
+    waited.start();
+    while (!editor.HasPicture() && waited.elapsed() < 10000) {
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    return editor.HasPicture();
+}
+
 void Print(const char* what, const std::vector<double>& times) {
     std::printf("%-44s moves %4zu  p50 %.2f ms  p99 %.2f ms  max %.2f ms\n", what, times.size(),
                 Percentile(times, 0.5), Percentile(times, 0.99),
@@ -83,12 +95,7 @@ int main(int argc, char** argv) {
     QWidget owner;
     orlo::CAreaSettingDlg editor(&session, &owner, areas);
     editor.show();
-    QElapsedTimer waited;
-    waited.start();
-    while (!editor.HasPicture() && waited.elapsed() < 10000) {
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
-    }
-    if (!editor.HasPicture()) {
+    if (!WaitForPicture(editor)) {
         std::fprintf(stderr, "the editor got no picture\n");
         return 1;
     }
@@ -106,13 +113,25 @@ int main(int argc, char** argv) {
     areas[15].Clear();
     orlo::CAreaSettingDlg drawing(&session, &owner, areas);
     drawing.show();
-    waited.restart();
-    while (!drawing.HasPicture() && waited.elapsed() < 10000) {
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
-    }
+    WaitForPicture(drawing);
     std::vector<double> band = TimedDrag(drawing, QPoint(12, 127), QPoint(604, 569));
     Print("draw a rubber band across the box (15 masks)", band);
     const orlo::Rect drawn = drawing.Areas()[15].GetRect();
     std::printf("  mask 15 drawn as (%d, %d, %d, %d)\n", drawn.left, drawn.top, drawn.right, drawn.bottom);
+
+    // Both detection areas unset (the whole picture); the human area picked in the list and its
+    // bottom-right handle dragged to the top-left and back.
+    orlo::CDetectAreaSettingDlg areaEditor(&session, &owner, {orlo::UNSET_RECT, orlo::UNSET_RECT});
+    areaEditor.show();
+    WaitForPicture(areaEditor);
+    orlo::CDetectAreaList& list = *areaEditor.AreaList();
+    Send(list, QEvent::MouseButtonPress, list.ItemRect(0).center(), Qt::LeftButton);
+    QApplication::processEvents();
+    std::vector<double> resizing = TimedDrag(areaEditor, QPoint(603, 568), QPoint(120, 220));
+    const std::vector<double> grow = TimedDrag(areaEditor, QPoint(115, 215), QPoint(603, 568));
+    resizing.insert(resizing.end(), grow.begin(), grow.end());
+    Print("resize a detection area (two whole layers)", resizing);
+    const orlo::Rect area = areaEditor.GetAreas()[orlo::HUMAN_DETECTION_AREA];
+    std::printf("  human area ended as (%d, %d, %d, %d)\n", area.left, area.top, area.right, area.bottom);
     return 0;
 }

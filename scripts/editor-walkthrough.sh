@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# scripts/editor-walkthrough.sh [BUILD_DIR]: draws, moves, resizes and deletes area masks and motion
-# masks with the mouse (xdotool) in the region editors under a virtual X server, against orlo-sim;
-# saves a picture of each editor to docs/ and checks with orloctl that the sensor holds what was
-# drawn. Needs xvfb, xdotool and imagemagick (import). Coordinates are those of the editors' layout
-# at 96 dpi.
+# scripts/editor-walkthrough.sh [BUILD_DIR]: uses every region editor with the mouse (xdotool) under a
+# virtual X server, against orlo-sim: draws, moves, resizes and deletes area masks and motion masks,
+# registers false detections, shapes both detection areas and changes their order, and picks the size
+# mask limits; saves a picture of each editor to docs/ and checks with orloctl that the sensor holds
+# what was done. Needs xvfb, xdotool and imagemagick (import). Coordinates are those of the editors'
+# layout at 96 dpi; the simulator's scene is the same on every run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
@@ -14,7 +15,7 @@ if [ -z "${WALKTHROUGH_INSIDE:-}" ]; then
     WALKTHROUGH_INSIDE=1 exec xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24 -dpi 96" "$0" "$@"
 fi
 export QT_QPA_PLATFORM=xcb
-harness="$build/tests/regions/editors/region_editor_harness"
+harness="$(realpath "$build")/tests/regions/editors/region_editor_harness"
 workdir=$(mktemp -d)
 trap 'kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; rm -rf "$workdir"' EXIT
 "$build/sim/orlo-sim" --tcp 127.0.0.1:0 >"$workdir/sim.log" 2>&1 &
@@ -27,14 +28,20 @@ done
 [ -n "${port:-}" ] || { echo "simulator did not start" >&2; exit 1; }
 ctl=("$build/cli/orloctl" --lan "127.0.0.1:$port" --dir "$workdir")
 
-# Window origin of the editor; client coordinates below are relative to it.
-open_editor() { # KIND
-    "$harness" --lan "127.0.0.1:$port" --editor "$1" >"$workdir/$1.out" 2>"$workdir/$1.err" &
+# Window origin of the editor; client coordinates below are relative to it. The harness runs in the
+# work directory, where the detection area editor keeps the order of the areas (Orlo-X1.conf).
+open_editor() { # KIND [TITLE]
+    (cd "$workdir" && exec "$harness" --lan "127.0.0.1:$port" --editor "$1" >"$1.out" 2>"$1.err") &
     harness_pid=$!
-    window=$(xdotool search --sync --onlyvisible --name "エリア設定" | head -n1)
+    kind=$1
+    window=$(xdotool search --sync --onlyvisible --name "${2:-エリア設定}" | head -n1)
     sleep 1.5 # the picture loads behind the wait dialog
     eval "$(xdotool getwindowgeometry --shell "$window")"
     ox=$X oy=$Y
+}
+# The harness has written what the editor handed back; its complaint otherwise.
+finish_editor() {
+    wait "$harness_pid" || { echo "the $kind editor failed:" >&2; cat "$workdir/$kind.err" >&2; exit 1; }
 }
 drag() { # X1 Y1 X2 Y2
     xdotool mousemove $((ox + $1)) $((oy + $2)) mousedown 1
@@ -78,7 +85,7 @@ click 440 200         # area 2 selected: its handles show
 click 660 111         # area 4's row: its number turns red
 import -window "$window" docs/area-mask-editor.png
 click 360 688         # OK: the harness writes the masks to the sensor
-wait "$harness_pid"
+finish_editor
 compare area area-masks
 
 echo "== motion-mask editor"
@@ -95,6 +102,55 @@ click 400 460         # mask 3 selected: its handles show
 click 645 57          # mask 0's row: its number turns red
 import -window "$window" docs/motion-mask-editor.png
 click 344 688         # OK
-wait "$harness_pid"
+finish_editor
 compare motion motion-masks
-echo "saved docs/area-mask-editor.png and docs/motion-mask-editor.png"
+
+echo "== false-detection registration"
+open_editor false "誤検出矩形登録"
+click 700 141         # the first candidate (the potted plant the sensor keeps seeing) ...
+click 923 199         # ... "登録 >>"
+click 106 348         # the person on the left, picked on the picture ...
+click 923 199         # ... and registered
+click 1100 156        # that registration picked in the list ...
+click 923 291         # ... "<< 削除" (1128, answered Yes): the person is a candidate again
+sleep 0.4; xdotool key Return; sleep 0.3
+click 343 331         # the person in the middle picked on the picture (orange)
+import -window "$window" docs/false-detection-editor.png
+click 547 684         # OK: the harness writes the registration to the sensor
+finish_editor
+compare false false-rects
+echo "== the sensor's next detections (the registered plant is a false detection now):"
+"${ctl[@]}" --json detect --count 1 | tee "$workdir/detect.json"
+grep -q '"left": 1198, "top": 488, "right": 1345, "bottom": 635, "value": [0-9]*, "areaMask": 0, "sizeMask": 0, "falseDetection": 1' "$workdir/detect.json"
+
+echo "== size mask editor"
+"${ctl[@]}" set sizemask 150 1600 # the smaller detections are then excluded (purple)
+open_editor size "サイズマスク設定"
+click 660 71          # the second detection of the list (red)
+click 325 27; xdotool key ctrl+a type 120
+click 418 27; xdotool key ctrl+a type 1500
+click 660 71
+import -window "$window" docs/size-mask-editor.png
+click 304 684         # OK: the harness writes the limits
+finish_editor
+echo "== size mask written by the editor and read back from the sensor:"
+"${ctl[@]}" get sizemask | tee "$workdir/stored"
+[ "$(cat "$workdir/stored")" = "120 1500" ]
+echo "== detection area editor"
+open_editor detection-area "検出領域設定"
+click 700 76          # "人体検出領域": handles on the whole picture
+drag 13 128 160 230   # its top-left handle
+drag 603 568 470 480  # its bottom-right handle
+click 700 118         # "動体検知領域(近距離)"
+drag 13 128 250 300   # its top-left handle
+click 885 78          # up: the motion area is listed (and drawn) first, stored at once
+grep -q '^DetectAreaOverlap=10' "$workdir/Orlo-X1.conf"
+import -window "$window" docs/detection-area-editor.png
+click 388 684         # OK: the harness writes both areas
+finish_editor
+echo "== detection areas written by the editor and read back from the sensor:"
+"${ctl[@]}" get areas | tee "$workdir/stored"
+diff "$workdir/detection-area.out" "$workdir/stored"
+
+echo "saved docs/area-mask-editor.png, docs/motion-mask-editor.png, docs/false-detection-editor.png,"
+echo "docs/detection-area-editor.png and docs/size-mask-editor.png"

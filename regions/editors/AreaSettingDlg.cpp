@@ -59,7 +59,7 @@ void CAreaSettingDlg::SetupList() {
                                   {QString(), Qt::AlignLeft, 32},
                                   {QString(), Qt::AlignLeft, 16}};
     list.AddColumns(columns);
-    FitListToColumns();
+    FitList();
 }
 
 void CAreaSettingDlg::LayoutControls() {

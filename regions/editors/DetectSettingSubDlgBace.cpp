@@ -51,6 +51,10 @@ int CDetectSettingSubDlgBace::LoadDurationMs() const {
     return session_ != nullptr ? DetectionTimeoutMs(session_->BaudRate(), PICTURE_KIND) : 0;
 }
 
+bool CDetectSettingSubDlgBace::Portrait() const {
+    return session_ != nullptr && session_->Portrait() == 1;
+}
+
 Point CDetectSettingSubDlgBace::PictureOffset() const {
     const QPoint offset = pictureSurface_.Offset();
     return {offset.x(), offset.y()};

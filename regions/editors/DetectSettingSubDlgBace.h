@@ -81,6 +81,8 @@ protected:
     // OK and Cancel with their tops at top, OK ending at okRight and Cancel starting at cancelLeft.
     void PlaceOkCancel(int top, int okRight, int cancelLeft);
 
+    // The sensor's frame is portrait (read at the moment of asking; false without a session).
+    bool Portrait() const;
     CBasisDC& WorkSurfaceDC() { return workSurface_; }
     const CBasisDC& PictureSurface() const { return pictureSurface_; }
     // Work surface filled black with the fitted picture.

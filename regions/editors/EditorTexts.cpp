@@ -5,13 +5,18 @@
 namespace orlo {
 
 QString FormatNumberText(int id, int value) {
+    return FormatNumbersText(id, {value});
+}
+
+QString FormatNumbersText(int id, std::initializer_list<int> values) {
     const QString format = StringText(id);
+    const int* value = values.begin();
     QString text;
     text.reserve(format.size() + 8);
     for (qsizetype i = 0; i < format.size(); ++i) {
         if (format[i] == u'%' && i + 1 < format.size()) {
-            if (format[i + 1] == u'd') {
-                text += QString::number(value);
+            if (format[i + 1] == u'd' && value != values.end()) {
+                text += QString::number(*value++);
                 ++i;
                 continue;
             }

@@ -2,6 +2,7 @@
 
 #include "regions/MaskEditing.h"
 #include "regions/RectTracking.h"
+#include "regions/editors/EditorLists.h"
 #include "regions/editors/EditorTexts.h"
 #include "uikit/ImgButton.h"
 #include "uikit/MessageBox.h"
@@ -10,11 +11,9 @@
 #include "uikit/Pictures.h"
 #include "uikit/StringText.h"
 
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QStyle>
 #include <algorithm>
 #include <vector>
 
@@ -24,7 +23,6 @@ namespace {
 constexpr int MSG_DELETE_REGION = 1129;
 constexpr int MSG_DELETE_ALL = 1130;
 constexpr int LIST_ROWS = 20;
-constexpr int LIST_EXTRA = 4;
 constexpr QPoint DISPLAY_BOX{8, 48};
 constexpr int LIST_TOP = 48;
 constexpr int BUTTON_ROW_GAP = 16;
@@ -32,11 +30,6 @@ constexpr int OK_FROM_CENTRE = 16;
 constexpr int CANCEL_FROM_OK = 32;
 constexpr int RIGHT_MARGIN = 8;
 constexpr int BOTTOM_MARGIN = 16;
-
-Point ToPoint(const QPointF& position) {
-    const QPoint point = position.toPoint();
-    return {point.x(), point.y()};
-}
 
 } // namespace
 
@@ -51,7 +44,7 @@ CMaskSettingDlg::CMaskSettingDlg(DeviceSession* session, QWidget* owner, std::ui
     painter_.SetSelectedTextColour(Qt::red);
     tracker_.SetHandleSize(COrgRectTracker::DefaultHandleSize);
     tracker_.SetMinimumSize({COrgRectTracker::DefaultHandleSize, COrgRectTracker::DefaultHandleSize});
-    list_->viewport()->installEventFilter(this);
+    CListClickWatch::Install(*list_, [this](int row, int column) { OnListClick(row, column); });
     connect(deleteAllButton_, &CImgButton::clicked, this, &CMaskSettingDlg::DeleteAll);
 }
 
@@ -70,13 +63,8 @@ void CMaskSettingDlg::InitControls() {
     RefreshList();
 }
 
-void CMaskSettingDlg::FitListToColumns() {
-    int width = 0;
-    for (int column = 0; column < list_->columnCount(); ++column) {
-        width += list_->columnWidth(column);
-    }
-    width += list_->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + LIST_EXTRA;
-    list_->resize(width, list_->verticalHeader()->defaultSectionSize() * LIST_ROWS + LIST_EXTRA);
+void CMaskSettingDlg::FitList() {
+    FitListToColumns(*list_, LIST_ROWS);
 }
 
 void CMaskSettingDlg::LayoutPictureAndList(int columnWidth) {
@@ -243,17 +231,6 @@ bool CMaskSettingDlg::event(QEvent* event) {
         return true;
     }
     return CDetectSettingSubDlgBace::event(event);
-}
-
-bool CMaskSettingDlg::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == list_->viewport() && event->type() == QEvent::MouseButtonRelease) {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() == Qt::LeftButton) {
-            const QPoint at = mouse->position().toPoint();
-            OnListClick(list_->rowAt(at.y()), list_->columnAt(at.x()));
-        }
-    }
-    return CDetectSettingSubDlgBace::eventFilter(watched, event);
 }
 
 void CMaskSettingDlg::mousePressEvent(QMouseEvent* event) {

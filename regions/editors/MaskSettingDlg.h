@@ -69,8 +69,8 @@ protected:
     double ScaleFor(const CImageData& picture) const override;
     void OnLoaded() override;
 
-    // Sizes the list to its columns plus the scroll bar and 4, and to 20 rows plus 4.
-    void FitListToColumns();
+    // Sizes the list to its columns and 20 rows.
+    void FitList();
     // The display box, the update button and the list's place; the list is centred over a column
     // of columnWidth pixels starting at ListLeft.
     void LayoutPictureAndList(int columnWidth);
@@ -83,7 +83,6 @@ protected:
     const CMaskAreaDC& RegionPainter() const { return painter_; }
 
     bool event(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

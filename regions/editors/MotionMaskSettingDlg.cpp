@@ -28,7 +28,7 @@ void CMotionMaskSettingDlg::SetupList() {
     const ListColumn columns[] = {
         {QString(), Qt::AlignLeft, 0}, {QString(), Qt::AlignLeft, 32}, {QString(), Qt::AlignLeft, 32}};
     list.AddColumns(columns);
-    FitListToColumns();
+    FitList();
 }
 
 void CMotionMaskSettingDlg::LayoutControls() {

@@ -4,10 +4,17 @@
 #include "regions/RectTracking.h"
 
 #include <QColor>
+#include <QPointF>
 
 namespace orlo {
 
 class CBasisDC;
+
+// A mouse position as the tracker takes it: the nearest pixel.
+inline Point ToPoint(const QPointF& position) {
+    const QPoint point = position.toPoint();
+    return {point.x(), point.y()};
+}
 
 // The rectangle tracker of the editors: a rectangle in client coordinates with eight resize handles
 // drawn inside it. A press on a handle or inside starts tracking; each mouse step moves the handle

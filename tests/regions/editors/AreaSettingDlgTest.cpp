@@ -52,14 +52,6 @@ void AnswerNextDialog(std::function<void(Dialog&)> answer) {
     });
 }
 
-QPoint CellCentre(const COrgListCtrl& list, int row, int column) {
-    return list.visualItemRect(list.item(row, column)).center();
-}
-
-void ClickCell(COrgListCtrl& list, int row, int column) {
-    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, CellCentre(list, row, column));
-}
-
 } // namespace
 
 class AreaSettingDlgTest : public QObject {

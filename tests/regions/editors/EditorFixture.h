@@ -8,6 +8,7 @@
 #include "sim/Simulator.h"
 #include "uikit/MessageBox.h"
 #include "uikit/MessageEvent.h"
+#include "uikit/OrgListCtrl.h"
 #include "uikit/StringText.h"
 
 #include <QApplication>
@@ -89,6 +90,11 @@ inline void Drag(QWidget& widget, QPoint from, QPoint to, int steps = 4) {
         MoveTo(widget, from + (to - from) * i / steps);
     }
     Release(widget, to);
+}
+
+inline void ClickCell(COrgListCtrl& list, int row, int column = 0) {
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                      list.visualItemRect(list.item(row, column)).center());
 }
 
 inline QString Text(int id) {

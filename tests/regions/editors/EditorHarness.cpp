@@ -1,14 +1,18 @@
 // Opens one region editor against a sensor (or orlo-sim) for trying the editors by hand or with
-// xdotool: region_editor_harness --lan HOST:PORT --editor area|motion
-// The editor starts with the sensor's regions; after an OK they are written to the sensor with
-// read-back, the way the detection page applies them, and printed one per line. Exit status: 0
-// applied, 1 cancelled, 2 a device operation failed, 64 usage.
+// xdotool: region_editor_harness --lan HOST:PORT --editor area|motion|false|detection-area|size
+// The editor starts with the sensor's settings; after an OK they are written to the sensor with
+// read-back, the way the detection page applies them, and printed one per line. The order of the
+// detection areas goes to Orlo-X1.conf of the current directory. Exit status: 0 applied, 1
+// cancelled, 2 a device operation failed, 64 usage.
 #include "device/ConnectProcedures.h"
 #include "device/DetectionSettingsCommands.h"
 #include "device/DeviceSession.h"
 #include "device/ResultMessage.h"
 #include "regions/editors/AreaSettingDlg.h"
+#include "regions/editors/DetectAreaSettingDlg.h"
+#include "regions/editors/FalseRectDlg.h"
 #include "regions/editors/MotionMaskSettingDlg.h"
+#include "regions/editors/SizeSettingDlg.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -70,6 +74,96 @@ int RunMotionEditor(DeviceSession& session) {
     return 0;
 }
 
+int RunFalseRectEditor(DeviceSession& session) {
+    std::vector<CFalseRectArea> rects;
+    if (const ResultCode result = ReadFalseRects(session, rects); result != RC_OK) {
+        return Failed("reading the false-detection rectangles", result);
+    }
+    CFalseRectDlg editor(&session, nullptr, rects);
+    if (editor.exec() != QDialog::Accepted) {
+        return 1;
+    }
+    if (const ResultCode result = ApplyFalseRects(session, editor.Registered()); result != RC_OK) {
+        return Failed("writing the false-detection rectangles", result);
+    }
+    for (const CFalseRectArea& rect : editor.Registered()) {
+        if (rect.IsSet()) {
+            PrintRect("false", rect, "");
+        }
+    }
+    return 0;
+}
+
+int RunDetectionAreaEditor(DeviceSession& session) {
+    CDetectAreaSettingDlg::Areas areas;
+    if (const ResultCode result = GetHumanDetectionArea(session, 1000, areas[HUMAN_DETECTION_AREA]);
+        result != RC_OK) {
+        return Failed("reading the human detection area", result);
+    }
+    if (const ResultCode result = GetMotionDetectionArea(session, 1000, areas[MOTION_DETECTION_AREA]);
+        result != RC_OK) {
+        return Failed("reading the motion detection area", result);
+    }
+    CDetectAreaSettingDlg editor(&session, nullptr, areas);
+    if (editor.exec() != QDialog::Accepted) {
+        return 1;
+    }
+    const CDetectAreaSettingDlg::Areas& edited = editor.GetAreas();
+    if (const ResultCode result = SetHumanDetectionAreaVerified(session, edited[HUMAN_DETECTION_AREA]);
+        result != RC_OK) {
+        return Failed("writing the human detection area", result);
+    }
+    if (const ResultCode result = SetMotionDetectionAreaVerified(session, edited[MOTION_DETECTION_AREA]);
+        result != RC_OK) {
+        return Failed("writing the motion detection area", result);
+    }
+    const char* names[] = {"human", "motion"};
+    for (std::size_t id = 0; id < edited.size(); ++id) {
+        const Rect& r = edited[id];
+        std::printf("%s %d %d %d %d\n", names[id], r.left, r.top, r.right, r.bottom);
+    }
+    return 0;
+}
+
+int RunSizeEditor(DeviceSession& session) {
+    SizeMask sizeMask;
+    if (const ResultCode result = GetSizeMask(session, 1000, sizeMask); result != RC_OK) {
+        return Failed("reading the size mask", result);
+    }
+    CSizeSettingDlg editor(&session, nullptr, sizeMask.minimum, sizeMask.maximum);
+    if (editor.exec() != QDialog::Accepted) {
+        return 1;
+    }
+    // The page's own check before it applies.
+    if (editor.Maximum() < editor.Minimum()) {
+        std::fprintf(stderr, "the maximum is below the minimum\n");
+        return 2;
+    }
+    const SizeMask edited{static_cast<std::uint16_t>(editor.Minimum()),
+                          static_cast<std::uint16_t>(editor.Maximum())};
+    if (const ResultCode result = SetSizeMaskVerified(session, edited); result != RC_OK) {
+        return Failed("writing the size mask", result);
+    }
+    std::printf("sizemask %d %d\n", editor.Minimum(), editor.Maximum());
+    return 0;
+}
+
+using EditorRun = int (*)(DeviceSession&);
+
+EditorRun EditorNamed(const std::string& name) {
+    const std::pair<const char*, EditorRun> editors[] = {{"area", RunAreaEditor},
+                                                         {"motion", RunMotionEditor},
+                                                         {"false", RunFalseRectEditor},
+                                                         {"detection-area", RunDetectionAreaEditor},
+                                                         {"size", RunSizeEditor}};
+    for (const auto& [editorName, run] : editors) {
+        if (name == editorName) {
+            return run;
+        }
+    }
+    return nullptr;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -87,8 +181,10 @@ int main(int argc, char** argv) {
     bool portOk = false;
     const std::uint16_t port =
         colon == std::string::npos ? 0 : QString::fromStdString(lan.substr(colon + 1)).toUShort(&portOk);
-    if (!portOk || (editor != "area" && editor != "motion")) {
-        std::fprintf(stderr, "usage: %s --lan HOST:PORT [--editor area|motion]\n", argv[0]);
+    const EditorRun run = EditorNamed(editor);
+    if (!portOk || run == nullptr) {
+        std::fprintf(stderr, "usage: %s --lan HOST:PORT [--editor area|motion|false|detection-area|size]\n",
+                     argv[0]);
         return 64;
     }
     DeviceSession session;
@@ -96,5 +192,5 @@ int main(int argc, char** argv) {
         return Failed("connecting", result);
     }
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    return editor == "area" ? RunAreaEditor(session) : RunMotionEditor(session);
+    return run(session);
 }
