@@ -9,8 +9,10 @@ export QT_QPA_PLATFORM=offscreen
 scripts/build.sh build
 (cd build && ctest --output-on-failure --parallel "$(nproc)" --timeout 300)
 if [ "${ORLO_SANITIZERS:-0}" = 1 ]; then
+    lsan_suppressions=$PWD/tests/lsan.supp
     scripts/build.sh build-asan -DORLO_SANITIZE=address,undefined -DORLO_BUILD_BENCH=OFF
-    (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    (cd build-asan && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$lsan_suppressions" \
+        UBSAN_OPTIONS=print_stacktrace=1 \
         ctest --output-on-failure --parallel "$(nproc)" --timeout 600)
     scripts/build.sh build-tsan -DORLO_SANITIZE=thread -DORLO_BUILD_UI=OFF -DORLO_BUILD_BENCH=OFF
     (cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure --parallel "$(nproc)" --timeout 600)
