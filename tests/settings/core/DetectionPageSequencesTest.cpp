@@ -1,5 +1,4 @@
 #include "settings/core/DetectionSettings.h"
-
 #include "tests/settings/DetectionCodes.h"
 #include "tests/settings/core/FakeSensorTest.h"
 
