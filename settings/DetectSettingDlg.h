@@ -33,7 +33,8 @@ public:
     static constexpr CRange THRESHOLD_RANGE{1, 1000};
     static constexpr CRange SIZE_RANGE{20, 1600};
 
-    // The panels' order of DetectAreaOverlap is read from the configuration file in configDirectory.
+    // The detection areas' drawing order (DetectAreaOverlap) is read from Orlo-X1.conf in
+    // configDirectory each time the previews are drawn.
     CDetectSettingDlg(DeviceSession& session, QWidget* mainWindow,
                       const std::filesystem::path& configDirectory);
 
