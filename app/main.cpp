@@ -3,6 +3,7 @@
 #include "app/PlaceholderPages.h"
 #include "monitor/HomeDlg.h"
 #include "settings/CameraDlg.h"
+#include "settings/DetectSettingDlg.h"
 #include "settings/SystemDlg.h"
 #include "settings/core/ModeList.h"
 #include "sim/Simulator.h"
@@ -54,6 +55,11 @@ int main(int argc, char** argv) {
         const auto programDirectory = QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
         return std::unique_ptr<orlo::CPageBase>(
             std::make_unique<orlo::CCameraDlg>(session, &window, orlo::LocateModeList(programDirectory)));
+    };
+    pages.detection = [](orlo::DeviceSession& session, orlo::CMiraSettingsDlgBase& window) {
+        // The configuration file lies in the working directory, the program's own.
+        return std::unique_ptr<orlo::CPageBase>(
+            std::make_unique<orlo::CDetectSettingDlg>(session, &window, "."));
     };
     pages.system = [](orlo::DeviceSession& session, orlo::CMiraSettingsDlgBase& window) {
         return std::unique_ptr<orlo::CPageBase>(std::make_unique<orlo::CSystemDlg>(session, &window));

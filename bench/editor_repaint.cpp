@@ -3,12 +3,10 @@
 // composed and copied into the box). Prints p50/p99/max of one move + repaint, for moving a mask
 // with the tracker (16 masks) and for drawing a rubber band (15 masks and a free slot); then the same
 // for resizing a detection area while both areas cover the whole picture (two translucent layers).
-#include "device/ConnectProcedures.h"
-#include "device/DeviceSession.h"
+#include "bench/SimulatedSensor.h"
 #include "regions/editors/AreaSettingDlg.h"
 #include "regions/editors/DetectAreaList.h"
 #include "regions/editors/DetectAreaSettingDlg.h"
-#include "sim/Simulator.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -21,11 +19,7 @@
 namespace {
 
 using orlo::CAreaMaskArea;
-
-double Percentile(std::vector<double> values, double fraction) {
-    std::sort(values.begin(), values.end());
-    return values[static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1))];
-}
+using orlo::bench::Percentile;
 
 void Send(QWidget& widget, QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
     QMouseEvent event(type, at, widget.mapToGlobal(at),
@@ -73,16 +67,12 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication application(argc, argv);
-    orlo::sim::SimConfig config;
-    config.tcp = orlo::sim::TcpEndpoint{"127.0.0.1", 0};
-    orlo::sim::Simulator simulator(config);
-    std::string error;
-    orlo::DeviceSession session;
-    if (!simulator.start(error) ||
-        orlo::ConnectLan(session, "127.0.0.1", simulator.tcpPort(), 90) != orlo::RC_OK) {
-        std::fprintf(stderr, "no simulator: %s\n", error.c_str());
+    orlo::bench::SimulatedSensor sensor;
+    if (!sensor.Connected()) {
+        std::fprintf(stderr, "no simulator: %s\n", sensor.Error().c_str());
         return 1;
     }
+    orlo::DeviceSession& session = sensor.Session();
 
     // 16 masks in a 4 x 4 grid over the whole frame, each 300 x 220 sensor units.
     std::vector<CAreaMaskArea> areas;

@@ -11,9 +11,6 @@ class CImgButton;
 class CWaitDlg;
 class DeviceSession;
 
-// Posted by a settings page to itself each time it is shown: load its values from the sensor.
-inline constexpr int WM_APP_LOAD = 0x1400;
-
 // A page of sensor settings (camera, detection). Each time it is shown it reads its values afresh on
 // a worker behind the wait dialog; the user edits the controls and nothing is sent until "反映",
 // which validates, writes and reads back on a second worker and then reloads the page. A page with
@@ -24,6 +21,10 @@ class CSettingBaseDlg : public CPageBase {
     Q_OBJECT
 
 public:
+    // Posted by a page to itself each time it is shown: load its values from the sensor. A member, as
+    // the region editors that a page opens post a message of their own under the same name.
+    static constexpr int WM_APP_LOAD = 0x1400;
+
     CSettingBaseDlg(DeviceSession& session, QWidget* mainWindow, int nominalDurationMs);
 
     bool CanLeavePage() override;

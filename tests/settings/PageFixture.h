@@ -6,6 +6,7 @@
 #include "device/ConnectProcedures.h"
 #include "resources/StringTable.h"
 #include "settings/CameraDlg.h"
+#include "settings/DetectSettingDlg.h"
 #include "settings/SettingBaseDlg.h"
 #include "settings/SystemDlg.h"
 #include "sim/Simulator.h"
@@ -132,8 +133,8 @@ private:
     std::deque<Step> steps_;
 };
 
-// The main window with the real camera and system pages (stand-ins for the monitoring and detection
-// pages) in a directory of its own, linked either to a FakeSensor in memory or to the simulator.
+// The main window with the real camera, detection and system pages (a stand-in for the monitoring
+// page) in a directory of its own, linked either to a FakeSensor in memory or to the simulator.
 // Message boxes are answered by presets; one without a preset is closed and counted.
 struct PageFixture {
     explicit PageFixture(std::filesystem::path modeList = ORLO_SAMPLE_MODE_LIST) {
@@ -142,6 +143,11 @@ struct PageFixture {
         factory.camera = [this, modeList](DeviceSession& session, CMiraSettingsDlgBase& main) {
             auto page = std::make_unique<CCameraDlg>(session, &main, modeList);
             camera = page.get();
+            return std::unique_ptr<CPageBase>(std::move(page));
+        };
+        factory.detection = [this](DeviceSession& session, CMiraSettingsDlgBase& main) {
+            auto page = std::make_unique<CDetectSettingDlg>(session, &main, directory.path().toStdString());
+            detection = page.get();
             return std::unique_ptr<CPageBase>(std::move(page));
         };
         factory.system = [this](DeviceSession& session, CMiraSettingsDlgBase& main) {
@@ -195,7 +201,7 @@ struct PageFixture {
         window->RequestPage(page);
         if (auto* settings = dynamic_cast<CSettingBaseDlg*>(window->Page(page));
             settings && settings->isVisible()) {
-            QCoreApplication::sendPostedEvents(settings, MessageType(WM_APP_LOAD));
+            QCoreApplication::sendPostedEvents(settings, MessageType(CSettingBaseDlg::WM_APP_LOAD));
         }
     }
 
@@ -217,6 +223,7 @@ struct PageFixture {
     std::unique_ptr<sim::Simulator> simulator;
     std::unique_ptr<CMiraSettingsDlg> window;
     CCameraDlg* camera = nullptr;
+    CDetectSettingDlg* detection = nullptr;
     CSystemDlg* system = nullptr;
     QTimer boxCloser;
     QStringList unexpectedBoxes;

@@ -1,9 +1,6 @@
 #include "settings/core/CameraSettings.h"
 #include "settings/core/UsbTimeouts.h"
-#include "tests/device/TempDirectory.h"
-#include "tests/settings/FakeSensor.h"
-
-#include <gtest/gtest.h>
+#include "tests/settings/core/FakeSensorTest.h"
 
 namespace orlo {
 namespace {
@@ -11,16 +8,7 @@ namespace {
 using Codes = std::vector<std::uint8_t>;
 using Bytes = std::vector<std::uint8_t>;
 
-class SettingsSequencesTest : public ::testing::Test {
-protected:
-    test::TempDirectory directory;
-    // Declared before the session: the session closes its link when it goes.
-    test::FakeConnection link;
-    test::FakeSensor sensor{link};
-    DeviceSession session{directory.Path()};
-
-    void SetUp() override { session.Attach(link, ConnectionType::Lan); }
-};
+using SettingsSequencesTest = test::FakeSensorTest;
 
 TEST_F(SettingsSequencesTest, LoadReadsDirectionModeAndStatus) {
     sensor.direction = 3;

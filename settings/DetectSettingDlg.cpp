@@ -1,0 +1,231 @@
+#include "settings/DetectSettingDlg.h"
+
+#include "regions/editors/AreaSettingDlg.h"
+#include "regions/editors/MotionMaskSettingDlg.h"
+#include "settings/PageLayout.h"
+#include "uikit/ImgButton.h"
+#include "uikit/MessageBox.h"
+#include "uikit/Pictures.h"
+#include "uikit/RangeEdit.h"
+#include "uikit/SpinButton.h"
+#include "uikit/StringText.h"
+
+#include <QPainter>
+#include <algorithm>
+
+namespace orlo {
+namespace {
+
+constexpr int MSG_SIZE_MASK_INVALID = 1111;
+
+constexpr int PAGE_WIDTH = 704;
+constexpr int LABEL_X = 32;
+constexpr int SIZE_LABEL_X = 40;
+constexpr int EDIT_X = 160;
+constexpr int EDIT_WIDTH = 64;
+constexpr int SECTION_GAP = 16;
+constexpr int CAPTION_GAP = 8;
+constexpr int ROW_GAP = 8;
+constexpr int SIZE_BUTTON_GAP = 24;
+constexpr int PANEL_GAP = 32;
+// Room between the lower panel buttons and "反映", and below it.
+constexpr int APPLY_GAP = 16;
+constexpr int APPLY_BOTTOM_MARGIN = 40;
+
+CImgButton* PictureButton(const QString& caption, QWidget* parent) {
+    auto* button = new CImgButton(caption, parent);
+    button->Setup(PIC_COMMON_BUTTON);
+    return button;
+}
+
+void SetupRangeEdit(CRangeEdit* edit, CSpinButton* spin, CRange range) {
+    edit->SetRange(range);
+    edit->setAlignment(Qt::AlignRight);
+    spin->SetRange(range);
+    spin->SetBuddy(edit);
+}
+
+} // namespace
+
+CDetectSettingDlg::CDetectSettingDlg(DeviceSession& session, QWidget* mainWindow,
+                                     const std::filesystem::path& configDirectory)
+    : CSettingBaseDlg(session, mainWindow, NOMINAL_DURATION_MS), config_(configDirectory),
+      thresholdLabel_(MakeLabel(QStringLiteral("検出しきい値："), this)),
+      thresholdEdit_(new CRangeEdit(this)), thresholdSpin_(new CSpinButton(this)),
+      sizeCaption_(MakeLabel(QStringLiteral("サイズマスク"), this)),
+      sizeLabel_(MakeLabel(QStringLiteral("サイズ："), this)), minimumEdit_(new CRangeEdit(this)),
+      minimumSpin_(new CSpinButton(this)), rangeSign_(MakeLabel(QStringLiteral("～"), this)),
+      maximumEdit_(new CRangeEdit(this)), maximumSpin_(new CSpinButton(this)),
+      sizeButton_(PictureButton(QStringLiteral("サイズ設定"), this)),
+      areaMaskButton_(PictureButton(QStringLiteral("エリア設定"), this)),
+      falseRectButton_(PictureButton(QStringLiteral("矩形登録"), this)),
+      detectionAreaButton_(PictureButton(QStringLiteral("領域設定"), this)),
+      motionMaskButton_(PictureButton(QStringLiteral("マスク設定"), this)) {
+    const QString captions[PREVIEW_PANEL_COUNT] = {QStringLiteral("エリアマスク"), QStringLiteral("誤検出"),
+                                                   QStringLiteral("検出領域"),
+                                                   QStringLiteral("動体検出マスク")};
+    for (int i = 0; i < PREVIEW_PANEL_COUNT; ++i) {
+        panelCaptions_[static_cast<std::size_t>(i)] = MakeLabel(captions[i], this);
+    }
+    connect(areaMaskButton_, &CImgButton::clicked, this, &CDetectSettingDlg::EditAreaMasks);
+    connect(motionMaskButton_, &CImgButton::clicked, this, &CDetectSettingDlg::EditMotionMasks);
+    // To wire: "サイズ設定" opens the size mask editor with the two size edits' values and on OK
+    // puts its minimum and maximum back into those edits (not into the edited values).
+    sizeButton_->setEnabled(false);
+    // To wire: "矩形登録" first asks 1127 when a record of edited_.falseRects is Added (No: stop) and
+    // clears every Added record; then RunEditor with the registration on a copy of
+    // edited_.falseRects, taking back its records; RedrawPreviews after a No as well.
+    falseRectButton_->setEnabled(false);
+    // To wire: "領域設定" RunEditor with the detection area editor on edited_.humanArea and
+    // edited_.motionArea, taking both back (an unset area stays unset, any other has each edge
+    // clamped into the frame of Session().Portrait()). RunEditor redraws after OK and Cancel alike,
+    // which the editor needs: it writes DetectAreaOverlap at once.
+    detectionAreaButton_->setEnabled(false);
+    InitControls();
+}
+
+void CDetectSettingDlg::InitControls() {
+    SetupRangeEdit(thresholdEdit_, thresholdSpin_, THRESHOLD_RANGE);
+    SetupRangeEdit(minimumEdit_, minimumSpin_, SIZE_RANGE);
+    SetupRangeEdit(maximumEdit_, maximumSpin_, SIZE_RANGE);
+    CSettingBaseDlg::InitControls();
+    RedrawPreviews();
+}
+
+void CDetectSettingDlg::LayoutControls() {
+    const int editHeight = thresholdEdit_->sizeHint().height();
+    thresholdEdit_->setGeometry(EDIT_X, 0, EDIT_WIDTH, editHeight);
+    thresholdSpin_->AttachToBuddy();
+    CentreVertically(thresholdLabel_, LABEL_X, thresholdEdit_);
+
+    sizeCaption_->move(LABEL_X, Bottom(thresholdEdit_) + SECTION_GAP);
+    minimumEdit_->setGeometry(EDIT_X, Bottom(sizeCaption_) + ROW_GAP, EDIT_WIDTH, editHeight);
+    minimumSpin_->AttachToBuddy();
+    CentreVertically(sizeLabel_, SIZE_LABEL_X, minimumEdit_);
+    CentreVertically(rangeSign_, minimumSpin_->geometry().right() + 1 + ROW_GAP, minimumEdit_);
+    maximumEdit_->setGeometry(rangeSign_->geometry().right() + 1 + ROW_GAP, minimumEdit_->y(), EDIT_WIDTH,
+                              editHeight);
+    maximumSpin_->AttachToBuddy();
+    CentreVertically(sizeButton_, maximumSpin_->geometry().right() + 1 + SIZE_BUTTON_GAP, maximumSpin_);
+
+    const int sizeRowBottom = std::max({Bottom(minimumEdit_), Bottom(sizeButton_), Bottom(sizeLabel_)});
+    const int buttonsBottom = LayoutPanels(sizeRowBottom + SECTION_GAP);
+    PlacePage({PAGE_WIDTH, buttonsBottom + APPLY_GAP + ApplyButton()->height() + APPLY_BOTTOM_MARGIN});
+}
+
+int CDetectSettingDlg::LayoutPanels(int top) {
+    const std::array<CImgButton*, PREVIEW_PANEL_COUNT> buttons{areaMaskButton_, falseRectButton_,
+                                                               detectionAreaButton_, motionMaskButton_};
+    const int side = CDetectionPreviews::Side;
+    const int left = (PAGE_WIDTH - 2 * side - PANEL_GAP) / 2;
+    int rowTop = top;
+    int bottom = top;
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        const bool rightColumn = i % 2 == 1;
+        const int x = left + (rightColumn ? side + PANEL_GAP : 0);
+        QLabel* const caption = panelCaptions_[i];
+        caption->move(x, rowTop);
+        panels_[i] = QRect(x, Bottom(caption) + CAPTION_GAP, side, side);
+        buttons[i]->move(x + side / 2 - buttons[i]->width() / 2, panels_[i].bottom() + 1 + CAPTION_GAP);
+        bottom = std::max(bottom, Bottom(buttons[i]));
+        if (rightColumn) {
+            rowTop = bottom + SECTION_GAP;
+        }
+    }
+    return bottom;
+}
+
+void CDetectSettingDlg::ShowValues() {
+    thresholdEdit_->SetInt(edited_.threshold);
+    minimumEdit_->SetInt(edited_.sizeMinimum);
+    maximumEdit_->SetInt(edited_.sizeMaximum);
+    RedrawPreviews();
+}
+
+void CDetectSettingDlg::ReadControls(DetectionValues& values) const {
+    values.threshold = thresholdEdit_->GetInt();
+    values.sizeMinimum = minimumEdit_->GetInt();
+    values.sizeMaximum = maximumEdit_->GetInt();
+}
+
+int CDetectSettingDlg::CollectValues() {
+    ReadControls(edited_);
+    if (edited_.sizeMaximum >= edited_.sizeMinimum) {
+        return 0;
+    }
+    COrgMessageBox::Show(this, StringText(MSG_SIZE_MASK_INVALID));
+    return -1;
+}
+
+bool CDetectSettingDlg::IsUnchanged() const {
+    DetectionValues shown = edited_;
+    ReadControls(shown);
+    return SameDetectionValues(shown, sensor_);
+}
+
+ResultCode CDetectSettingDlg::LoadWorker() {
+    DetectionLoad load;
+    const ResultCode result = LoadDetectionValues(Session(), load);
+    if (result == RC_OK) {
+        sensor_ = load.values;
+        edited_ = std::move(load.values);
+        if (load.picture.HasPixels()) {
+            picture_ = std::move(load.picture);
+        }
+        SetSettingsAbnormal(load.settingsAbnormal);
+    }
+    return result;
+}
+
+ResultCode CDetectSettingDlg::ApplyWorker() {
+    if (const ResultCode result = ApplyDetectionValues(Session(), edited_); result != RC_OK) {
+        return result;
+    }
+    return LoadWorker();
+}
+
+void CDetectSettingDlg::EditAreaMasks() {
+    CAreaSettingDlg editor(&Session(), this, edited_.areaMasks);
+    RunEditor(editor, [&] { edited_.areaMasks = editor.Areas(); });
+}
+
+void CDetectSettingDlg::EditMotionMasks() {
+    CMotionMaskSettingDlg editor(&Session(), this, edited_.motionMasks);
+    RunEditor(editor, [&] { edited_.motionMasks = editor.Masks(); });
+}
+
+void CDetectSettingDlg::RunEditor(CDetectSettingSubDlgBace& editor, const std::function<void()>& takeBack) {
+    if (editor.exec() == QDialog::Accepted) {
+        takeBack();
+        TakePicture(editor.CurrentPicture());
+    }
+    RedrawPreviews();
+}
+
+void CDetectSettingDlg::TakePicture(const CImageData& picture) {
+    // An editor whose load never ran keeps no picture; the page keeps its own then.
+    if (picture.HasPixels()) {
+        picture_ = picture;
+    }
+}
+
+void CDetectSettingDlg::RedrawPreviews() {
+    PreviewContent content;
+    content.picture = picture_;
+    content.values = edited_;
+    content.portrait = Session().Portrait() != 0;
+    content.areaOrder = DetectionAreaOrder(config_.ReadDetectAreaOverlap());
+    previews_.Draw(content, font());
+    update();
+}
+
+void CDetectSettingDlg::paintEvent(QPaintEvent* event) {
+    CSettingBaseDlg::paintEvent(event);
+    QPainter painter(this);
+    for (int i = 0; i < PREVIEW_PANEL_COUNT; ++i) {
+        painter.drawImage(panels_[static_cast<std::size_t>(i)].topLeft(),
+                          previews_.Surface(static_cast<PreviewPanel>(i)));
+    }
+}
+
+} // namespace orlo

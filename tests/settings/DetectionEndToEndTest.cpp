@@ -1,0 +1,147 @@
+#include "monitor/HomeDlg.h"
+#include "regions/editors/AreaSettingDlg.h"
+#include "settings/DetectSettingDlg.h"
+#include "tests/settings/EditorSteps.h"
+#include "tests/settings/PageFixture.h"
+#include "uikit/ImgButton.h"
+#include "uikit/RangeEdit.h"
+
+#include <fstream>
+#include <sstream>
+
+namespace orlo {
+
+using test::DrawAndClose;
+using test::DrawnSensorRect;
+using test::ModalDriver;
+
+// The whole tool against the simulator: the monitoring page, the detection page and the area-mask
+// editor, with the detection log recording what the monitoring loop receives.
+class DetectionEndToEndTest : public QObject {
+    Q_OBJECT
+
+    struct Detection {
+        Rect rect;
+        int areaMaskFlag = 0;
+    };
+
+    // The detections of the log file's complete lines after its first `skipBytes` bytes.
+    static std::vector<Detection> LoggedDetections(const std::filesystem::path& file, std::size_t skipBytes) {
+        std::ifstream in(file);
+        std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        // Whole lines only: the writer may be in the middle of one.
+        text.resize(text.rfind('\n') == std::string::npos ? 0 : text.rfind('\n') + 1);
+        std::vector<Detection> detections;
+        std::istringstream lines(skipBytes < text.size() ? text.substr(skipBytes) : std::string());
+        for (std::string line; std::getline(lines, line);) {
+            std::vector<long> fields;
+            std::istringstream cells(line);
+            std::string cell;
+            std::getline(cells, cell, ','); // time
+            while (std::getline(cells, cell, ',')) {
+                fields.push_back(std::stol(cell));
+            }
+            // count, plain count, indicator, then 8 fields per detection
+            for (std::size_t at = 3; at + 8 <= fields.size(); at += 8) {
+                detections.push_back(
+                    {{static_cast<std::int32_t>(fields[at]), static_cast<std::int32_t>(fields[at + 1]),
+                      static_cast<std::int32_t>(fields[at + 2]), static_cast<std::int32_t>(fields[at + 3])},
+                     static_cast<int>(fields[at + 4])});
+            }
+        }
+        return detections;
+    }
+
+private slots:
+    void AMaskDrawnInTheEditorReachesTheSensorAndExcludesItsDetections() {
+        QTemporaryDir directory;
+        QDir::setCurrent(directory.path());
+        std::ofstream("Orlo-X1.conf") << "[Application]\nRenewInterval=20\n";
+        std::ofstream("outputdetectlog");
+        sim::SimConfig config;
+        config.tcp = sim::TcpEndpoint{"127.0.0.1", 0};
+        sim::Simulator simulator(config);
+        std::string error;
+        QVERIFY2(simulator.start(error), error.c_str());
+
+        CHomeDlg* home = nullptr;
+        CDetectSettingDlg* page = nullptr;
+        PageFactory factory = PlaceholderPageFactory();
+        factory.home = [&](DeviceSession& session, CMiraSettingsDlgBase& window) {
+            auto made = std::make_unique<CHomeDlg>(session, window);
+            made->ConnectOnStart("127.0.0.1", simulator.tcpPort());
+            home = made.get();
+            return std::unique_ptr<CHomePageBase>(std::move(made));
+        };
+        factory.detection = [&](DeviceSession& session, CMiraSettingsDlgBase& window) {
+            auto made = std::make_unique<CDetectSettingDlg>(session, &window, directory.path().toStdString());
+            page = made.get();
+            return std::unique_ptr<CPageBase>(std::move(made));
+        };
+        auto window = std::make_unique<CMiraSettingsDlg>(factory);
+        window->show();
+        QTRY_VERIFY_WITH_TIMEOUT(home->IsMonitoring(), 10000);
+
+        // The mask to be drawn: the left half of the picture, from its top-left corner down past its
+        // bottom edge, where the band is clamped.
+        const QPoint from(9, 124);
+        const QPoint to(308, 700);
+        const Rect mask = DrawnSensorRect(from, {308, 573});
+        const auto inMask = [&mask](const Detection& d) {
+            const int cx = (d.rect.left + d.rect.right) / 2;
+            const int cy = (d.rect.top + d.rect.bottom) / 2;
+            return cx >= mask.left && cx <= mask.right && cy >= mask.top && cy <= mask.bottom;
+        };
+        std::filesystem::path logFile;
+        QTRY_VERIFY_WITH_TIMEOUT(std::filesystem::exists("log") && !std::filesystem::is_empty("log"), 10000);
+        for (const auto& entry : std::filesystem::directory_iterator("log")) {
+            logFile = entry.path();
+        }
+        const auto seen = [&](std::size_t fromByte, bool inside) {
+            const auto logged = LoggedDetections(logFile, fromByte);
+            return std::any_of(logged.begin(), logged.end(),
+                               [&](const Detection& d) { return inMask(d) == inside; });
+        };
+        // Without the mask nothing there is excluded.
+        QTRY_VERIFY_WITH_TIMEOUT(seen(0, true), 30000);
+        for (const Detection& d : LoggedDetections(logFile, 0)) {
+            QCOMPARE(d.areaMaskFlag, 0);
+        }
+
+        window->RequestPage(PageId::Detection);
+        QCOMPARE(window->CurrentPage(), PageId::Detection);
+        QCoreApplication::sendPostedEvents(page, MessageType(CSettingBaseDlg::WM_APP_LOAD));
+        QCOMPARE(page->LastResult(), RC_OK);
+        QCOMPARE(page->ThresholdEdit()->text(), QStringLiteral("500"));
+        ModalDriver driver;
+        driver.Then(DrawAndClose<CAreaSettingDlg>(from, to, true));
+        page->AreaMaskButton()->click();
+        QVERIFY(driver.Done());
+        QCOMPARE(page->EditedValues().areaMasks[0].GetRect(), mask);
+        page->ClickApply();
+        QCOMPARE(page->LastResult(), RC_OK);
+        const sim::AreaMask stored = simulator.settings().areaMasks[0];
+        QCOMPARE(
+            stored.rect,
+            (sim::Rect16{static_cast<std::int16_t>(mask.left), static_cast<std::int16_t>(mask.top),
+                         static_cast<std::int16_t>(mask.right), static_cast<std::int16_t>(mask.bottom)}));
+        QCOMPARE(stored.judge, sim::kJudgeCentre);
+        QVERIFY(!simulator.settings().areaMasks[1].rect.isSet());
+
+        // Back on the monitoring page: detections whose centre lies in the mask come back excluded,
+        // the others not.
+        const std::size_t masked = std::filesystem::file_size(logFile);
+        window->RequestPage(PageId::Home);
+        QVERIFY(home->IsMonitoring());
+        QTRY_VERIFY_WITH_TIMEOUT(seen(masked, true) && seen(masked, false), 30000);
+        for (const Detection& d : LoggedDetections(logFile, masked)) {
+            QCOMPARE(d.areaMaskFlag, inMask(d) ? 1 : 0);
+        }
+        window.reset();
+    }
+};
+
+} // namespace orlo
+
+QTEST_MAIN(orlo::DetectionEndToEndTest)
+#include "DetectionEndToEndTest.moc"
