@@ -1,7 +1,11 @@
 #include "settings/DetectSettingDlg.h"
 
+#include "regions/DetectionAreas.h"
 #include "regions/editors/AreaSettingDlg.h"
+#include "regions/editors/DetectAreaSettingDlg.h"
+#include "regions/editors/FalseRectDlg.h"
 #include "regions/editors/MotionMaskSettingDlg.h"
+#include "regions/editors/SizeSettingDlg.h"
 #include "settings/PageLayout.h"
 #include "uikit/ImgButton.h"
 #include "uikit/MessageBox.h"
@@ -69,18 +73,9 @@ CDetectSettingDlg::CDetectSettingDlg(DeviceSession& session, QWidget* mainWindow
     }
     connect(areaMaskButton_, &CImgButton::clicked, this, &CDetectSettingDlg::EditAreaMasks);
     connect(motionMaskButton_, &CImgButton::clicked, this, &CDetectSettingDlg::EditMotionMasks);
-    // To wire: "サイズ設定" opens the size mask editor with the two size edits' values and on OK
-    // puts its minimum and maximum back into those edits (not into the edited values).
-    sizeButton_->setEnabled(false);
-    // To wire: "矩形登録" first asks 1127 when a record of edited_.falseRects is Added (No: stop) and
-    // clears every Added record; then RunEditor with the registration on a copy of
-    // edited_.falseRects, taking back its records; RedrawPreviews after a No as well.
-    falseRectButton_->setEnabled(false);
-    // To wire: "領域設定" RunEditor with the detection area editor on edited_.humanArea and
-    // edited_.motionArea, taking both back (an unset area stays unset, any other has each edge
-    // clamped into the frame of Session().Portrait()). RunEditor redraws after OK and Cancel alike,
-    // which the editor needs: it writes DetectAreaOverlap at once.
-    detectionAreaButton_->setEnabled(false);
+    connect(sizeButton_, &CImgButton::clicked, this, &CDetectSettingDlg::EditSizeMask);
+    connect(falseRectButton_, &CImgButton::clicked, this, &CDetectSettingDlg::EditFalseRects);
+    connect(detectionAreaButton_, &CImgButton::clicked, this, &CDetectSettingDlg::EditDetectionAreas);
     InitControls();
 }
 
@@ -194,6 +189,34 @@ void CDetectSettingDlg::EditMotionMasks() {
     RunEditor(editor, [&] { edited_.motionMasks = editor.Masks(); });
 }
 
+void CDetectSettingDlg::EditSizeMask() {
+    // The editor's limits go into the two edits, not the edited values: "反映" validates them.
+    CSizeSettingDlg editor(&Session(), this, minimumEdit_->GetInt(), maximumEdit_->GetInt());
+    RunEditor(editor, [&] {
+        minimumEdit_->SetInt(editor.Minimum());
+        maximumEdit_->SetInt(editor.Maximum());
+    });
+}
+
+void CDetectSettingDlg::EditFalseRects() {
+    // Unapplied registrations are dropped (after asking) before the editor opens, even on a Cancel.
+    if (!CFalseRectDlg::ConfirmOpening(this, edited_.falseRects)) {
+        RedrawPreviews();
+        return;
+    }
+    CFalseRectDlg editor(&Session(), this, edited_.falseRects);
+    RunEditor(editor, [&] { edited_.falseRects = editor.Registered(); });
+}
+
+void CDetectSettingDlg::EditDetectionAreas() {
+    // The editor writes the stacking order at once, so the previews are redrawn after a Cancel too.
+    CDetectAreaSettingDlg editor(&Session(), this, {edited_.humanArea, edited_.motionArea}, config_);
+    RunEditor(editor, [&] {
+        edited_.humanArea = editor.GetAreas()[HUMAN_DETECTION_AREA];
+        edited_.motionArea = editor.GetAreas()[MOTION_DETECTION_AREA];
+    });
+}
+
 void CDetectSettingDlg::RunEditor(CDetectSettingSubDlgBace& editor, const std::function<void()>& takeBack) {
     if (editor.exec() == QDialog::Accepted) {
         takeBack();
@@ -214,7 +237,8 @@ void CDetectSettingDlg::RedrawPreviews() {
     content.picture = picture_;
     content.values = edited_;
     content.portrait = Session().Portrait() != 0;
-    content.areaOrder = DetectionAreaOrder(config_.ReadDetectAreaOverlap());
+    const std::vector<int> order = NormaliseDetectAreaOrder(config_.ReadDetectAreaOverlap());
+    std::copy(order.begin(), order.end(), content.areaOrder.begin());
     previews_.Draw(content, font());
     update();
 }

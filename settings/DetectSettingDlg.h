@@ -57,6 +57,9 @@ public:
     // As the buttons: opens the editor modally and takes its copy back on OK.
     void EditAreaMasks();
     void EditMotionMasks();
+    void EditSizeMask();
+    void EditFalseRects();
+    void EditDetectionAreas();
 
 protected:
     void InitControls() override;

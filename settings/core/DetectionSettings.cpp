@@ -83,34 +83,4 @@ ResultCode ApplyDetectionValues(DeviceSession& session, const DetectionValues& v
                               [&] { return SetMotionDetectionAreaVerified(session, values.motionArea); }});
 }
 
-std::array<int, DETECTION_AREA_COUNT> DetectionAreaOrder(const std::vector<int>& entries) {
-    std::vector<int> order = entries;
-    if (order.size() < 2) {
-        for (const int id : {HUMAN_DETECTION_AREA, MOTION_DETECTION_AREA}) {
-            if (std::find(order.begin(), order.end(), id) == order.end()) {
-                order.push_back(id);
-            }
-        }
-    }
-    if (order.size() > 2) {
-        order = {HUMAN_DETECTION_AREA, MOTION_DETECTION_AREA};
-    }
-    // Each area exactly once: an entry that names none, or names one again, gives way.
-    std::array<int, DETECTION_AREA_COUNT> areas{};
-    std::size_t count = 0;
-    const auto add = [&](int id) {
-        if ((id == HUMAN_DETECTION_AREA || id == MOTION_DETECTION_AREA) &&
-            std::find(areas.begin(), areas.begin() + static_cast<std::ptrdiff_t>(count), id) ==
-                areas.begin() + static_cast<std::ptrdiff_t>(count)) {
-            areas[count++] = id;
-        }
-    };
-    for (const int id : order) {
-        add(id);
-    }
-    add(HUMAN_DETECTION_AREA);
-    add(MOTION_DETECTION_AREA);
-    return areas;
-}
-
 } // namespace orlo

@@ -48,10 +48,4 @@ ResultCode LoadDetectionValues(DeviceSession& session, DetectionLoad& load);
 // stored), motion masks, human and motion detection areas.
 ResultCode ApplyDetectionValues(DeviceSession& session, const DetectionValues& values);
 
-// The two detection areas (HUMAN_DETECTION_AREA, MOTION_DETECTION_AREA) in the drawing order kept in
-// the configuration's DetectAreaOverlap entries: the first lies on top. Exactly two entries are
-// taken as they are, more than two give the default order, fewer are completed with 0 and then 1.
-// Entries that name no area, and repeats, give way to the areas not yet named.
-std::array<int, DETECTION_AREA_COUNT> DetectionAreaOrder(const std::vector<int>& entries);
-
 } // namespace orlo

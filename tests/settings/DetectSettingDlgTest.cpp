@@ -1,7 +1,10 @@
 #include "settings/DetectSettingDlg.h"
 
 #include "regions/editors/AreaSettingDlg.h"
+#include "regions/editors/DetectAreaList.h"
+#include "regions/editors/DetectAreaSettingDlg.h"
 #include "regions/editors/MotionMaskSettingDlg.h"
+#include "regions/editors/SizeSettingDlg.h"
 #include "tests/settings/DetectionCodes.h"
 #include "tests/settings/EditorSteps.h"
 #include "tests/settings/PageFixture.h"
@@ -286,13 +289,81 @@ private slots:
         QVERIFY(page.CanLeavePage());
     }
 
-    void TheEditorsNotYetConnectedAreDisabled() {
+    void TheSizeEditorsLimitsGoIntoTheEditsUntilApplied() {
         PageFixture f;
-        QVERIFY(!f.detection->SizeButton()->isEnabled());
-        QVERIFY(!f.detection->FalseRectButton()->isEnabled());
-        QVERIFY(!f.detection->DetectionAreaButton()->isEnabled());
-        QVERIFY(f.detection->AreaMaskButton()->isEnabled());
-        QVERIFY(f.detection->MotionMaskButton()->isEnabled());
+        f.AttachFake();
+        f.ShowPage(PageId::Detection);
+        CDetectSettingDlg& page = *f.detection;
+        const int sensorMinimum = page.EditedValues().sizeMinimum;
+        f.sensor.ClearCodes();
+
+        ModalDriver driver;
+        driver.Then(test::OnLoadedEditor<CSizeSettingDlg>([](CSizeSettingDlg& editor) {
+            editor.MinimumField()->SetInt(120);
+            editor.MaximumField()->SetInt(900);
+            editor.CancelButton()->click();
+        }));
+        page.SizeButton()->click();
+        QVERIFY(driver.Done());
+        QCOMPARE(page.SizeMinimumEdit()->GetInt(), sensorMinimum);
+
+        driver.Then(test::OnLoadedEditor<CSizeSettingDlg>([](CSizeSettingDlg& editor) {
+            editor.MinimumField()->SetInt(120);
+            editor.MaximumField()->SetInt(900);
+            editor.OkButton()->click();
+        }));
+        page.SizeButton()->click();
+        QVERIFY(driver.Done());
+        QCOMPARE(page.SizeMinimumEdit()->GetInt(), 120);
+        QCOMPARE(page.SizeMaximumEdit()->GetInt(), 900);
+        // Only the edits changed: the editor ran detections, nothing was written.
+        QCOMPARE(page.EditedValues().sizeMinimum, sensorMinimum);
+        QVERIFY(!f.sensor.Codes().empty());
+        for (const int code : f.sensor.Codes()) {
+            QCOMPARE(code, 0x03);
+        }
+        COrgMessageBox::PresetAnswer(MessageAnswer::No);
+        QVERIFY(!page.CanLeavePage());
+
+        page.ClickApply();
+        QCOMPARE(page.LastResult(), RC_OK);
+        QCOMPARE(f.sensor.sizeMinimum, 120);
+        QCOMPARE(f.sensor.sizeMaximum, 900);
+    }
+
+    void TheDetectionAreaEditorHandsBackBothAreasAndItsOrderCountsAtOnce() {
+        PageFixture f;
+        f.AttachFake();
+        f.sensor.humanArea = {0, 0, 800, 600};
+        f.sensor.motionArea = {400, 300, 1200, 900};
+        f.ShowPage(PageId::Detection);
+        CDetectSettingDlg& page = *f.detection;
+        const QPoint overlap(97, 105);
+        const QColor humanOnTop = PreviewPixel(page, PreviewPanel::DetectionAreas, overlap);
+
+        // Moving the human area down the list and cancelling: the order is kept, the areas are not
+        // changed, and the preview shows the motion area on top at once.
+        ModalDriver driver;
+        driver.Then(test::OnLoadedEditor<CDetectAreaSettingDlg>([](CDetectAreaSettingDlg& editor) {
+            QTest::mousePress(editor.AreaList(), Qt::LeftButton, {}, editor.AreaList()->ItemRect(0).center());
+            QCoreApplication::processEvents();
+            editor.DownButton()->click();
+            editor.CancelButton()->click();
+        }));
+        page.DetectionAreaButton()->click();
+        QVERIFY(driver.Done());
+        const QColor motionOnTop = PreviewPixel(page, PreviewPanel::DetectionAreas, overlap);
+        QVERIFY2(motionOnTop.green() > humanOnTop.green() + 10,
+                 qPrintable(humanOnTop.name() + QStringLiteral(" ") + motionOnTop.name()));
+        QCOMPARE(page.EditedValues().humanArea, (Rect{0, 0, 800, 600}));
+
+        driver.Then(test::OnLoadedEditor<CDetectAreaSettingDlg>(
+            [](CDetectAreaSettingDlg& editor) { editor.OkButton()->click(); }));
+        page.DetectionAreaButton()->click();
+        QVERIFY(driver.Done());
+        QCOMPARE(page.EditedValues().humanArea, (Rect{0, 0, 800, 600}));
+        QCOMPARE(page.EditedValues().motionArea, (Rect{400, 300, 1200, 900}));
+        QVERIFY(page.CanLeavePage());
     }
 
     void AnEditorThatTimesOutSendsTheWindowHome() {

@@ -226,19 +226,5 @@ TEST(DetectionValuesTest, WhatCountsAsAChange) {
     EXPECT_TRUE(changed([](DetectionValues& v) { v.motionArea = {0, 0, 1599, 1199}; }));
 }
 
-TEST(DetectionAreaOrderTest, EntriesOfTheConfiguration) {
-    using Order = std::array<int, 2>;
-    EXPECT_EQ((Order{0, 1}), DetectionAreaOrder({0, 1, 2, 3})); // the default "0123"
-    EXPECT_EQ((Order{1, 0}), DetectionAreaOrder({1, 0}));
-    EXPECT_EQ((Order{0, 1}), DetectionAreaOrder({0, 1}));
-    EXPECT_EQ((Order{1, 0}), DetectionAreaOrder({1}));
-    EXPECT_EQ((Order{0, 1}), DetectionAreaOrder({0}));
-    EXPECT_EQ((Order{0, 1}), DetectionAreaOrder({}));
-    EXPECT_EQ((Order{0, 1}), DetectionAreaOrder({5}));      // completed to three entries
-    EXPECT_EQ((Order{0, 1}), DetectionAreaOrder({49, 50})); // "ab"
-    EXPECT_EQ((Order{1, 0}), DetectionAreaOrder({1, 1}));
-    EXPECT_EQ((Order{1, 0}), DetectionAreaOrder({7, 1}));
-}
-
 } // namespace
 } // namespace orlo
