@@ -1,9 +1,11 @@
 #include "monitor/HomeDlg.h"
 #include "regions/editors/AreaSettingDlg.h"
+#include "regions/editors/FalseRectDlg.h"
 #include "settings/DetectSettingDlg.h"
 #include "tests/settings/EditorSteps.h"
 #include "tests/settings/PageFixture.h"
 #include "uikit/ImgButton.h"
+#include "uikit/OrgListCtrl.h"
 #include "uikit/RangeEdit.h"
 
 #include <fstream>
@@ -23,6 +25,7 @@ class DetectionEndToEndTest : public QObject {
     struct Detection {
         Rect rect;
         int areaMaskFlag = 0;
+        int falseDetectionFlag = 0;
     };
 
     // The detections of the log file's complete lines after its first `skipBytes` bytes.
@@ -46,7 +49,8 @@ class DetectionEndToEndTest : public QObject {
                 detections.push_back(
                     {{static_cast<std::int32_t>(fields[at]), static_cast<std::int32_t>(fields[at + 1]),
                       static_cast<std::int32_t>(fields[at + 2]), static_cast<std::int32_t>(fields[at + 3])},
-                     static_cast<int>(fields[at + 4])});
+                     static_cast<int>(fields[at + 4]),
+                     static_cast<int>(fields[at + 6])});
             }
         }
         return detections;
@@ -137,6 +141,108 @@ private slots:
         for (const Detection& d : LoggedDetections(logFile, masked)) {
             QCOMPARE(d.areaMaskFlag, inMask(d) ? 1 : 0);
         }
+        window.reset();
+    }
+
+    // A detection the sensor keeps reporting in the same place (the scene's potted plant) is
+    // registered as a false detection from the detection page; once applied, the monitoring loop
+    // receives it flagged as such.
+    void AFalseDetectionRegisteredOnThePageIsExcludedOnTheMonitoringPage() {
+        QTemporaryDir directory;
+        QDir::setCurrent(directory.path());
+        std::ofstream("Orlo-X1.conf") << "[Application]\nRenewInterval=20\n";
+        std::ofstream("outputdetectlog");
+        sim::SimConfig config;
+        config.tcp = sim::TcpEndpoint{"127.0.0.1", 0};
+        sim::Simulator simulator(config);
+        std::string error;
+        QVERIFY2(simulator.start(error), error.c_str());
+
+        CHomeDlg* home = nullptr;
+        CDetectSettingDlg* page = nullptr;
+        PageFactory factory = PlaceholderPageFactory();
+        factory.home = [&](DeviceSession& session, CMiraSettingsDlgBase& window) {
+            auto made = std::make_unique<CHomeDlg>(session, window);
+            made->ConnectOnStart("127.0.0.1", simulator.tcpPort());
+            home = made.get();
+            return std::unique_ptr<CHomePageBase>(std::move(made));
+        };
+        factory.detection = [&](DeviceSession& session, CMiraSettingsDlgBase& window) {
+            auto made = std::make_unique<CDetectSettingDlg>(session, &window, directory.path().toStdString());
+            page = made.get();
+            return std::unique_ptr<CPageBase>(std::move(made));
+        };
+        auto window = std::make_unique<CMiraSettingsDlg>(factory);
+        window->show();
+        QTRY_VERIFY_WITH_TIMEOUT(home->IsMonitoring(), 10000);
+        window->RequestPage(PageId::Detection);
+        QCoreApplication::sendPostedEvents(page, MessageType(CSettingBaseDlg::WM_APP_LOAD));
+        QCOMPARE(page->LastResult(), RC_OK);
+
+        // Two runs of the registration: a candidate of the second that the first had too stands still.
+        std::vector<Rect> firstRun;
+        ModalDriver driver;
+        driver.Then(test::OnLoadedEditor<CFalseRectDlg>([&firstRun](CFalseRectDlg& editor) {
+            for (const auto& candidate : editor.Candidates()) {
+                firstRun.push_back(candidate.rect);
+            }
+            editor.CancelButton()->click();
+        }));
+        page->FalseRectButton()->click();
+        QVERIFY(driver.Done());
+        Rect registered = UNSET_RECT;
+        driver.Then(test::OnLoadedEditor<CFalseRectDlg>([&](CFalseRectDlg& editor) {
+            for (int row = 0; row < editor.CandidateList()->rowCount(); ++row) {
+                COrgListCtrl& list = *editor.CandidateList();
+                QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                                  list.visualItemRect(list.item(row, 0)).center());
+                const Rect rect =
+                    editor.Candidates()[static_cast<std::size_t>(editor.CandidateSelection())].rect;
+                if (std::find(firstRun.begin(), firstRun.end(), rect) != firstRun.end()) {
+                    registered = rect;
+                    editor.RegisterButton()->click();
+                    break;
+                }
+            }
+            editor.OkButton()->click();
+        }));
+        page->FalseRectButton()->click();
+        QVERIFY(driver.Done());
+        QVERIFY2(registered != UNSET_RECT, "no candidate stood still");
+        QCOMPARE(page->EditedValues().falseRects[0].GetRect(), registered);
+        QCOMPARE(page->EditedValues().falseRects[0].GetState(), FalseRectState::Added);
+
+        // Reopening asks first (1127); No keeps the registration and opens nothing.
+        COrgMessageBox::PresetAnswer(MessageAnswer::No);
+        page->FalseRectButton()->click();
+        QCOMPARE(COrgMessageBox::AnsweredTexts(), QStringList{test::Text(1127)});
+        COrgMessageBox::ResetPresets();
+        QCOMPARE(page->EditedValues().falseRects[0].GetState(), FalseRectState::Added);
+
+        page->ClickApply();
+        QCOMPARE(page->LastResult(), RC_OK);
+        const sim::Rect16 stored = simulator.settings().falseRects[0];
+        QCOMPARE(stored, (sim::Rect16{static_cast<std::int16_t>(registered.left),
+                                      static_cast<std::int16_t>(registered.top),
+                                      static_cast<std::int16_t>(registered.right),
+                                      static_cast<std::int16_t>(registered.bottom)}));
+        QCOMPARE(page->EditedValues().falseRects[0].GetState(), FalseRectState::Stored);
+
+        std::filesystem::path logFile;
+        QTRY_VERIFY_WITH_TIMEOUT(std::filesystem::exists("log") && !std::filesystem::is_empty("log"), 10000);
+        for (const auto& entry : std::filesystem::directory_iterator("log")) {
+            logFile = entry.path();
+        }
+        const std::size_t applied = std::filesystem::file_size(logFile);
+        window->RequestPage(PageId::Home);
+        QVERIFY(home->IsMonitoring());
+        const auto flaggedAt = [&] {
+            const auto logged = LoggedDetections(logFile, applied);
+            return std::any_of(logged.begin(), logged.end(), [&](const Detection& d) {
+                return d.rect == registered && d.falseDetectionFlag == 1;
+            });
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(flaggedAt(), 30000);
         window.reset();
     }
 };
