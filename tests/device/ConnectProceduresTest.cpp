@@ -192,6 +192,32 @@ TEST_F(ConnectTest, RestartReconnectsWhenTheSensorComesBack) {
     EXPECT_EQ(50, session.AngleOfView());
 }
 
+// The probe after a successful reconnect ends the loop with whatever it answers, not only success.
+TEST_F(ConnectTest, RestartEndsAtOnceWithTheProbesErrorAfterTheLinkIsBack) {
+    test::TcpPeer* self = nullptr;
+    bool restarted = false;
+    int infoRequestsSinceRestart = 0;
+    test::TcpPeer peer([&](const ScriptedPeer::Request& request) -> std::optional<Bytes> {
+        if (request.code == 0xFF) {
+            restarted = true;
+            self->HangUp();
+        }
+        // After the restart the connect's own probe is answered, the one that follows it is refused.
+        if (restarted && request.code == 0x00 && ++infoRequestsSinceRestart == 2) {
+            return ResponseFrame(0x05);
+        }
+        return SensorAnswer(request);
+    });
+    self = &peer;
+    ASSERT_EQ(RC_OK, ConnectLan(session, "127.0.0.1", peer.Port(), 90));
+    session.SetReconnectLimit(std::chrono::milliseconds(5000));
+
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(-5, Restart(session, 1000));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(4000));
+    EXPECT_EQ(2, infoRequestsSinceRestart);
+}
+
 TEST_F(ConnectTest, RestartGivesUpWhenTheSensorStaysAway) {
     test::TcpPeer* self = nullptr;
     test::TcpPeer peer([&](const ScriptedPeer::Request& request) -> std::optional<Bytes> {

@@ -197,6 +197,18 @@ TEST_F(SettingsTransferTest, ImportStopsAtTheFirstFailureAndKeepsPortraitAndCach
     EXPECT_EQ(UNSET_RECT, session.DetectionAreaCache()[0]);
 }
 
+TEST_F(SettingsTransferTest, ImportFailingAtItsFirstWriteKeepsTheAngleOfView) {
+    ASSERT_EQ(RC_OK, ExportSettings(session, target)); // the file's angle of view is 50
+    session.SetAngleOfView(90);
+    link.SetResponder([](const Bytes& request) {
+        return request[1] == 0x01 ? ResponseFrame(0x05) : SensorAnswer(request);
+    });
+    const std::size_t before = link.Sent().size();
+    EXPECT_EQ(-5, ImportSettings(session, target));
+    EXPECT_EQ(before + 1, link.Sent().size());
+    EXPECT_EQ(90, session.AngleOfView());
+}
+
 TEST_F(SettingsTransferTest, ExportWritesThroughATemporaryFileOfItsOwn) {
     // Another export's temporary file, or a backup that happens to be called so.
     const std::filesystem::path tmp = directory.Path() / "tmp.ini";

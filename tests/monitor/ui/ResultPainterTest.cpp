@@ -8,6 +8,7 @@ namespace {
 const QColor Green(141, 201, 77);
 const QColor Orange(237, 125, 49);
 const QColor HumanBlue(0, 94, 184);
+const QColor MotionBlue(0, 153, 255);
 
 CImageData Picture(int width, int height) {
     CImageData grey(width, height, ImageFormat::Grey8, true);
@@ -91,6 +92,19 @@ private slots:
         settings.showArea = {false, false};
         painter.DrawPicture({Picture(320, 240), {}, false}, settings);
         QCOMPARE(At(painter, 320, 240).red(), 60);
+    }
+
+    // Each area has its own colour: the neighbour of the human area's rule is tested too.
+    void EachDetectionAreaIsOutlinedInItsOwnColour() {
+        CResultPainter painter;
+        PaintSettings settings;
+        settings.detectionAreas = {Rect{400, 400, 1200, 800}, Rect{400, 400, 1200, 800}};
+        settings.showArea = {false, true};
+        painter.DrawPicture({Picture(320, 240), {}, false}, settings);
+        QCOMPARE(At(painter, 320, 240), MotionBlue);
+        settings.showArea = {true, false};
+        painter.DrawPicture({Picture(320, 240), {}, false}, settings);
+        QCOMPARE(At(painter, 320, 240), HumanBlue);
     }
 };
 
