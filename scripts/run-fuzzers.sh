@@ -8,7 +8,7 @@ dir=${1:?$usage}
 seconds=${2:?$usage}
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-fuzzers=(fuzz_device_response fuzz_settings_file fuzz_ini_document fuzz_sim_request fuzz_mode_list)
+fuzzers=(fuzz_device_response fuzz_settings_file fuzz_ini_document fuzz_sim_request fuzz_mode_list fuzz_app_config)
 
 CC=clang CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORLO_BUILD_FUZZERS=ON \
     -DORLO_BUILD_UI=OFF -DORLO_BUILD_TESTS=OFF -DORLO_BUILD_BENCH=OFF >/dev/null
