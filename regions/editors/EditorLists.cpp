@@ -27,12 +27,12 @@ void CListClickWatch::Install(COrgListCtrl& list, Handler onClick) {
 }
 
 CListClickWatch::CListClickWatch(COrgListCtrl& list, Handler onClick)
-    : QObject(&list), list_(list), onClick_(std::move(onClick)) {
-    list.viewport()->installEventFilter(this);
+    : QObject(&list), list_(list), viewport_(list.viewport()), onClick_(std::move(onClick)) {
+    viewport_->installEventFilter(this);
 }
 
 bool CListClickWatch::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == list_.viewport() && event->type() == QEvent::MouseButtonRelease) {
+    if (event->type() == QEvent::MouseButtonRelease && watched == viewport_) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::LeftButton) {
             const QPoint at = mouse->position().toPoint();

@@ -27,6 +27,8 @@ private:
     CListClickWatch(COrgListCtrl& list, Handler onClick);
 
     COrgListCtrl& list_;
+    // Kept apart from the list: events still arrive while the list is being destroyed.
+    QObject* viewport_;
     Handler onClick_;
 };
 
