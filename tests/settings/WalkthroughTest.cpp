@@ -148,19 +148,21 @@ private slots:
 
         // Both detection areas: the human area's top-left corner pulled in, the motion area's
         // bottom-right one.
-        CDetectAreaSettingDlg::Areas areas{UNSET_RECT, UNSET_RECT};
-        driver.Then(OnLoadedEditor<CDetectAreaSettingDlg>([&areas](CDetectAreaSettingDlg& editor) {
+        driver.Then(OnLoadedEditor<CDetectAreaSettingDlg>([](CDetectAreaSettingDlg& editor) {
             PickArea(editor, 0);
             DragCorner(editor, true, {160, 230});
             PickArea(editor, 1);
             DragCorner(editor, false, {470, 480});
-            areas = editor.GetAreas();
             editor.OkButton()->click();
         }));
         page.DetectionAreaButton()->click();
         QTRY_VERIFY_WITH_TIMEOUT(driver.Done(), SLOW);
-        QVERIFY(areas[0] != UNSET_RECT);
-        QVERIFY(areas[1] != UNSET_RECT);
+        // The edges dragged to the picture's border come back clamped to the frame.
+        const Rect human = page.EditedValues().humanArea;
+        const Rect motion = page.EditedValues().motionArea;
+        QCOMPARE(human.right, 1599);
+        QCOMPARE(motion.left, 0);
+        QVERIFY(human.left > 0 && motion.right < 1599);
 
         page.ClickApply();
         QCOMPARE(page.LastResult(), RC_OK);
@@ -172,8 +174,8 @@ private slots:
         QCOMPARE(installed.areaMasks[0].judge, sim::kJudgeCentre);
         QCOMPARE(installed.motionMasks[0], Stored(DrawnSensorRect(motionFrom, motionTo)));
         QCOMPARE(installed.falseRects[0], Stored(*registered));
-        QCOMPARE(installed.humanArea, Stored(areas[0]));
-        QCOMPARE(installed.motionArea, Stored(areas[1]));
+        QCOMPARE(installed.humanArea, Stored(human));
+        QCOMPARE(installed.motionArea, Stored(motion));
 
         // System page: back up, initialise, restore.
         f.ShowPage(PageId::System);
