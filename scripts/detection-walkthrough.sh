@@ -10,13 +10,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
-if [ -z "${WALKTHROUGH_INSIDE:-}" ]; then
-    for tool in xvfb-run xdotool import; do
-        command -v "$tool" >/dev/null || { echo "needs $tool (apt-get install xvfb xdotool imagemagick)" >&2; exit 1; }
-    done
-    WALKTHROUGH_INSIDE=1 exec xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24 -dpi 96 -nolisten tcp" "$0" "$@"
-fi
-export QT_QPA_PLATFORM=xcb
+. scripts/lib-xvfb.sh
+xvfb_reexec "$0" "$@"
 workdir=$(mktemp -d)
 sim_pid= app_pid=
 cleanup() {
@@ -27,14 +22,7 @@ cleanup() {
     rm -rf "$workdir"
 }
 trap cleanup EXIT
-"$build/sim/orlo-sim" --tcp 127.0.0.1:0 >"$workdir/sim.log" 2>&1 &
-sim_pid=$!
-for _ in $(seq 50); do
-    port=$(grep -o '127.0.0.1:[0-9]*' "$workdir/sim.log" | head -n1 | cut -d: -f2 || true)
-    [ -n "$port" ] && break
-    sleep 0.1
-done
-[ -n "${port:-}" ] || { echo "simulator did not start" >&2; exit 1; }
+start_sim "$build" "$workdir/sim.log"
 ctl=("$build/cli/orloctl" --lan "127.0.0.1:$port" --dir "$workdir")
 "${ctl[@]}" set false-rects 2,1050,150,1250,420 5,160,820,420,1120
 "${ctl[@]}" set areas human 80 60 1500 1150
@@ -49,22 +37,6 @@ printf '[Application]\nIPAddress=2130706433\nPortNo=%s\nAngleOfView_Lan=90\n' "$
 "$workdir/app/orlo-setup" >"$workdir/app.log" 2>&1 &
 app_pid=$!
 
-# Origin (ox, oy) of a window; clicks and drags below are relative to it.
-origin_of() { # xdotool search options
-    window=$(xdotool search --sync --onlyvisible "$@" | head -n1 || true)
-    eval "$(xdotool getwindowgeometry --shell "$window")"
-    ox=$X oy=$Y
-}
-click() { xdotool mousemove $((ox + $1)) $((oy + $2)) click 1; sleep 0.3; }
-drag() { # X1 Y1 X2 Y2
-    xdotool mousemove $((ox + $1)) $((oy + $2)) mousedown 1
-    for i in 1 2 3 4 5 6 7 8; do
-        xdotool mousemove $((ox + $1 + ($3 - $1) * i / 8)) $((oy + $2 + ($4 - $2) * i / 8))
-        sleep 0.02
-    done
-    xdotool mouseup 1
-    sleep 0.15
-}
 type_into() { # X Y TEXT: the range edit selects its whole text when it gets the focus
     click "$1" "$2"
     xdotool type "$3"

@@ -135,11 +135,16 @@ private:
 
 // The main window with the real camera, detection and system pages (a stand-in for the monitoring
 // page) in a directory of its own, linked either to a FakeSensor in memory or to the simulator.
+// `home`, when given, makes the monitoring page instead of the stand-in.
 // Message boxes are answered by presets; one without a preset is closed and counted.
 struct PageFixture {
-    explicit PageFixture(std::filesystem::path modeList = ORLO_SAMPLE_MODE_LIST) {
+    explicit PageFixture(std::filesystem::path modeList = ORLO_SAMPLE_MODE_LIST,
+                         PageFactory::MakeHome home = {}) {
         QDir::setCurrent(directory.path());
         PageFactory factory = PlaceholderPageFactory();
+        if (home) {
+            factory.home = std::move(home);
+        }
         factory.camera = [this, modeList](DeviceSession& session, CMiraSettingsDlgBase& main) {
             auto page = std::make_unique<CCameraDlg>(session, &main, modeList);
             camera = page.get();
