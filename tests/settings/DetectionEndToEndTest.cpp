@@ -56,35 +56,53 @@ class DetectionEndToEndTest : public QObject {
         return detections;
     }
 
-private slots:
-    void AMaskDrawnInTheEditorReachesTheSensorAndExcludesItsDetections() {
+    // The monitoring page connected to a simulator inside the process, logging every detection, and
+    // the detection page, in a folder of their own.
+    struct Tool {
         QTemporaryDir directory;
-        QDir::setCurrent(directory.path());
-        std::ofstream("Orlo-X1.conf") << "[Application]\nRenewInterval=20\n";
-        std::ofstream("outputdetectlog");
-        sim::SimConfig config;
-        config.tcp = sim::TcpEndpoint{"127.0.0.1", 0};
-        sim::Simulator simulator(config);
-        std::string error;
-        QVERIFY2(simulator.start(error), error.c_str());
-
+        std::unique_ptr<sim::Simulator> simulator;
         CHomeDlg* home = nullptr;
         CDetectSettingDlg* page = nullptr;
-        PageFactory factory = PlaceholderPageFactory();
-        factory.home = [&](DeviceSession& session, CMiraSettingsDlgBase& window) {
-            auto made = std::make_unique<CHomeDlg>(session, window);
-            made->ConnectOnStart("127.0.0.1", simulator.tcpPort());
-            home = made.get();
-            return std::unique_ptr<CHomePageBase>(std::move(made));
-        };
-        factory.detection = [&](DeviceSession& session, CMiraSettingsDlgBase& window) {
-            auto made = std::make_unique<CDetectSettingDlg>(session, &window, directory.path().toStdString());
-            page = made.get();
-            return std::unique_ptr<CPageBase>(std::move(made));
-        };
-        auto window = std::make_unique<CMiraSettingsDlg>(factory);
-        window->show();
-        QTRY_VERIFY_WITH_TIMEOUT(home->IsMonitoring(), 10000);
+        std::unique_ptr<CMiraSettingsDlg> window;
+
+        // False when the simulator or the connection did not come up (the reason is logged).
+        bool Started() {
+            Start();
+            return !QTest::currentTestFailed();
+        }
+
+        void Start() {
+            QDir::setCurrent(directory.path());
+            std::ofstream("Orlo-X1.conf") << "[Application]\nRenewInterval=20\n";
+            std::ofstream("outputdetectlog");
+            sim::SimConfig config;
+            config.tcp = sim::TcpEndpoint{"127.0.0.1", 0};
+            simulator = std::make_unique<sim::Simulator>(config);
+            std::string error;
+            QVERIFY2(simulator->start(error), error.c_str());
+            PageFactory factory = PlaceholderPageFactory();
+            factory.home = [this](DeviceSession& session, CMiraSettingsDlgBase& owner) {
+                auto made = std::make_unique<CHomeDlg>(session, owner);
+                made->ConnectOnStart("127.0.0.1", simulator->tcpPort());
+                home = made.get();
+                return std::unique_ptr<CHomePageBase>(std::move(made));
+            };
+            factory.detection = [this](DeviceSession& session, CMiraSettingsDlgBase& owner) {
+                auto made =
+                    std::make_unique<CDetectSettingDlg>(session, &owner, directory.path().toStdString());
+                page = made.get();
+                return std::unique_ptr<CPageBase>(std::move(made));
+            };
+            window = std::make_unique<CMiraSettingsDlg>(factory);
+            window->show();
+            QTRY_VERIFY_WITH_TIMEOUT(home->IsMonitoring(), 10000);
+        }
+    };
+
+private slots:
+    void AMaskDrawnInTheEditorReachesTheSensorAndExcludesItsDetections() {
+        Tool tool;
+        QVERIFY(tool.Started());
 
         // The mask to be drawn: the left half of the picture, from its top-left corner down past its
         // bottom edge, where the band is clamped.
@@ -112,72 +130,47 @@ private slots:
             QCOMPARE(d.areaMaskFlag, 0);
         }
 
-        window->RequestPage(PageId::Detection);
-        QCOMPARE(window->CurrentPage(), PageId::Detection);
-        QCoreApplication::sendPostedEvents(page, MessageType(CSettingBaseDlg::WM_APP_LOAD));
-        QCOMPARE(page->LastResult(), RC_OK);
-        QCOMPARE(page->ThresholdEdit()->text(), QStringLiteral("500"));
+        tool.window->RequestPage(PageId::Detection);
+        QCOMPARE(tool.window->CurrentPage(), PageId::Detection);
+        QCoreApplication::sendPostedEvents(tool.page, MessageType(CSettingBaseDlg::WM_APP_LOAD));
+        QCOMPARE(tool.page->LastResult(), RC_OK);
+        QCOMPARE(tool.page->ThresholdEdit()->text(), QStringLiteral("500"));
         ModalDriver driver;
         driver.Then(DrawAndClose<CAreaSettingDlg>(from, to, true));
-        page->AreaMaskButton()->click();
+        tool.page->AreaMaskButton()->click();
         QVERIFY(driver.Done());
-        QCOMPARE(page->EditedValues().areaMasks[0].GetRect(), mask);
-        page->ClickApply();
-        QCOMPARE(page->LastResult(), RC_OK);
-        const sim::AreaMask stored = simulator.settings().areaMasks[0];
+        QCOMPARE(tool.page->EditedValues().areaMasks[0].GetRect(), mask);
+        tool.page->ClickApply();
+        QCOMPARE(tool.page->LastResult(), RC_OK);
+        const sim::AreaMask stored = tool.simulator->settings().areaMasks[0];
         QCOMPARE(
             stored.rect,
             (sim::Rect16{static_cast<std::int16_t>(mask.left), static_cast<std::int16_t>(mask.top),
                          static_cast<std::int16_t>(mask.right), static_cast<std::int16_t>(mask.bottom)}));
         QCOMPARE(stored.judge, sim::kJudgeCentre);
-        QVERIFY(!simulator.settings().areaMasks[1].rect.isSet());
+        QVERIFY(!tool.simulator->settings().areaMasks[1].rect.isSet());
 
         // Back on the monitoring page: detections whose centre lies in the mask come back excluded,
         // the others not.
         const std::size_t masked = std::filesystem::file_size(logFile);
-        window->RequestPage(PageId::Home);
-        QVERIFY(home->IsMonitoring());
+        tool.window->RequestPage(PageId::Home);
+        QVERIFY(tool.home->IsMonitoring());
         QTRY_VERIFY_WITH_TIMEOUT(seen(masked, true) && seen(masked, false), 30000);
         for (const Detection& d : LoggedDetections(logFile, masked)) {
             QCOMPARE(d.areaMaskFlag, inMask(d) ? 1 : 0);
         }
-        window.reset();
+        tool.window.reset();
     }
 
     // A detection the sensor keeps reporting in the same place (the scene's potted plant) is
     // registered as a false detection from the detection page; once applied, the monitoring loop
     // receives it flagged as such.
     void AFalseDetectionRegisteredOnThePageIsExcludedOnTheMonitoringPage() {
-        QTemporaryDir directory;
-        QDir::setCurrent(directory.path());
-        std::ofstream("Orlo-X1.conf") << "[Application]\nRenewInterval=20\n";
-        std::ofstream("outputdetectlog");
-        sim::SimConfig config;
-        config.tcp = sim::TcpEndpoint{"127.0.0.1", 0};
-        sim::Simulator simulator(config);
-        std::string error;
-        QVERIFY2(simulator.start(error), error.c_str());
-
-        CHomeDlg* home = nullptr;
-        CDetectSettingDlg* page = nullptr;
-        PageFactory factory = PlaceholderPageFactory();
-        factory.home = [&](DeviceSession& session, CMiraSettingsDlgBase& window) {
-            auto made = std::make_unique<CHomeDlg>(session, window);
-            made->ConnectOnStart("127.0.0.1", simulator.tcpPort());
-            home = made.get();
-            return std::unique_ptr<CHomePageBase>(std::move(made));
-        };
-        factory.detection = [&](DeviceSession& session, CMiraSettingsDlgBase& window) {
-            auto made = std::make_unique<CDetectSettingDlg>(session, &window, directory.path().toStdString());
-            page = made.get();
-            return std::unique_ptr<CPageBase>(std::move(made));
-        };
-        auto window = std::make_unique<CMiraSettingsDlg>(factory);
-        window->show();
-        QTRY_VERIFY_WITH_TIMEOUT(home->IsMonitoring(), 10000);
-        window->RequestPage(PageId::Detection);
-        QCoreApplication::sendPostedEvents(page, MessageType(CSettingBaseDlg::WM_APP_LOAD));
-        QCOMPARE(page->LastResult(), RC_OK);
+        Tool tool;
+        QVERIFY(tool.Started());
+        tool.window->RequestPage(PageId::Detection);
+        QCoreApplication::sendPostedEvents(tool.page, MessageType(CSettingBaseDlg::WM_APP_LOAD));
+        QCOMPARE(tool.page->LastResult(), RC_OK);
 
         // Two runs of the registration: a candidate of the second that the first had too stands still.
         std::vector<Rect> firstRun;
@@ -188,7 +181,7 @@ private slots:
             }
             editor.CancelButton()->click();
         }));
-        page->FalseRectButton()->click();
+        tool.page->FalseRectButton()->click();
         QVERIFY(driver.Done());
         Rect registered = UNSET_RECT;
         driver.Then(test::OnLoadedEditor<CFalseRectDlg>([&](CFalseRectDlg& editor) {
@@ -206,27 +199,27 @@ private slots:
             }
             editor.OkButton()->click();
         }));
-        page->FalseRectButton()->click();
+        tool.page->FalseRectButton()->click();
         QVERIFY(driver.Done());
         QVERIFY2(registered != UNSET_RECT, "no candidate stood still");
-        QCOMPARE(page->EditedValues().falseRects[0].GetRect(), registered);
-        QCOMPARE(page->EditedValues().falseRects[0].GetState(), FalseRectState::Added);
+        QCOMPARE(tool.page->EditedValues().falseRects[0].GetRect(), registered);
+        QCOMPARE(tool.page->EditedValues().falseRects[0].GetState(), FalseRectState::Added);
 
         // Reopening asks first (1127); No keeps the registration and opens nothing.
         COrgMessageBox::PresetAnswer(MessageAnswer::No);
-        page->FalseRectButton()->click();
+        tool.page->FalseRectButton()->click();
         QCOMPARE(COrgMessageBox::AnsweredTexts(), QStringList{test::Text(1127)});
         COrgMessageBox::ResetPresets();
-        QCOMPARE(page->EditedValues().falseRects[0].GetState(), FalseRectState::Added);
+        QCOMPARE(tool.page->EditedValues().falseRects[0].GetState(), FalseRectState::Added);
 
-        page->ClickApply();
-        QCOMPARE(page->LastResult(), RC_OK);
-        const sim::Rect16 stored = simulator.settings().falseRects[0];
+        tool.page->ClickApply();
+        QCOMPARE(tool.page->LastResult(), RC_OK);
+        const sim::Rect16 stored = tool.simulator->settings().falseRects[0];
         QCOMPARE(stored, (sim::Rect16{static_cast<std::int16_t>(registered.left),
                                       static_cast<std::int16_t>(registered.top),
                                       static_cast<std::int16_t>(registered.right),
                                       static_cast<std::int16_t>(registered.bottom)}));
-        QCOMPARE(page->EditedValues().falseRects[0].GetState(), FalseRectState::Stored);
+        QCOMPARE(tool.page->EditedValues().falseRects[0].GetState(), FalseRectState::Stored);
 
         std::filesystem::path logFile;
         QTRY_VERIFY_WITH_TIMEOUT(std::filesystem::exists("log") && !std::filesystem::is_empty("log"), 10000);
@@ -234,8 +227,8 @@ private slots:
             logFile = entry.path();
         }
         const std::size_t applied = std::filesystem::file_size(logFile);
-        window->RequestPage(PageId::Home);
-        QVERIFY(home->IsMonitoring());
+        tool.window->RequestPage(PageId::Home);
+        QVERIFY(tool.home->IsMonitoring());
         const auto flaggedAt = [&] {
             const auto logged = LoggedDetections(logFile, applied);
             return std::any_of(logged.begin(), logged.end(), [&](const Detection& d) {
@@ -243,7 +236,7 @@ private slots:
             });
         };
         QTRY_VERIFY_WITH_TIMEOUT(flaggedAt(), 30000);
-        window.reset();
+        tool.window.reset();
     }
 };
 
