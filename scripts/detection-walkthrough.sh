@@ -12,16 +12,7 @@ cd "$(dirname "$0")/.."
 build=${1:-build}
 . scripts/lib-xvfb.sh
 xvfb_reexec "$0" "$@"
-workdir=$(mktemp -d)
-sim_pid= app_pid=
-cleanup() {
-    for pid in $app_pid $sim_pid; do
-        kill "$pid" 2>/dev/null || true
-        wait "$pid" 2>/dev/null || true
-    done
-    rm -rf "$workdir"
-}
-trap cleanup EXIT
+make_workdir
 start_sim "$build" "$workdir/sim.log"
 ctl=("$build/cli/orloctl" --lan "127.0.0.1:$port" --dir "$workdir")
 "${ctl[@]}" set false-rects 2,1050,150,1250,420 5,160,820,420,1120

@@ -8,24 +8,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
-if [ -z "${WALKTHROUGH_INSIDE:-}" ]; then
-    for tool in xvfb-run xdotool import; do
-        command -v "$tool" >/dev/null || { echo "needs $tool (apt-get install xvfb xdotool imagemagick)" >&2; exit 1; }
-    done
-    WALKTHROUGH_INSIDE=1 exec xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24 -dpi 96" "$0" "$@"
-fi
-export QT_QPA_PLATFORM=xcb
+. scripts/lib-xvfb.sh
+xvfb_reexec "$0" "$@"
 harness="$(realpath "$build")/tests/regions/editors/region_editor_harness"
-workdir=$(mktemp -d)
-trap 'kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; rm -rf "$workdir"' EXIT
-"$build/sim/orlo-sim" --tcp 127.0.0.1:0 >"$workdir/sim.log" 2>&1 &
-sim_pid=$!
-for _ in $(seq 50); do
-    port=$(grep -o '127.0.0.1:[0-9]*' "$workdir/sim.log" | head -n1 | cut -d: -f2 || true)
-    [ -n "$port" ] && break
-    sleep 0.1
-done
-[ -n "${port:-}" ] || { echo "simulator did not start" >&2; exit 1; }
+make_workdir
+start_sim "$build" "$workdir/sim.log"
 ctl=("$build/cli/orloctl" --lan "127.0.0.1:$port" --dir "$workdir")
 
 # Window origin of the editor; client coordinates below are relative to it. The harness runs in the
@@ -34,25 +21,13 @@ open_editor() { # KIND [TITLE]
     (cd "$workdir" && exec "$harness" --lan "127.0.0.1:$port" --editor "$1" >"$1.out" 2>"$1.err") &
     harness_pid=$!
     kind=$1
-    window=$(xdotool search --sync --onlyvisible --name "${2:-エリア設定}" | head -n1)
+    origin_of --name "${2:-エリア設定}"
     sleep 1.5 # the picture loads behind the wait dialog
-    eval "$(xdotool getwindowgeometry --shell "$window")"
-    ox=$X oy=$Y
 }
 # The harness has written what the editor handed back; its complaint otherwise.
 finish_editor() {
     wait "$harness_pid" || { echo "the $kind editor failed:" >&2; cat "$workdir/$kind.err" >&2; exit 1; }
 }
-drag() { # X1 Y1 X2 Y2
-    xdotool mousemove $((ox + $1)) $((oy + $2)) mousedown 1
-    for i in 1 2 3 4 5 6 7 8; do
-        xdotool mousemove $((ox + $1 + ($3 - $1) * i / 8)) $((oy + $2 + ($4 - $2) * i / 8))
-        sleep 0.02
-    done
-    xdotool mouseup 1
-    sleep 0.15
-}
-click() { xdotool mousemove $((ox + $1)) $((oy + $2)) click 1; sleep 0.3; }
 # Rectangles the harness wrote and the sensor reports, as "number left top right bottom".
 compare() { # KIND NAME
     sed -n "s/^$1 \([0-9]*\): \([-0-9]*\) \([-0-9]*\) \([-0-9]*\) \([-0-9]*\).*/\1 \2 \3 \4 \5/p" "$workdir/$1.out" >"$workdir/drawn"

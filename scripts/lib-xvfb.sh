@@ -13,6 +13,20 @@ xvfb_reexec() { # "$0" "$@"
     export QT_QPA_PLATFORM=xcb
 }
 
+# A work folder (workdir) removed at exit, after the simulator and the tool (sim_pid, app_pid) are ended.
+make_workdir() {
+    workdir=$(mktemp -d)
+    sim_pid= app_pid=
+    trap end_walkthrough EXIT
+}
+end_walkthrough() {
+    for pid in $app_pid $sim_pid; do
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
+    rm -rf "$workdir"
+}
+
 # Starts BUILD/sim/orlo-sim on a free loopback port with the extra options; sets sim_pid and port.
 start_sim() { # BUILD LOG [OPTIONS...]
     local build=$1 log=$2

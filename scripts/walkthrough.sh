@@ -13,16 +13,7 @@ build=${1:-build}
 xvfb_reexec "$0" "$@"
 shots=docs/walkthrough
 mkdir -p "$shots"
-workdir=$(mktemp -d)
-sim_pid= app_pid=
-cleanup() {
-    for pid in $app_pid $sim_pid; do
-        kill "$pid" 2>/dev/null || true
-        wait "$pid" 2>/dev/null || true
-    done
-    rm -rf "$workdir"
-}
-trap cleanup EXIT
+make_workdir
 start_sim "$build" "$workdir/sim.log" --restart-seconds 1
 
 # The tool in a directory of its own, which remembers the simulator as the last LAN connection
