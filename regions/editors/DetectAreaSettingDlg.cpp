@@ -204,10 +204,8 @@ void CDetectAreaSettingDlg::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void CDetectAreaSettingDlg::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape && tracker_.IsTracking()) {
-        tracker_.CancelTrack();
+    if (tracker_.CancelOnEscape(*event)) {
         update();
-        event->accept();
         return;
     }
     CDetectSettingSubDlgBace::keyPressEvent(event);

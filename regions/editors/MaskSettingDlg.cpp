@@ -302,10 +302,8 @@ void CMaskSettingDlg::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void CMaskSettingDlg::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape && tracker_.IsTracking()) {
-        tracker_.CancelTrack();
+    if (tracker_.CancelOnEscape(*event)) {
         update();
-        event->accept();
         return;
     }
     CDetectSettingSubDlgBace::keyPressEvent(event);

@@ -56,6 +56,15 @@ void COrgRectTracker::CancelTrack() {
     }
 }
 
+bool COrgRectTracker::CancelOnEscape(QKeyEvent& event) {
+    if (event.key() != Qt::Key_Escape || !IsTracking()) {
+        return false;
+    }
+    CancelTrack();
+    event.accept();
+    return true;
+}
+
 void COrgRectTracker::OnChangedRect(const Rect& previous) {
     rect_ = KeepInBounds(previous, rect_, bounds_);
 }

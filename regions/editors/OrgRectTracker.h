@@ -4,6 +4,7 @@
 #include "regions/RectTracking.h"
 
 #include <QColor>
+#include <QKeyEvent>
 #include <QPointF>
 
 namespace orlo {
@@ -46,6 +47,8 @@ public:
     bool EndTrack();
     // Ends tracking and puts the rectangle back (Escape during a drag).
     void CancelTrack();
+    // Escape during a drag cancels it and takes the key; false for any other key or without a drag.
+    bool CancelOnEscape(QKeyEvent& event);
     bool IsTracking() const { return hit_ != TrackerHit::Nothing; }
 
     // Draws the visible handles (and, while tracking, the outline being dragged) on the surface.
