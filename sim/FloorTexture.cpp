@@ -4,10 +4,27 @@
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 
 namespace orlo::sim {
 
-FloorTexture::FloorTexture(std::uint64_t seed) : texels_(static_cast<std::size_t>(kWidth) * kHeight) {
+FloorTexture::FloorTexture(std::uint64_t seed) : texels_(Shared(seed)) {}
+
+std::shared_ptr<const FloorTexture::Texels> FloorTexture::Shared(std::uint64_t seed) {
+    // The last floor drawn is kept: tests and the fuzzers start many simulators with one seed.
+    static std::mutex mutex;
+    static std::uint64_t lastSeed = 0;
+    static std::shared_ptr<const Texels> last;
+    std::lock_guard lock(mutex);
+    if (!last || lastSeed != seed) {
+        last = Draw(seed);
+        lastSeed = seed;
+    }
+    return last;
+}
+
+std::shared_ptr<const FloorTexture::Texels> FloorTexture::Draw(std::uint64_t seed) {
+    auto texels = std::make_shared<Texels>(static_cast<std::size_t>(kWidth) * kHeight);
     SceneRandom rng(seed ^ 0x5F3759DFull);
     const int tile = 160 + static_cast<int>(rng.below(5)) * 20;
     const int base = 120 + static_cast<int>(rng.below(40));
@@ -37,16 +54,17 @@ FloorTexture::FloorTexture(std::uint64_t seed) : texels_(static_cast<std::size_t
                     v = 70;
                 }
             }
-            texels_[static_cast<std::size_t>(ty) * kWidth + tx] =
+            (*texels)[static_cast<std::size_t>(ty) * kWidth + tx] =
                 static_cast<std::uint8_t>(std::clamp(v, 0, 255));
         }
     }
+    return texels;
 }
 
 std::uint8_t FloorTexture::at(double x, double y) const {
     const int tx = std::clamp(static_cast<int>(x) / kCell, 0, kWidth - 1);
     const int ty = std::clamp(static_cast<int>(y) / kCell, 0, kHeight - 1);
-    return texels_[static_cast<std::size_t>(ty) * kWidth + tx];
+    return (*texels_)[static_cast<std::size_t>(ty) * kWidth + tx];
 }
 
 } // namespace orlo::sim
