@@ -96,6 +96,9 @@ bool HasLineBreak(std::string_view text) {
 
 } // namespace
 
+IniDocument::Line::Line(std::string text, std::string ending)
+    : text(std::move(text)), ending(std::move(ending)), sectionName(SectionName(this->text)) {}
+
 IniDocument IniDocument::Parse(std::string_view text) {
     IniDocument document;
     bool endingKnown = false;
@@ -122,7 +125,7 @@ IniDocument IniDocument::Parse(std::string_view text) {
 std::optional<std::size_t> IniDocument::FindSection(std::string_view section) const {
     const std::string_view wanted = Trim(section);
     for (std::size_t i = 0; i < lines_.size(); ++i) {
-        const auto name = SectionName(lines_[i].text);
+        const auto& name = lines_[i].sectionName;
         if (name && EqualsNoCase(*name, wanted)) {
             return i;
         }
@@ -132,7 +135,7 @@ std::optional<std::size_t> IniDocument::FindSection(std::string_view section) co
 
 std::size_t IniDocument::SectionEnd(std::size_t header) const {
     std::size_t end = header + 1;
-    while (end < lines_.size() && !SectionName(lines_[end].text)) {
+    while (end < lines_.size() && !lines_[end].sectionName) {
         ++end;
     }
     return end;
@@ -216,10 +219,10 @@ std::string IniDocument::Serialize() const {
 std::vector<std::string> IniDocument::Sections() const {
     std::vector<std::string> names;
     for (const Line& line : lines_) {
-        const auto name = SectionName(line.text);
+        const auto& name = line.sectionName;
         if (name && std::none_of(names.begin(), names.end(),
                                  [&](const std::string& known) { return EqualsNoCase(known, *name); })) {
-            names.emplace_back(*name);
+            names.push_back(*name);
         }
     }
     return names;

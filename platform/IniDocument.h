@@ -39,8 +39,12 @@ public:
 
 private:
     struct Line {
+        Line(std::string text, std::string ending);
+
         std::string text;
         std::string ending; // empty only for a last line without a line break
+        // Worked out once: every lookup walks the headers, and a record reads hundreds of keys.
+        std::optional<std::string> sectionName;
     };
 
     std::optional<std::size_t> FindSection(std::string_view section) const;
