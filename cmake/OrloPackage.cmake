@@ -2,7 +2,9 @@
 # NSIS installer where makensis is found) of the Qt-free programs.
 set(CPACK_PACKAGE_NAME orlo-x1)
 set(CPACK_PACKAGE_VENDOR "Orlo-X1 set-up tool developers")
-set(CPACK_PACKAGE_CONTACT "Orlo-X1 set-up tool developers <orlo-x1@localhost>")
+set(ORLO_PACKAGE_CONTACT "Orlo-X1 set-up tool developers <orlo-x1@localhost>"
+    CACHE STRING "the packages' maintainer, name and mail address")
+set(CPACK_PACKAGE_CONTACT ${ORLO_PACKAGE_CONTACT})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Installation and set-up tool for the Orlo-X1 people-detection sensor")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_INSTALL_DIRECTORY "Orlo-X1")
