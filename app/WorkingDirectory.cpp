@@ -6,9 +6,17 @@
 
 namespace orlo {
 
+bool IsInstalledProgramDirectory(const QString& programDirectory) {
+    const QDir program(programDirectory);
+    // Even when bin/ can be written to (the administrator runs the tool), it is no place for a
+    // user's files.
+    return program.dirName() == QStringLiteral("bin") &&
+           QFileInfo(program.filePath(QStringLiteral("../share/orlo-x1"))).isDir();
+}
+
 QString ChooseWorkingDirectory(const QString& programDirectory, const QString& userDirectory) {
     const QFileInfo program(programDirectory);
-    if (program.isDir() && program.isWritable()) {
+    if (program.isDir() && program.isWritable() && !IsInstalledProgramDirectory(programDirectory)) {
         return program.absoluteFilePath();
     }
     if (userDirectory.isEmpty() || !QDir().mkpath(userDirectory)) {

@@ -25,6 +25,9 @@ struct CommandContext {
     bool Connect(DeviceSession& session, int& exitStatus) const;
 };
 
+// What a user who may not open serial ports should do.
+std::string DialoutHint();
+
 int RunInfo(const CommandContext& context);
 int RunExport(const CommandContext& context);
 int RunImport(const CommandContext& context);

@@ -169,7 +169,8 @@ Commands:
   get NAME                 read a setting (get --help lists the names)
   set NAME VALUES          write a setting and read it back (set --help)
   scan A.B.C.D-E           find answering addresses (ICMP echo) from A.B.C.D to A.B.C.E
-  ports                    serial ports that can be opened now
+  ports                    serial ports that can be opened now (and, on stderr, those this
+                           user may not open)
 
 Exit status: 0 success, 1 diff found differences, 64 usage error (nothing was sent),
 2 a device operation or a local file failed; the last line on stderr then reads

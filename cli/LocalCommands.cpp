@@ -71,14 +71,21 @@ int RunScan(const CommandContext& context) {
 int RunPorts(const CommandContext& context) {
     if (context.options.help) {
         context.out << "usage: orloctl ports\nLists the serial ports that can be opened now, with their "
-                       "description.\n";
+                       "description;\nports this user may not open are named on stderr.\n";
         return EXIT_OK;
     }
     if (!context.options.arguments.empty()) {
         return context.UsageFailure("ports takes no arguments");
     }
-    for (const SerialPortInfo& port : CSerialConnection::EnumeratePorts()) {
+    const SerialPortScan scan = CSerialConnection::ScanPorts();
+    for (const SerialPortInfo& port : scan.usable) {
         context.out << port.path << (port.description.empty() ? "" : "\t" + port.description) << '\n';
+    }
+    for (const std::string& path : scan.denied) {
+        context.err << "orloctl: " << path << ": permission denied\n";
+    }
+    if (!scan.denied.empty()) {
+        context.err << "orloctl: " << DialoutHint() << '\n';
     }
     return EXIT_OK;
 }

@@ -33,11 +33,21 @@ bool CommandContext::Connect(DeviceSession& session, int& exitStatus) const {
     } else {
         result = ConnectCom(session, *options.comPort, options.baudRate, options.angleOfView);
     }
+    if (result == RC_OPEN_FAILED && options.comPort &&
+        session.SerialConnection().LastOpenFailure() == OpenFailure::PermissionDenied) {
+        exitStatus =
+            Failure("cannot open " + *options.comPort + ": permission denied. " + DialoutHint(), result);
+        return false;
+    }
     if (result != RC_OK) {
         exitStatus = DeviceFailure(result);
         return false;
     }
     return true;
+}
+
+std::string DialoutHint() {
+    return "Add your user to the dialout group (sudo usermod -aG dialout $USER) and log in again.";
 }
 
 namespace {

@@ -20,6 +20,7 @@ constexpr int kIdsFailureHex = 1109;
 constexpr int kIdsFailureDecimal = 1110;
 constexpr int kIdsSendFailed = 1112;
 constexpr int kIdsSettingsAbnormal = 1113;
+constexpr int kIdsPortPermission = 9900;
 
 std::string Text(int id) {
     return std::string(LoadString(id));
@@ -78,6 +79,13 @@ std::string ResultMessage(ResultCode code) {
 std::string ApplyResultMessage(ResultCode code) {
     if (code == RC_VERIFY_MISMATCH) {
         return Text(kIdsApplyMismatch);
+    }
+    return ResultMessage(code);
+}
+
+std::string ComConnectResultMessage(ResultCode code, OpenFailure failure) {
+    if (code == RC_OPEN_FAILED && failure == OpenFailure::PermissionDenied) {
+        return ResultMessage(code) + "\n" + Text(kIdsPortPermission);
     }
     return ResultMessage(code);
 }

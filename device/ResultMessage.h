@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/ResultCode.h"
+#include "device/transport/OpenFailure.h"
 
 #include <string>
 
@@ -12,5 +13,8 @@ std::string ResultMessage(ResultCode code);
 
 // ResultMessage for the apply paths, where a read-back mismatch asks the user to apply again.
 std::string ApplyResultMessage(ResultCode code);
+
+// ResultMessage for a serial connect: a port the system refused to open adds how to get access.
+std::string ComConnectResultMessage(ResultCode code, OpenFailure failure);
 
 } // namespace orlo

@@ -270,7 +270,8 @@ void CHomeDlgBase::ConnectByCom() {
         return connected;
     });
     if (result.value_or(RC_OPEN_FAILED) != RC_OK) {
-        ReportConnectError(result.value_or(RC_OPEN_FAILED));
+        ReportConnectError(result.value_or(RC_OPEN_FAILED),
+                           result ? session_.SerialConnection().LastOpenFailure() : OpenFailure::None);
         return;
     }
     if (rememberConnection_) {
@@ -296,7 +297,7 @@ void CHomeDlgBase::ConnectByLan() {
         return connected;
     });
     if (result.value_or(RC_OPEN_FAILED) != RC_OK) {
-        ReportConnectError(result.value_or(RC_OPEN_FAILED));
+        ReportConnectError(result.value_or(RC_OPEN_FAILED), OpenFailure::None);
         return;
     }
     if (rememberConnection_) {
@@ -314,11 +315,11 @@ void CHomeDlgBase::FinishConnect() {
     PaintPicture();
 }
 
-void CHomeDlgBase::ReportConnectError(ResultCode result) {
+void CHomeDlgBase::ReportConnectError(ResultCode result, OpenFailure portFailure) {
     if (result == RC_TIMEOUT) {
         ShowMessage(MSG_CONNECT_FAILED);
     } else {
-        COrgMessageBox::Show(this, QString::fromStdString(ResultMessage(result)));
+        COrgMessageBox::Show(this, QString::fromStdString(ComConnectResultMessage(result, portFailure)));
     }
     SetConnectedState(false);
     PaintPicture();

@@ -92,7 +92,8 @@ private:
     void ConnectByLan();
     void FinishConnect();
     void ReconnectAfterCancel(ConnectionType previous);
-    void ReportConnectError(ResultCode result);
+    // portFailure says why a serial port did not open (None for the LAN).
+    void ReportConnectError(ResultCode result, OpenFailure portFailure);
     // A lost link: the message on the monitoring page, then disconnected.
     void ReportLinkLost(int messageId);
     void StartMonitoring();

@@ -67,6 +67,7 @@ constexpr StringEntry kEntries[] = {
     {9002, "ICMPを送信できないため、IPアドレスを検索できません。"},
     {9010, "処理を開始できませんでした。\nもう一度操作してください。"},
     {9020, "Orlo-X1"},
+    {9900, "シリアルポートを開く権限がありません。\nこのユーザーをdialoutグループに追加し(sudo usermod -aG dialout ユーザー名)、ログインし直してください。"},
 };
 // clang-format on
 

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build, the tests and the demo need; does nothing when all are present.
+# Installs the Debian 12 packages the build, the tests and the demo need (and those given as
+# arguments); does nothing when all are present.
 set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config libpng-dev libgtest-dev libgmock-dev
           libbenchmark-dev qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev fonts-noto-cjk
           xvfb xauth x11-utils libxcb1-dev qt6-translations-l10n clang libclang-rt-14-dev)
+# Further packages a script needs besides these, given as arguments.
+packages+=("$@")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

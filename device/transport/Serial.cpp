@@ -74,13 +74,18 @@ CSerial::~CSerial() {
 
 bool CSerial::Open(const std::string& path, std::uint32_t baudRate) {
     Close();
+    lastOpenFailure_ = OpenFailure::Other;
     speed_t speed{};
     if (path.empty() || !SpeedFor(baudRate, speed)) {
         return false;
     }
     // O_NONBLOCK keeps the open from waiting for carrier and the I/O from blocking the owner.
     UniqueFd fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
-    if (!fd.Valid() || !::isatty(fd.Get()) || !ConfigureLine(fd.Get(), speed) || !wake_.Create()) {
+    if (!fd.Valid()) {
+        lastOpenFailure_ = ClassifyOpenError(errno);
+        return false;
+    }
+    if (!::isatty(fd.Get()) || !ConfigureLine(fd.Get(), speed) || !wake_.Create()) {
         wake_.Reset();
         return false;
     }
@@ -98,6 +103,7 @@ bool CSerial::Open(const std::string& path, std::uint32_t baudRate) {
         ReleasePort();
         return false;
     }
+    lastOpenFailure_ = OpenFailure::None;
     return true;
 }
 

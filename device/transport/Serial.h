@@ -1,5 +1,6 @@
 #pragma once
 
+#include "device/transport/OpenFailure.h"
 #include "device/transport/UniqueFd.h"
 #include "device/transport/WakeEvent.h"
 
@@ -32,6 +33,8 @@ public:
     bool Open(const std::string& path, std::uint32_t baudRate);
     void Close();
     bool IsOpen() const { return port_.Valid(); }
+    // Why the last Open failed; None after a successful one.
+    OpenFailure LastOpenFailure() const { return lastOpenFailure_; }
 
     // Empties the store and the driver queues, then writes; returns the number of bytes written.
     std::uint32_t Send(const std::uint8_t* bytes, std::uint32_t length);
@@ -54,6 +57,7 @@ private:
     WakeEvent wake_;
     std::thread reader_;
     std::atomic<bool> hungUp_{false};
+    OpenFailure lastOpenFailure_ = OpenFailure::None;
 
     mutable std::mutex lock_;
     std::vector<std::uint8_t> store_;

@@ -25,6 +25,12 @@ struct SerialPortLocations {
     std::string sysClassTtyDir = "/sys/class/tty";
 };
 
+// What a look at the serial ports found: those that open now, and those the user may not open.
+struct SerialPortScan {
+    std::vector<SerialPortInfo> usable;
+    std::vector<std::string> denied;
+};
+
 // The link to a sensor on a serial port (USB virtual COM port or a simulator's pseudo-terminal).
 class CSerialConnection : public CConnection {
 public:
@@ -38,10 +44,14 @@ public:
     std::uint32_t Receive(std::uint32_t count, std::uint8_t* destination) override;
     bool HasBytes(std::uint32_t count) const override;
     bool PeerClosed() const override { return serial_.HungUp(); }
+    // Why the last Open failed; None after a successful one.
+    OpenFailure LastOpenFailure() const { return serial_.LastOpenFailure(); }
 
     // The serial ports that can be opened now, sorted by path. A port held by another program is left out.
     static std::vector<SerialPortInfo>
     EnumeratePorts(const SerialPortLocations& where = SerialPortLocations{});
+    // EnumeratePorts with the ports the system refuses to this user (sorted by path) beside them.
+    static SerialPortScan ScanPorts(const SerialPortLocations& where = SerialPortLocations{});
 
 private:
     CSerial serial_;

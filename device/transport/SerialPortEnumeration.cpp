@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -29,9 +30,12 @@ bool IsPortName(std::string_view name) {
 }
 
 // Opening also fails for a port another program holds exclusively, which is what the list should skip.
-bool CanOpenNow(const fs::path& path) {
+OpenFailure TryOpen(const fs::path& path) {
     const UniqueFd fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
-    return fd.Valid() && ::isatty(fd.Get()) != 0;
+    if (!fd.Valid()) {
+        return ClassifyOpenError(errno);
+    }
+    return ::isatty(fd.Get()) != 0 ? OpenFailure::None : OpenFailure::Other;
 }
 
 // The product text sits on the USB device, one or two levels above the tty's device node.
@@ -51,10 +55,17 @@ std::string UsbProduct(const fs::path& sysClassTty, const std::string& kernelNam
     return {};
 }
 
-void AddPort(std::vector<SerialPortInfo>& ports, const fs::path& path, const std::string& kernelName,
+void AddPort(SerialPortScan& scan, const fs::path& path, const std::string& kernelName,
              const SerialPortLocations& where) {
-    if (CanOpenNow(path)) {
-        ports.push_back({path.string(), UsbProduct(where.sysClassTtyDir, kernelName)});
+    switch (TryOpen(path)) {
+    case OpenFailure::None:
+        scan.usable.push_back({path.string(), UsbProduct(where.sysClassTtyDir, kernelName)});
+        break;
+    case OpenFailure::PermissionDenied:
+        scan.denied.push_back(path.string());
+        break;
+    case OpenFailure::Other:
+        break;
     }
 }
 
@@ -70,26 +81,33 @@ void ForEachEntry(const fs::path& dir, Visit visit) {
 } // namespace
 
 std::vector<SerialPortInfo> CSerialConnection::EnumeratePorts(const SerialPortLocations& where) {
-    std::vector<SerialPortInfo> ports;
+    return ScanPorts(where).usable;
+}
+
+SerialPortScan CSerialConnection::ScanPorts(const SerialPortLocations& where) {
+    SerialPortScan scan;
     ForEachEntry(where.deviceDir, [&](const fs::path& path) {
         const std::string name = path.filename().string();
         if (IsPortName(name)) {
-            AddPort(ports, path, name, where);
+            AddPort(scan, path, name, where);
         }
     });
     // The stable by-id names are links to the kernel's names, which sysfs knows the device by.
     ForEachEntry(where.byIdDir, [&](const fs::path& path) {
         std::error_code error;
         const fs::path target = fs::read_symlink(path, error);
-        AddPort(ports, path, (error ? path : target).filename().string(), where);
+        AddPort(scan, path, (error ? path : target).filename().string(), where);
     });
+    auto& ports = scan.usable;
     std::sort(ports.begin(), ports.end(),
               [](const SerialPortInfo& a, const SerialPortInfo& b) { return a.path < b.path; });
     ports.erase(
         std::unique(ports.begin(), ports.end(),
                     [](const SerialPortInfo& a, const SerialPortInfo& b) { return a.path == b.path; }),
         ports.end());
-    return ports;
+    std::sort(scan.denied.begin(), scan.denied.end());
+    scan.denied.erase(std::unique(scan.denied.begin(), scan.denied.end()), scan.denied.end());
+    return scan;
 }
 
 } // namespace orlo

@@ -1,5 +1,6 @@
 // Draws the program's pictures into the directory given as the only argument, one "<id>.png" per
-// picture. Run by the build; the ids and cell grids are those of uikit/Pictures.h.
+// picture, or with --icons the application icon in the sizes of the desktop's icon theme. Run by
+// the build; the ids and cell grids are those of uikit/Pictures.h.
 
 #include <QColor>
 #include <QDir>
@@ -375,10 +376,12 @@ QImage NavigationIcon(int id) {
     return image;
 }
 
-QImage ApplicationIcon() {
-    QImage image = NewImage(256, 256);
+// Drawn on a 256 x 256 grid and scaled, so every size of the desktop's icon theme is drawn afresh.
+QImage ApplicationIcon(int size = 256) {
+    QImage image = NewImage(size, size);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 256.0, size / 256.0);
     QLinearGradient back(0, 0, 0, 256);
     back.setColorAt(0, QColor(0x44, 0x87, 0xD6));
     back.setColorAt(1, kAccentDark);
@@ -425,8 +428,7 @@ QImage ConnectIcon(bool connected) {
     return image;
 }
 
-bool Save(const QDir& directory, int id, const QImage& image) {
-    const QString path = directory.filePath(QStringLiteral("%1.png").arg(id));
+bool SaveAs(const QString& path, const QImage& image) {
     if (!image.save(path, "PNG")) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
         return false;
@@ -434,11 +436,30 @@ bool Save(const QDir& directory, int id, const QImage& image) {
     return true;
 }
 
+bool Save(const QDir& directory, int id, const QImage& image) {
+    return SaveAs(directory.filePath(QStringLiteral("%1.png").arg(id)), image);
+}
+
+// The application icon as an icon theme lays it out: hicolor/<n>x<n>/apps/orlo-setup.png.
+bool SaveThemeIcons(const QDir& directory) {
+    bool ok = true;
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const QString folder = QStringLiteral("hicolor/%1x%1/apps").arg(size);
+        ok = directory.mkpath(folder) &&
+             SaveAs(directory.filePath(folder + QStringLiteral("/orlo-setup.png")), ApplicationIcon(size)) &&
+             ok;
+    }
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 3 && QString::fromLocal8Bit(argv[1]) == QStringLiteral("--icons")) {
+        return SaveThemeIcons(QDir(QString::fromLocal8Bit(argv[2]))) ? 0 : 1;
+    }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT_DIRECTORY\n", argv[0]);
+        std::fprintf(stderr, "usage: %s OUTPUT_DIRECTORY | --icons THEME_DIRECTORY\n", argv[0]);
         return 2;
     }
     const QDir directory(QString::fromLocal8Bit(argv[1]));

@@ -60,6 +60,25 @@ private slots:
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
 
+    void installedProgramKeepsItsFilesInTheUserDirectory() {
+        QTemporaryDir root;
+        QVERIFY(root.isValid());
+        const QString bin = root.filePath(QStringLiteral("usr/bin"));
+        const QString user = root.filePath(QStringLiteral("home/.config/orlo-x1"));
+        QVERIFY(QDir().mkpath(bin));
+        // A bin/ without the package's data beside it is a folder like any other: a build tree.
+        QCOMPARE(ChooseWorkingDirectory(bin, user), QFileInfo(bin).absoluteFilePath());
+        QVERIFY(!IsInstalledProgramDirectory(bin));
+        QVERIFY(QDir().mkpath(root.filePath(QStringLiteral("usr/share/orlo-x1"))));
+        QVERIFY(IsInstalledProgramDirectory(bin));
+        QVERIFY(IsInstalledProgramDirectory(bin + QStringLiteral("/")));
+        // Writable or not (the administrator may run it), an installation's bin/ is not used.
+        QVERIFY(QFileInfo(bin).isWritable());
+        QCOMPARE(ChooseWorkingDirectory(bin, user), QFileInfo(user).absoluteFilePath());
+        QVERIFY(QFileInfo(user).isDir());
+        QVERIFY(!IsInstalledProgramDirectory(root.filePath(QStringLiteral("usr/share"))));
+    }
+
     void neitherDirectoryUsableGivesNothing() {
         QTemporaryDir root;
         QVERIFY(root.isValid());

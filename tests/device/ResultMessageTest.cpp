@@ -93,5 +93,20 @@ TEST(ApplyResultMessage, EveryOtherCodeReadsAsResultMessage) {
     }
 }
 
+TEST(ComConnectResultMessage, PortRefusedToTheUserSaysHowToGetAccess) {
+    EXPECT_EQ(
+        ComConnectResultMessage(RC_OPEN_FAILED, OpenFailure::PermissionDenied),
+        "Orloとの接続することができませんでした。\n"
+        "シリアルポートを開く権限がありません。\nこのユーザーをdialoutグループに追加し(sudo usermod -aG "
+        "dialout ユーザー名)、ログインし直してください。");
+    // Any other failure, or a failure after the port opened, reads as ResultMessage.
+    for (const OpenFailure failure : {OpenFailure::None, OpenFailure::Other}) {
+        EXPECT_EQ(ComConnectResultMessage(RC_OPEN_FAILED, failure), ResultMessage(RC_OPEN_FAILED));
+    }
+    for (ResultCode code : {RC_TIMEOUT, RC_SEND_FAILED, RC_NO_LINK, -243}) {
+        EXPECT_EQ(ComConnectResultMessage(code, OpenFailure::PermissionDenied), ResultMessage(code));
+    }
+}
+
 } // namespace
 } // namespace orlo

@@ -2,12 +2,15 @@
 
 #include "tests/device/transport/PtyPair.h"
 #include "tests/device/transport/TransportTestSupport.h"
+#include "tests/device/transport/Unprivileged.h"
 
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <thread>
 
@@ -172,6 +175,43 @@ TEST_F(SerialConnectionTest, PeerHangUpNeitherSpinsNorHangsAndSendsFail) {
     EXPECT_EQ(connection.WaitForBytes(20, 1), 1);
     connection.Close();
     EXPECT_FALSE(connection.IsConnected());
+}
+
+TEST(OpenFailureTest, RefusedAccessIsTellableFromOtherFailures) {
+    EXPECT_EQ(ClassifyOpenError(EACCES), OpenFailure::PermissionDenied);
+    EXPECT_EQ(ClassifyOpenError(EPERM), OpenFailure::PermissionDenied);
+    for (const int other : {ENOENT, EBUSY, ENODEV, ENXIO, EIO}) {
+        EXPECT_EQ(ClassifyOpenError(other), OpenFailure::Other) << other;
+    }
+    EXPECT_EQ(ClassifyOpenError(0), OpenFailure::None);
+}
+
+TEST_F(SerialConnectionTest, PortTheUserMayNotOpenIsReportedAsSuch) {
+    ASSERT_EQ(::fchmod(pty_.Slave(), 0), 0);
+    const std::string port = pty_.SlavePath();
+    const int status = test::RunUnprivileged([&port] {
+        CSerialConnection connection;
+        if (connection.Open(port, 115200)) {
+            return 1;
+        }
+        if (connection.LastOpenFailure() != OpenFailure::PermissionDenied) {
+            return 2;
+        }
+        // A port that is not there is not a matter of rights.
+        if (connection.Open(port + "-missing", 115200) ||
+            connection.LastOpenFailure() != OpenFailure::Other) {
+            return 3;
+        }
+        return 0;
+    });
+    EXPECT_EQ(status, 0);
+
+    ASSERT_EQ(::fchmod(pty_.Slave(), S_IRUSR | S_IWUSR), 0);
+    CSerialConnection connection;
+    EXPECT_FALSE(connection.Open(pty_.SlavePath(), 12345));
+    EXPECT_EQ(connection.LastOpenFailure(), OpenFailure::Other);
+    ASSERT_TRUE(connection.Open(pty_.SlavePath(), 115200));
+    EXPECT_EQ(connection.LastOpenFailure(), OpenFailure::None);
 }
 
 } // namespace

@@ -1,10 +1,12 @@
 #include "device/transport/SerialConnection.h"
 #include "tests/device/transport/PtyPair.h"
+#include "tests/device/transport/Unprivileged.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace orlo {
@@ -70,6 +72,34 @@ TEST_F(SerialPortEnumerationTest, ListedPortOpens) {
     ASSERT_EQ(ports.size(), 1u);
     CSerialConnection connection;
     EXPECT_TRUE(connection.Open(ports.front().path, 115200));
+}
+
+TEST_F(SerialPortEnumerationTest, PortsTheUserMayNotOpenAreNamedApart) {
+    test::PtyPair refused;
+    ASSERT_TRUE(refused.Valid());
+    ASSERT_EQ(::fchmod(refused.Slave(), 0), 0);
+    fs::create_symlink(pty_.SlavePath(), Dev("ttyACM0"));
+    fs::create_symlink(refused.SlavePath(), Dev("ttyUSB0"));
+    fs::create_symlink(root_ / "dev" / "ttyUSB0", root_ / "dev" / "serial" / "by-id" / "usb-Orlo_X1-if00");
+    fs::create_symlink(root_ / "nothing-here", Dev("ttyS7"));
+    // The usable one must be usable by the unprivileged child too.
+    ASSERT_EQ(::fchmod(pty_.Slave(), 0666), 0);
+    const SerialPortLocations where = where_;
+    const fs::path root = root_;
+    const int status = test::RunUnprivileged([&where, &root] {
+        const SerialPortScan scan = CSerialConnection::ScanPorts(where);
+        const std::vector<std::string> denied = {
+            (root / "dev" / "serial" / "by-id" / "usb-Orlo_X1-if00").string(),
+            (root / "dev" / "ttyUSB0").string()};
+        if (scan.denied != denied) {
+            return 1;
+        }
+        if (scan.usable.size() != 1 || scan.usable.front().path != (root / "dev" / "ttyACM0").string()) {
+            return 2;
+        }
+        return CSerialConnection::EnumeratePorts(where) == scan.usable ? 0 : 3;
+    });
+    EXPECT_EQ(status, 0);
 }
 
 } // namespace
