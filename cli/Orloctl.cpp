@@ -26,6 +26,13 @@ int CommandContext::UsageFailure(const std::string& message) const {
     return EXIT_USAGE;
 }
 
+std::string CommandContext::ConnectionText() const {
+    if (options.lanHost) {
+        return "LAN " + *options.lanHost + ":" + std::to_string(options.lanPort);
+    }
+    return "COM " + options.comPort.value_or("") + " " + std::to_string(options.baudRate) + " baud";
+}
+
 bool CommandContext::Connect(DeviceSession& session, int& exitStatus) const {
     ResultCode result = RC_OK;
     if (options.lanHost) {
@@ -53,6 +60,7 @@ const std::map<std::string, CommandEntry>& Commands() {
         {"diff", {RunDiff, true}},       {"restart", {RunRestart, true}}, {"initialize", {RunRestart, true}},
         {"recover", {RunRestart, true}}, {"detect", {RunDetect, true}},   {"get", {RunGet, true}},
         {"set", {RunSet, true}},         {"scan", {RunScan, false}},      {"ports", {RunPorts, false}},
+        {"report", {RunReport, true}},
     };
     return commands;
 }
