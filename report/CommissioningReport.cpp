@@ -133,10 +133,9 @@ struct KeyMeaning {
     std::string unit;
 };
 
-KeyMeaning MeaningOf(const std::string& key) {
+KeyMeaning MeaningOf(const std::string& key, const std::string& value) {
     const std::string coordinate = Text(STR_REPORT_UNIT_COORDINATE);
     static const std::map<std::string, std::pair<int, int>> named = {
-        {"Camera", {STR_REPORT_KEY_CAMERA, 0}},
         {"Mode", {STR_REPORT_KEY_MODE, 0}},
         {"Threshold", {STR_REPORT_KEY_THRESHOLD, 0}},
         {"SizeMin", {STR_REPORT_KEY_SIZE_MIN, STR_REPORT_UNIT_COORDINATE}},
@@ -146,6 +145,11 @@ KeyMeaning MeaningOf(const std::string& key) {
         {"DeviceInfo", {STR_REPORT_KEY_DEVICE_INFO, 0}},
         {"Other12", {STR_REPORT_KEY_ANGLE, STR_REPORT_UNIT_DEGREES}},
     };
+    if (key == "Camera") {
+        return {Text(STR_REPORT_KEY_CAMERA) + " (" +
+                    std::to_string(std::atoi(value.c_str()) * DirectionDegrees) + "°)",
+                ""};
+    }
     if (const auto found = named.find(key); found != named.end()) {
         return {Text(found->second.first), found->second.second == 0 ? "" : Text(found->second.second)};
     }
@@ -180,21 +184,13 @@ std::string Group(const std::string& section) {
     return section.substr(0, section.find_last_not_of("0123456789") + 1);
 }
 
-// A readable form of a value beside its number where the number alone says little.
-std::string ReadableValue(const std::string& key, const std::string& value) {
-    if (key == "Camera") {
-        return Escaped(value) + " (" + std::to_string(std::atoi(value.c_str()) * DirectionDegrees) + "°)";
-    }
-    if (key == "DeviceInfo") {
-        const auto utf8 = Cp932ToUtf8(value);
-        return Escaped(utf8 ? *utf8 : value);
-    }
-    return Escaped(value);
-}
-
+// The value as the settings file holds it; the information text shown as text.
 std::string ValueCell(const std::string& section, const std::string& key, const std::string& value) {
-    return "<td data-key=\"" + Escaped(section) + "." + Escaped(key) + "\">" + ReadableValue(key, value) +
-           "</td>";
+    std::string shown = value;
+    if (key == "DeviceInfo") {
+        shown = Cp932ToUtf8(value).value_or(value);
+    }
+    return "<td data-key=\"" + Escaped(section) + "." + Escaped(key) + "\">" + Escaped(shown) + "</td>";
 }
 
 // One row per mask section: its number, the keys as columns, and what the row means.
@@ -232,7 +228,7 @@ std::string KeyTable(const IniDocument& document, const std::string& section) {
         Row({Text(STR_REPORT_ITEM), Text(STR_REPORT_VALUE), Text(STR_REPORT_UNIT), Text(STR_REPORT_MEANING)},
             true);
     for (const auto& [key, value] : document.Keys(section)) {
-        const KeyMeaning meaning = MeaningOf(key);
+        const KeyMeaning meaning = MeaningOf(key, value);
         html += "<tr><td>" + Escaped(key) + "</td>" + ValueCell(section, key, value) + "<td>" +
                 Escaped(meaning.unit) + "</td><td>" + Escaped(meaning.meaning) + "</td></tr>\n";
     }
