@@ -16,6 +16,7 @@ constexpr int DigitScale = 3;
 constexpr int DigitWidth = 3;
 constexpr int DigitHeight = 5;
 constexpr Rgb LabelBackground{0, 0, 0};
+constexpr std::uint8_t GREY_LEVEL = 128;
 
 // 3 x 5 digits, one row a byte, bit 2 the left column.
 constexpr std::array<std::array<std::uint8_t, DigitHeight>, 10> Digits{{
@@ -102,7 +103,12 @@ CImageData Enlarged(const CImageData& colour) {
 
 CImageData ColourPicture(const ReportScene& scene) {
     if (!scene.picture.HasPixels()) {
-        return GreyFramePicture(scene.portrait, false);
+        // The frame's shape at the report's size, uniform grey as the monitoring page shows it.
+        const int shortSide = REPORT_PICTURE_LONG_SIDE * SENSOR_SHORT_SIDE / SENSOR_LONG_SIDE;
+        CImageData grey(scene.portrait ? shortSide : REPORT_PICTURE_LONG_SIDE,
+                        scene.portrait ? REPORT_PICTURE_LONG_SIDE : shortSide, ImageFormat::Bgr24, true);
+        grey.Fill(GREY_LEVEL);
+        return grey;
     }
     CImageData raw = scene.picture;
     if (!raw.IsRaw()) {
