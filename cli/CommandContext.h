@@ -25,8 +25,6 @@ struct CommandContext {
     CommandLog::Switch LogSwitch() const {
         return options.commandLog ? CommandLog::Switch::On : CommandLog::Switch::OutputLogFile;
     }
-    // The link the options name, as a user wrote it: "HOST:PORT" or "PORT at RATE baud".
-    std::string ConnectionText() const;
     // Opens the session over the link the options name; prints the failure.
     bool Connect(DeviceSession& session, int& exitStatus) const;
 };

@@ -156,7 +156,7 @@ int RunReport(const CommandContext& context) {
     }
     const std::string& file = context.options.arguments[0];
     ReportProblem problem;
-    const ResultCode result = WriteReport(session, context.ConnectionText(), file, &problem);
+    const ResultCode result = WriteReport(session, file, &problem);
     if (problem.fileError) {
         return context.Failure("cannot write " + PrintableText(file) + ": " + problem.fileError.message(),
                                result);

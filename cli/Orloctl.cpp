@@ -26,13 +26,6 @@ int CommandContext::UsageFailure(const std::string& message) const {
     return EXIT_USAGE;
 }
 
-std::string CommandContext::ConnectionText() const {
-    if (options.lanHost) {
-        return "LAN " + *options.lanHost + ":" + std::to_string(options.lanPort);
-    }
-    return "COM " + options.comPort.value_or("") + " " + std::to_string(options.baudRate) + " baud";
-}
-
 bool CommandContext::Connect(DeviceSession& session, int& exitStatus) const {
     ResultCode result = RC_OK;
     if (options.lanHost) {

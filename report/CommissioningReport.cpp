@@ -332,10 +332,22 @@ std::string TimeText(const LocalTimestamp& t) {
 
 } // namespace
 
-ResultCode ReadReportContent(DeviceSession& session, const std::string& connection, ReportContent& content) {
+std::string ConnectionText(const DeviceSession& session) {
+    switch (session.GetConnectionType()) {
+    case ConnectionType::Lan:
+        return "LAN " + session.IpAddress() + ":" + std::to_string(session.LanPort());
+    case ConnectionType::Com:
+        return "COM " + session.ComPort() + " " + std::to_string(session.BaudRate()) + " bps";
+    case ConnectionType::None:
+        break;
+    }
+    return {};
+}
+
+ResultCode ReadReportContent(DeviceSession& session, ReportContent& content) {
     ReportContent read;
     read.created = LocalTimestamp::Now();
-    read.connection = connection;
+    read.connection = ConnectionText(session);
     if (const ResultCode result = GetDeviceInfo(session, DeviceSession::CommandTimeoutMs, read.device);
         result != RC_OK) {
         return result;
@@ -379,11 +391,10 @@ std::string ReportHtml(const ReportContent& content) {
     return html + "</body>\n</html>\n";
 }
 
-ResultCode WriteReport(DeviceSession& session, const std::string& connection,
-                       const std::filesystem::path& path, ReportProblem* problem) {
+ResultCode WriteReport(DeviceSession& session, const std::filesystem::path& path, ReportProblem* problem) {
     ReportContent content;
     ReportProblem found;
-    found.code = ReadReportContent(session, connection, content);
+    found.code = ReadReportContent(session, content);
     if (found.code == RC_OK && !WriteFileAtomically(path, ReportHtml(content), &found.fileError)) {
         found.code = RC_NO_LINK;
     }

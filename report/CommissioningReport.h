@@ -19,7 +19,7 @@ namespace orlo {
 // Everything a commissioning report shows of one sensor.
 struct ReportContent {
     LocalTimestamp created;
-    std::string connection; // how the sensor was reached, as the user gave it
+    std::string connection; // how the sensor was reached
     DeviceInfo device;
     SettingsRecord settings; // read as the settings file export reads it
     std::vector<Rect> falseRects;
@@ -31,7 +31,10 @@ struct ReportContent {
 // Reads the device text and versions, every setting of the settings file (with the export's own
 // reader), the false-detection rectangles, and one detection run with a picture. The content is
 // written only on success.
-ResultCode ReadReportContent(DeviceSession& session, const std::string& connection, ReportContent& content);
+ResultCode ReadReportContent(DeviceSession& session, ReportContent& content);
+
+// The open link: "LAN address:port" or "COM port baud rate".
+std::string ConnectionText(const DeviceSession& session);
 
 // The report as one self-contained HTML document (UTF-8): the picture as an embedded PNG with every
 // region and result drawn over it, and every key of the settings file in tables, taken from the
@@ -46,7 +49,7 @@ struct ReportProblem {
 
 // Reads the sensor and writes the report through a temporary file beside `path`, which takes
 // `path`'s place only when complete; a failed read leaves `path` as it was.
-ResultCode WriteReport(DeviceSession& session, const std::string& connection,
-                       const std::filesystem::path& path, ReportProblem* problem = nullptr);
+ResultCode WriteReport(DeviceSession& session, const std::filesystem::path& path,
+                       ReportProblem* problem = nullptr);
 
 } // namespace orlo

@@ -318,7 +318,12 @@ private slots:
         QCOMPARE(top(with, SystemOperation::Save) - top(without, SystemOperation::Save), section);
         QCOMPARE(with.height() - without.height(), section);
         QCOMPARE(with.Button(SystemOperation::Restart)->x(), 160);
-        QCOMPARE(with.height(), with.Button(SystemOperation::Recover)->geometry().bottom() + 1 + 24);
+        // The report section follows the recovery; the page ends 24 pixels below its button.
+        QCOMPARE(top(with, SystemOperation::Report) -
+                     with.Button(SystemOperation::Recover)->geometry().bottom() - 1,
+                 40 + with.findChild<QLabel*>(QStringLiteral("reportLabel"))->height() + 8 +
+                     with.findChild<QLabel*>(QStringLiteral("reportText"))->height() + 8);
+        QCOMPARE(with.height(), with.Button(SystemOperation::Report)->geometry().bottom() + 1 + 24);
         for (const QLabel* label : with.findChildren<QLabel*>()) {
             QVERIFY2(label->geometry().right() < with.width(), qPrintable(label->text()));
         }
