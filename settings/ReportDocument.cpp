@@ -7,7 +7,9 @@
 #include <QPdfWriter>
 #include <QRegularExpression>
 #include <QTextDocument>
+#include <QThread>
 #include <QUrl>
+#include <memory>
 
 namespace orlo {
 
@@ -26,9 +28,7 @@ void AddEmbeddedPictures(QTextDocument& document, const QString& html) {
     }
 }
 
-} // namespace
-
-QByteArray ReportPdf(const std::string& html) {
+QByteArray PrintedPdf(const std::string& html) {
     const QString text = QString::fromStdString(html);
     QByteArray pdf;
     QBuffer buffer(&pdf);
@@ -42,6 +42,18 @@ QByteArray ReportPdf(const std::string& html) {
     document.setHtml(text);
     document.setPageSize(writer.pageLayout().paintRectPixels(ReportResolution).size());
     document.print(&writer);
+    return pdf;
+}
+
+} // namespace
+
+QByteArray ReportPdf(const std::string& html) {
+    // Rich text layout starts timers, which want a thread that Qt knows: the caller may be a plain
+    // worker, so the document is printed on a QThread of its own and awaited.
+    QByteArray pdf;
+    const std::unique_ptr<QThread> printer(QThread::create([&pdf, &html] { pdf = PrintedPdf(html); }));
+    printer->start();
+    printer->wait();
     return pdf;
 }
 
