@@ -72,6 +72,21 @@ std::string Base64(const std::vector<std::uint8_t>& bytes) {
     return out;
 }
 
+std::string EscapedBytes(std::string_view bytes) {
+    std::string out;
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte < 0x7F) {
+            out += c;
+        } else {
+            char text[8];
+            std::snprintf(text, sizeof text, "\\x%02x", byte);
+            out += text;
+        }
+    }
+    return out;
+}
+
 std::string HexColour(Rgb colour) {
     char text[8];
     std::snprintf(text, sizeof text, "#%02x%02x%02x", colour.red, colour.green, colour.blue);
@@ -188,7 +203,8 @@ std::string Group(const std::string& section) {
 std::string ValueCell(const std::string& section, const std::string& key, const std::string& value) {
     std::string shown = value;
     if (key == "DeviceInfo") {
-        shown = Cp932ToUtf8(value).value_or(value);
+        // Bytes that are no CP932 text are shown as \xNN, so the document stays valid UTF-8.
+        shown = Cp932ToUtf8(value).value_or(EscapedBytes(value));
     }
     return "<td data-key=\"" + Escaped(section) + "." + Escaped(key) + "\">" + Escaped(shown) + "</td>";
 }
