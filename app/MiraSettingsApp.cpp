@@ -78,7 +78,8 @@ int CMiraSettingsApp::InitInstance(const StartupOptions& options) {
     UseJapaneseFont();
     QApplication::setWindowIcon(QIcon(QPixmap::fromImage(LoadPicture(PIC_APP_ICON))));
 
-    CMiraSettingsDlg window(pages_);
+    CMiraSettingsDlg window(pages_, nullptr,
+                            options.commandLog ? CommandLog::Switch::On : CommandLog::Switch::OutputLogFile);
     bool saved = true;
     if (!options.screenshotPath.isEmpty()) {
         // Once the window is up and painted: save its picture and close it.

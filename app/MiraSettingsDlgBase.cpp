@@ -33,8 +33,9 @@ QFrame* Rule(QFrame::Shape shape, QWidget* parent) {
 
 } // namespace
 
-CMiraSettingsDlgBase::CMiraSettingsDlgBase(const PageFactory& factory, QWidget* parent)
-    : CBasisDialog(parent), horizontalRule_(Rule(QFrame::HLine, this)),
+CMiraSettingsDlgBase::CMiraSettingsDlgBase(const PageFactory& factory, QWidget* parent,
+                                           CommandLog::Switch logSwitch)
+    : CBasisDialog(parent), session_(".", logSwitch), horizontalRule_(Rule(QFrame::HLine, this)),
       settingsLabel_(new QLabel(QStringLiteral("設定"), this)), verticalRule_(Rule(QFrame::VLine, this)) {
     const QString texts[PAGE_COUNT] = {QStringLiteral("戻る"), QStringLiteral("カメラ"),
                                        QStringLiteral("検出"), QStringLiteral("システム")};

@@ -24,7 +24,8 @@ class CMiraSettingsDlgBase : public CBasisDialog {
     Q_OBJECT
 
 public:
-    explicit CMiraSettingsDlgBase(const PageFactory& factory, QWidget* parent = nullptr);
+    explicit CMiraSettingsDlgBase(const PageFactory& factory, QWidget* parent = nullptr,
+                                  CommandLog::Switch logSwitch = CommandLog::Switch::OutputLogFile);
     ~CMiraSettingsDlgBase() override;
 
     DeviceSession& Session() { return session_; }

@@ -11,12 +11,15 @@ struct Parser {
     QCommandLineOption screenshot{QStringLiteral("screenshot"),
                                   QStringLiteral("Save a PNG of the main window to <file> and quit."),
                                   QStringLiteral("file")};
+    QCommandLineOption log{QStringLiteral("log"),
+                           QStringLiteral("Write the command log CmdLog.log without an \"outputlog\" file.")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help.")};
 
     Parser() {
         parser.setApplicationDescription(QStringLiteral("Orlo-X1 set-up tool"));
         parser.addOption(demo);
         parser.addOption(screenshot);
+        parser.addOption(log);
         parser.addOption(help);
     }
 };
@@ -30,6 +33,7 @@ StartupOptions ParseStartupOptions(const QStringList& arguments) {
     StartupOptions options;
     options.demo = p.parser.isSet(p.demo);
     options.screenshotPath = p.parser.value(p.screenshot);
+    options.commandLog = p.parser.isSet(p.log);
     options.help = p.parser.isSet(p.help);
     return options;
 }

@@ -6,8 +6,9 @@
 namespace orlo {
 
 struct StartupOptions {
-    bool demo = false;      // run against the built-in simulator
-    QString screenshotPath; // save a picture of the main window there and quit
+    bool demo = false;       // run against the built-in simulator
+    bool commandLog = false; // write CmdLog.log without an "outputlog" file
+    QString screenshotPath;  // save a picture of the main window there and quit
     bool help = false;
 };
 

@@ -21,6 +21,10 @@ struct CommandContext {
     int Failure(const std::string& message, ResultCode code) const;
     // A usage error; nothing has been sent to a sensor.
     int UsageFailure(const std::string& message) const;
+    // The command log switch the options ask for.
+    CommandLog::Switch LogSwitch() const {
+        return options.commandLog ? CommandLog::Switch::On : CommandLog::Switch::OutputLogFile;
+    }
     // Opens the session over the link the options name; prints the failure.
     bool Connect(DeviceSession& session, int& exitStatus) const;
 };
@@ -38,5 +42,6 @@ int RunGet(const CommandContext& context);
 int RunSet(const CommandContext& context);
 int RunScan(const CommandContext& context);
 int RunPorts(const CommandContext& context);
+int RunReport(const CommandContext& context);
 
 } // namespace orlo::cli

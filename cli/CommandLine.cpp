@@ -129,6 +129,8 @@ std::optional<GlobalOptions> ParseGlobalOptions(const std::vector<std::string>& 
             options.directory = *text;
         } else if (arg == "--json") {
             options.json = true;
+        } else if (arg == "--log") {
+            options.commandLog = true;
         } else if (arg == "--help" || arg == "-h") {
             options.help = true;
         } else if (!arg.empty() && arg[0] == '-') {
@@ -146,8 +148,8 @@ std::optional<GlobalOptions> ParseGlobalOptions(const std::vector<std::string>& 
 }
 
 std::string ToolUsage() {
-    return R"(usage: orloctl [--lan HOST[:PORT] | --com PORT [--baud RATE]] [--angle 90|50] [--dir DIR] [--json]
-               COMMAND [ARGS]
+    return R"(usage: orloctl [--lan HOST[:PORT] | --com PORT [--baud RATE]] [--angle 90|50] [--dir DIR] [--log]
+               [--json] COMMAND [ARGS]
 
 Connection:
   --lan HOST[:PORT]  the sensor on the LAN (port 9600 unless given)
@@ -156,11 +158,14 @@ Connection:
                      the other speeds are probed when the sensor does not answer at it
   --angle 90|50      the lens angle of view of the sensor (default 90)
   --dir DIR          directory of "outputlog" and "CmdLog.log" (default: current)
+  --log              write the command log "CmdLog.log" there even without "outputlog"
   --json             JSON output for info, get, detect and scan
 
 Commands:
   info                     model name and firmware version
   export FILE              back the sensor's settings up to an INI file
+  report FILE.html         commissioning report: picture with every region and detection, and
+                           every setting of the backup in tables (one self-contained HTML file)
   import FILE              write an INI file's settings to the sensor
   diff FILE                list the settings where the sensor differs from FILE (exit 1 if any)
   restart | initialize | recover

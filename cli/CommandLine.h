@@ -20,6 +20,7 @@ struct GlobalOptions {
     int angleOfView = 90;
     std::string directory = ".";
     bool json = false;
+    bool commandLog = false; // write CmdLog.log without an "outputlog" file
     bool help = false;
     std::string command;
     std::vector<std::string> arguments;

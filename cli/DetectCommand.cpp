@@ -97,7 +97,7 @@ int RunDetect(const CommandContext& context) {
     if (!ParseDetectOptions(context.options.arguments, options, error)) {
         return context.UsageFailure("detect: " + error);
     }
-    DeviceSession session(context.options.directory);
+    DeviceSession session(context.options.directory, context.LogSwitch());
     int status = EXIT_OK;
     if (!context.Connect(session, status)) {
         return status;

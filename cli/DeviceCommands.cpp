@@ -1,6 +1,7 @@
 #include "cli/CommandContext.h"
 #include "device/SettingsTransfer.h"
 #include "device/SystemCommands.h"
+#include "report/CommissioningReport.h"
 #include "settings/file/SettingsFile.h"
 
 #include <functional>
@@ -35,7 +36,7 @@ int RunInfo(const CommandContext& context) {
     if (!context.options.arguments.empty()) {
         return context.UsageFailure("info takes no arguments");
     }
-    DeviceSession session(context.options.directory);
+    DeviceSession session(context.options.directory, context.LogSwitch());
     int status = EXIT_OK;
     if (!context.Connect(session, status)) {
         return status;
@@ -98,7 +99,7 @@ int RunWithSettingsFile(const CommandContext& context, const char* help,
     if (ReadSettingsFile(context.options.arguments[0], record, &problem) != 0) {
         return context.Failure(Describe(context.options.arguments[0], problem, "read"), RC_SETTINGS_FILE);
     }
-    DeviceSession session(context.options.directory);
+    DeviceSession session(context.options.directory, context.LogSwitch());
     if (!context.Connect(session, status)) {
         return status;
     }
@@ -118,7 +119,7 @@ int RunExport(const CommandContext& context) {
     if (!OneFileArgument(context, status)) {
         return status;
     }
-    DeviceSession session(context.options.directory);
+    DeviceSession session(context.options.directory, context.LogSwitch());
     if (!context.Connect(session, status)) {
         return status;
     }
@@ -130,6 +131,34 @@ int RunExport(const CommandContext& context) {
         return context.Failure(problem.cause == SettingsFileProblem::Cause::File
                                    ? cause
                                    : "the backup would not restore, so it was not written: " + cause,
+                               result);
+    }
+    return result == RC_OK ? EXIT_OK : context.DeviceFailure(result);
+}
+
+int RunReport(const CommandContext& context) {
+    if (ShowHelp(
+            context,
+            "usage: orloctl CONNECTION report FILE.html\nWrites a commissioning report: date and time, the "
+            "connection,\nthe model and version, a fresh picture with the detection areas, masks, "
+            "false-detection\nrectangles and detections drawn over it, and every setting a backup holds, "
+            "in tables.\nOne self-contained HTML file, written only when the sensor was read "
+            "completely.\n")) {
+        return EXIT_OK;
+    }
+    int status = EXIT_OK;
+    if (!OneFileArgument(context, status)) {
+        return status;
+    }
+    DeviceSession session(context.options.directory, context.LogSwitch());
+    if (!context.Connect(session, status)) {
+        return status;
+    }
+    const std::string& file = context.options.arguments[0];
+    ReportProblem problem;
+    const ResultCode result = WriteReport(session, file, &problem);
+    if (problem.fileError) {
+        return context.Failure("cannot write " + PrintableText(file) + ": " + problem.fileError.message(),
                                result);
     }
     return result == RC_OK ? EXIT_OK : context.DeviceFailure(result);
@@ -177,7 +206,7 @@ int RunRestart(const CommandContext& context) {
     if (!context.options.arguments.empty()) {
         return context.UsageFailure(command + " takes no arguments");
     }
-    DeviceSession session(context.options.directory);
+    DeviceSession session(context.options.directory, context.LogSwitch());
     int status = EXIT_OK;
     if (!context.Connect(session, status)) {
         return status;

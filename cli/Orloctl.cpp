@@ -63,6 +63,7 @@ const std::map<std::string, CommandEntry>& Commands() {
         {"diff", {RunDiff, true}},       {"restart", {RunRestart, true}}, {"initialize", {RunRestart, true}},
         {"recover", {RunRestart, true}}, {"detect", {RunDetect, true}},   {"get", {RunGet, true}},
         {"set", {RunSet, true}},         {"scan", {RunScan, false}},      {"ports", {RunPorts, false}},
+        {"report", {RunReport, true}},
     };
     return commands;
 }

@@ -541,7 +541,7 @@ int RunGet(const CommandContext& context) {
     if (found == Settings().end()) {
         return context.UsageFailure("unknown setting: " + args[0]);
     }
-    DeviceSession session(context.options.directory);
+    DeviceSession session(context.options.directory, context.LogSwitch());
     int status = EXIT_OK;
     if (!context.Connect(session, status)) {
         return status;
@@ -577,7 +577,7 @@ int RunSet(const CommandContext& context) {
     if (const std::string error = found->second.check(values); !error.empty()) {
         return context.UsageFailure("set " + args[0] + ": " + error);
     }
-    DeviceSession session(context.options.directory);
+    DeviceSession session(context.options.directory, context.LogSwitch());
     int status = EXIT_OK;
     if (!context.Connect(session, status)) {
         return status;

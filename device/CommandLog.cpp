@@ -36,8 +36,9 @@ std::FILE* OpenLogFile(const std::filesystem::path& path) {
 
 } // namespace
 
-CommandLog::CommandLog(const std::filesystem::path& workingDirectory)
-    : enabled_(IsRegularFile(workingDirectory / "outputlog")), logPath_(workingDirectory / "CmdLog.log") {}
+CommandLog::CommandLog(const std::filesystem::path& workingDirectory, Switch logSwitch)
+    : enabled_(logSwitch == Switch::On || IsRegularFile(workingDirectory / "outputlog")),
+      logPath_(workingDirectory / "CmdLog.log") {}
 
 CommandLog::~CommandLog() {
     StopLog();

@@ -21,8 +21,11 @@ namespace orlo {
 class CommandLog {
 public:
     enum class Direction { Sent, Received };
+    // Whether the log is on: as the file "outputlog" says, or on whatever it says (a user's --log).
+    enum class Switch { OutputLogFile, On };
 
-    explicit CommandLog(const std::filesystem::path& workingDirectory);
+    explicit CommandLog(const std::filesystem::path& workingDirectory,
+                        Switch logSwitch = Switch::OutputLogFile);
     CommandLog(const CommandLog&) = delete;
     CommandLog& operator=(const CommandLog&) = delete;
     ~CommandLog();

@@ -20,9 +20,10 @@ int WaitWithin(int timeoutMs, std::optional<std::chrono::steady_clock::time_poin
 
 } // namespace
 
-DeviceSession::DeviceSession(const std::filesystem::path& workingDirectory)
+DeviceSession::DeviceSession(const std::filesystem::path& workingDirectory, CommandLog::Switch logSwitch)
     : workingDirectory_(workingDirectory), requestBuffer_(RequestBufferSize),
-      responseBuffer_(ResponseBufferSize), commandLog_(workingDirectory), imageBuffer_(ImageBufferSize) {
+      responseBuffer_(ResponseBufferSize), commandLog_(workingDirectory, logSwitch),
+      imageBuffer_(ImageBufferSize) {
     blockBuffers_.emplace_back(BlockBufferSize, std::uint8_t{0});
 }
 

@@ -39,7 +39,8 @@ public:
     static constexpr int CommandTimeoutMs = 1000;
 
     // Relative files (the command log and its switch) are looked up in workingDirectory.
-    explicit DeviceSession(const std::filesystem::path& workingDirectory = ".");
+    explicit DeviceSession(const std::filesystem::path& workingDirectory = ".",
+                           CommandLog::Switch logSwitch = CommandLog::Switch::OutputLogFile);
     DeviceSession(const DeviceSession&) = delete;
     DeviceSession& operator=(const DeviceSession&) = delete;
     ~DeviceSession();

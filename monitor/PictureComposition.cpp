@@ -7,6 +7,22 @@
 
 namespace orlo {
 
+std::optional<Rgb> ResultColour(const DetectionResult& result, int filterBits) {
+    if ((filterBits & FILTER_AREA_MASK) && result.excludedByAreaMask) {
+        return AREA_MASK_RESULT_COLOUR;
+    }
+    if ((filterBits & FILTER_SIZE_MASK) && result.excludedBySizeMask) {
+        return SIZE_MASK_RESULT_COLOUR;
+    }
+    if ((filterBits & FILTER_FALSE_DETECTION) && result.excludedAsFalseDetection) {
+        return FALSE_DETECTION_RESULT_COLOUR;
+    }
+    if (!result.IsPlain()) {
+        return std::nullopt;
+    }
+    return PLAIN_RESULT_COLOUR;
+}
+
 TintColour TintColour::FromConfig(std::int32_t value) {
     const auto bits = static_cast<std::uint32_t>(value);
     return {static_cast<std::uint8_t>(bits & 0xFF), static_cast<std::uint8_t>((bits >> 8) & 0xFF),

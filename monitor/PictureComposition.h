@@ -1,15 +1,27 @@
 #pragma once
 
 #include "device/DetectionCommands.h"
+#include "monitor/DrawingColours.h"
 #include "monitor/imaging/ImageData.h"
 #include "regions/Geometry.h"
 
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 namespace orlo {
+
+// Result filter bits of the monitoring page's filter buttons.
+inline constexpr int FILTER_AREA_MASK = 1;
+inline constexpr int FILTER_SIZE_MASK = 2;
+inline constexpr int FILTER_FALSE_DETECTION = 4;
+inline constexpr int FILTER_ALL = 7;
+
+// The pen colour of a result under the filter bits: the first exclusion the filter shows, green for
+// a plain result; nothing when the result is not drawn.
+std::optional<Rgb> ResultColour(const DetectionResult& result, int filterBits);
 
 // The colour of the motion tint as stored in the configuration: red in bits 0-7, green 8-15, blue 16-23.
 struct TintColour {

@@ -1,5 +1,6 @@
 #include "monitor/ResultPainter.h"
 
+#include "monitor/DrawingColours.h"
 #include "regions/SensorGeometry.h"
 #include "uikit/Pictures.h"
 
@@ -9,13 +10,13 @@ namespace orlo {
 
 namespace {
 
-constexpr int PenWidth = 3;
-const QColor PlainColour(141, 201, 77);
-const QColor AreaMaskColour(237, 125, 49);
-const QColor SizeMaskColour(112, 48, 160);
-const QColor FalseDetectionColour(255, 0, 0);
-const QColor HumanAreaColour(0, 94, 184);
-const QColor MotionAreaColour(0, 153, 255);
+QColor ToQColor(Rgb colour) {
+    return QColor(colour.red, colour.green, colour.blue);
+}
+
+constexpr int PenWidth = RESULT_PEN_WIDTH;
+const QColor HumanAreaColour = ToQColor(HUMAN_AREA_COLOUR);
+const QColor MotionAreaColour = ToQColor(MOTION_AREA_COLOUR);
 
 } // namespace
 
@@ -25,18 +26,11 @@ CResultPainter::CResultPainter() {
 }
 
 bool CResultPainter::PenForResult(const DetectionResult& result, int filterBits, QColor& colour) {
-    if ((filterBits & FILTER_AREA_MASK) && result.excludedByAreaMask) {
-        colour = AreaMaskColour;
-    } else if ((filterBits & FILTER_SIZE_MASK) && result.excludedBySizeMask) {
-        colour = SizeMaskColour;
-    } else if ((filterBits & FILTER_FALSE_DETECTION) && result.excludedAsFalseDetection) {
-        colour = FalseDetectionColour;
-    } else if (!result.IsPlain()) {
-        return false;
-    } else {
-        colour = PlainColour;
+    const std::optional<Rgb> chosen = ResultColour(result, filterBits);
+    if (chosen) {
+        colour = ToQColor(*chosen);
     }
-    return true;
+    return chosen.has_value();
 }
 
 void CResultPainter::DrawDisconnected() {

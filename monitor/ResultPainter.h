@@ -11,12 +11,6 @@
 
 namespace orlo {
 
-// Result filter bits of the monitoring page's filter buttons.
-inline constexpr int FILTER_AREA_MASK = 1;
-inline constexpr int FILTER_SIZE_MASK = 2;
-inline constexpr int FILTER_FALSE_DETECTION = 4;
-inline constexpr int FILTER_ALL = 7;
-
 // What a paint needs besides the last cycle.
 struct PaintSettings {
     bool portrait = false;

@@ -11,7 +11,8 @@ seconds=${2:?$usage}
 jobs=${3:-1}
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-fuzzers=(fuzz_device_response fuzz_settings_file fuzz_ini_document fuzz_sim_request fuzz_mode_list fuzz_app_config)
+fuzzers=(fuzz_device_response fuzz_settings_file fuzz_ini_document fuzz_sim_request fuzz_mode_list fuzz_app_config
+    fuzz_replay_log)
 
 CC=clang CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORLO_BUILD_FUZZERS=ON \
     -DORLO_BUILD_UI=OFF -DORLO_BUILD_TESTS=OFF -DORLO_BUILD_BENCH=OFF >/dev/null

@@ -15,6 +15,10 @@ QString AskSettingsFileToSave(QWidget* parent);
 // Accepts only an existing file.
 QString AskSettingsFileToOpen(QWidget* parent);
 
+// The save dialog of the commissioning report (HTML or PDF), starting in the program's directory. A
+// name typed without a suffix gets the one of the chosen filter.
+QString AskReportFileToSave(QWidget* parent);
+
 // The dialog filter for a string-table filter of "text|pattern|" pairs: one filter a pair, the
 // pattern added in parentheses unless the text shows it already.
 QString DialogFilter(const QString& tableFilter);

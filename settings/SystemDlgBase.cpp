@@ -6,8 +6,11 @@
 #include "device/ResultMessage.h"
 #include "device/SettingsTransfer.h"
 #include "device/SystemCommands.h"
+#include "platform/FileIo.h"
+#include "report/CommissioningReport.h"
 #include "settings/DeviceTask.h"
 #include "settings/PageLayout.h"
+#include "settings/ReportDocument.h"
 #include "settings/ReturnHome.h"
 #include "settings/SettingsFileDialog.h"
 #include "settings/USBTimeoutSettingDlg.h"
@@ -29,6 +32,10 @@ constexpr int MSG_CONFIRM_RESTART = 1123;
 constexpr int MSG_CONFIRM_INITIALIZE = 1124;
 constexpr int MSG_CONFIRM_WRITE = 1125;
 constexpr int MSG_CONFIRM_RECOVER = 1131;
+constexpr int STR_REPORT_SECTION = 9660;
+constexpr int STR_REPORT_TEXT = 9661;
+constexpr int STR_REPORT_BUTTON = 9662;
+constexpr int MSG_REPORT_FAILED = 9664;
 
 constexpr int PAGE_WIDTH = 600;
 constexpr int SECTION_X = 24;
@@ -60,18 +67,24 @@ CSystemDlgBase::CSystemDlgBase(DeviceSession& session, QWidget* mainWindow, bool
       saveNote_(MakeLabel(QStringLiteral("※誤検出矩形は保存されません。"), this)),
       writeText_(MakeLabel(QStringLiteral("接続中のOrloに設定を反映する。"), this)),
       writeNote_(MakeLabel(QStringLiteral("※誤検出矩形は反映されません。"), this)),
-      recoverLabel_(MakeLabel(QStringLiteral("Orloの復旧"), this)), session_(session),
+      recoverLabel_(MakeLabel(QStringLiteral("Orloの復旧"), this)),
+      reportLabel_(MakeLabel(StringText(STR_REPORT_SECTION), this)),
+      reportText_(MakeLabel(StringText(STR_REPORT_TEXT), this)), session_(session),
       waitDialog_(new CWaitDlg(this)), owner_(mainWindow), showTimeoutSection_(showTimeoutSection) {
     const QString captions[SYSTEM_OPERATION_COUNT] = {
-        QStringLiteral("再起動"), QStringLiteral("初期化"), QStringLiteral("タイムアウト"),
-        QStringLiteral("保存"),   QStringLiteral("反映"),   QStringLiteral("復旧")};
+        QStringLiteral("再起動"),     QStringLiteral("初期化"), QStringLiteral("タイムアウト"),
+        QStringLiteral("保存"),       QStringLiteral("反映"),   QStringLiteral("復旧"),
+        StringText(STR_REPORT_BUTTON)};
     void (CSystemDlgBase::*const handlers[SYSTEM_OPERATION_COUNT])() = {
         &CSystemDlgBase::ClickRestart, &CSystemDlgBase::ClickInitialize, &CSystemDlgBase::ClickTimeout,
-        &CSystemDlgBase::ClickSave,    &CSystemDlgBase::ClickWrite,      &CSystemDlgBase::ClickRecover};
+        &CSystemDlgBase::ClickSave,    &CSystemDlgBase::ClickWrite,      &CSystemDlgBase::ClickRecover,
+        &CSystemDlgBase::ClickReport};
     for (std::size_t i = 0; i < buttons_.size(); ++i) {
         buttons_[i] = new CImgButton(captions[i], this);
         connect(buttons_[i], &CImgButton::clicked, this, handlers[i]);
     }
+    reportLabel_->setObjectName(QStringLiteral("reportLabel"));
+    reportText_->setObjectName(QStringLiteral("reportText"));
     InitControls();
     // The reconnect loop after a restart reports each pass here; its progress shows only as the wait
     // dialog's bar, which runs on its own clock, so there is nothing more to do with it.
@@ -109,7 +122,11 @@ void CSystemDlgBase::LayoutControls() {
     Button(SystemOperation::Write)->move(BUTTON_X, Bottom(writeNote_) + BUTTON_BELOW_NOTE);
     top = Bottom(Button(SystemOperation::Write)) + RECOVER_BELOW_WRITE;
     section(recoverLabel_, Button(SystemOperation::Recover));
-    WindowSizeForClient({PAGE_WIDTH, Bottom(Button(SystemOperation::Recover)) + BOTTOM_MARGIN});
+    // The report section of our own follows the sections of the original page.
+    reportLabel_->move(SECTION_X, top);
+    reportText_->move(TEXT_X, Bottom(reportLabel_) + TEXT_BELOW_LABEL);
+    Button(SystemOperation::Report)->move(BUTTON_X, Bottom(reportText_) + BUTTON_BELOW_NOTE);
+    WindowSizeForClient({PAGE_WIDTH, Bottom(Button(SystemOperation::Report)) + BOTTOM_MARGIN});
 }
 
 bool CSystemDlgBase::event(QEvent* event) {
@@ -161,6 +178,34 @@ void CSystemDlgBase::ClickWrite() {
 void CSystemDlgBase::ClickRecover() {
     if (Confirm(MSG_CONFIRM_RECOVER)) {
         RunTask([this] { return Recover(session_); }, RESTART_DURATION_MS);
+    }
+}
+
+void CSystemDlgBase::ClickReport() {
+    const QString path = AskReportFileToSave(this);
+    if (path.isEmpty()) {
+        return;
+    }
+    filePath_ = path;
+    // The device is read, the document made and the file written on the worker; a failed read
+    // writes nothing.
+    bool written = false;
+    RunTask(
+        [this, &written, file = LocalPath(path), pdf = IsPdfPath(path)] {
+            ReportContent content;
+            const ResultCode result = ReadReportContent(session_, content);
+            if (result != RC_OK) {
+                return result;
+            }
+            const std::string html = ReportHtml(content);
+            const QByteArray bytes = pdf ? ReportPdf(html) : QByteArray::fromStdString(html);
+            written =
+                !bytes.isEmpty() && WriteFileAtomically(file, {bytes.constData(), std::size_t(bytes.size())});
+            return RC_OK;
+        },
+        FILE_DURATION_MS);
+    if (result_ == RC_OK && !written) {
+        COrgMessageBox::Show(this, StringText(MSG_REPORT_FAILED));
     }
 }
 

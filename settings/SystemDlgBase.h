@@ -15,14 +15,14 @@ class CWaitDlg;
 class DeviceSession;
 
 // The system page's operations, in page order.
-enum class SystemOperation { Restart, Initialize, Timeout, Save, Write, Recover };
-inline constexpr int SYSTEM_OPERATION_COUNT = 6;
+enum class SystemOperation { Restart, Initialize, Timeout, Save, Write, Recover, Report };
+inline constexpr int SYSTEM_OPERATION_COUNT = 7;
 
 // The system page: maintenance operations on the connected sensor, each started by its button after
 // a confirmation or a file choice and run on a worker behind the wait dialog: restart, restart with
 // the factory settings, the USB time-outs, saving the settings to a file, writing a file back, and
-// recovering the serial speed. It has no values of its own and may always be left. The time-out
-// section can be left out; the layout then closes the gap.
+// recovering the serial speed, and the commissioning report (HTML or PDF). It has no values of its own and
+// may always be left. The time-out section can be left out; the layout then closes the gap.
 class CSystemDlgBase : public CPageBase {
     Q_OBJECT
 
@@ -58,6 +58,7 @@ private:
     void ClickSave();
     void ClickWrite();
     void ClickRecover();
+    void ClickReport();
     bool Confirm(int messageId);
 
     std::array<CImgButton*, SYSTEM_OPERATION_COUNT> buttons_{};
@@ -70,6 +71,8 @@ private:
     QLabel* writeText_;
     QLabel* writeNote_;
     QLabel* recoverLabel_;
+    QLabel* reportLabel_;
+    QLabel* reportText_;
     DeviceSession& session_;
     QString filePath_;
     CWaitDlg* waitDialog_;

@@ -26,7 +26,7 @@ timespec toTimespec(Clock::duration d) {
 
 } // namespace
 
-Channel::Channel(SensorCore& core, LinkControl& control, WakeSignal& wake, Options options, SimLogger log)
+Channel::Channel(Responder& core, LinkControl& control, WakeSignal& wake, Options options, SimLogger log)
     : core_(core), control_(control), wake_(wake), options_(std::move(options)), log_(std::move(log)) {}
 
 void Channel::log(const std::string& line) const {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "sim/LinkControl.h"
-#include "sim/SensorCore.h"
+#include "sim/Responder.h"
 
 #include <chrono>
 #include <cstdint>
@@ -28,7 +28,7 @@ public:
         Stop,       // the simulator stops
     };
 
-    Channel(SensorCore& core, LinkControl& control, WakeSignal& wake, Options options, SimLogger log);
+    Channel(Responder& core, LinkControl& control, WakeSignal& wake, Options options, SimLogger log);
 
     // `fd` must be non-blocking.
     End serve(int fd);
@@ -44,7 +44,7 @@ private:
     bool interrupted() const;
     void log(const std::string& line) const;
 
-    SensorCore& core_;
+    Responder& core_;
     LinkControl& control_;
     WakeSignal& wake_;
     Options options_;

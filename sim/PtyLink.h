@@ -2,7 +2,7 @@
 
 #include "sim/Channel.h"
 #include "sim/LinkControl.h"
-#include "sim/SensorCore.h"
+#include "sim/Responder.h"
 #include "sim/UniqueFd.h"
 
 #include <string>
@@ -14,7 +14,7 @@ namespace orlo::sim {
 // port; the simulator answers only while the slave's line speed is the sensor's speed.
 class PtyLink {
 public:
-    PtyLink(SensorCore& core, LinkControl& control, bool throttle, std::string symlinkPath, SimLogger log);
+    PtyLink(Responder& core, LinkControl& control, bool throttle, std::string symlinkPath, SimLogger log);
     ~PtyLink();
     PtyLink(const PtyLink&) = delete;
     PtyLink& operator=(const PtyLink&) = delete;
@@ -31,7 +31,7 @@ private:
     void discardInput();
     void stayQuietUntil(LinkControl::Clock::time_point until);
 
-    SensorCore& core_;
+    Responder& core_;
     LinkControl& control_;
     bool throttle_;
     std::string symlinkPath_;

@@ -2,6 +2,7 @@
 
 #include "sim/FaultSet.h"
 #include "sim/RequestReader.h"
+#include "sim/Responder.h"
 #include "sim/Scene.h"
 #include "sim/SensorSettings.h"
 
@@ -15,31 +16,19 @@
 
 namespace orlo::sim {
 
-using SimLogger = std::function<void(const std::string&)>;
-
-// What a link has to do with one framed request.
-struct Reply {
-    bool silent = false;                  // send nothing at all
-    std::vector<std::uint8_t> bytes;      // the whole response frame
-    std::uint32_t paceBaud = 0;           // the sensor's serial speed when the request was taken
-    std::chrono::milliseconds delay{0};   // wait before sending
-    std::optional<std::size_t> dropAfter; // send this many bytes, then drop the link
-    bool restart = false;                 // restart once the response is out
-};
-
 // The sensor itself: its settings, its scene and the meaning of every command. Thread-safe;
 // both links share one core, as both ports of a real sensor reach the same device.
-class SensorCore {
+class SensorCore : public Responder {
 public:
     SensorCore(const SensorSettings& initial, std::uint64_t seed, std::string stateFile, FaultSet faults,
                SimLogger log);
 
-    Reply handle(const FrameEvent& event);
+    Reply handle(const FrameEvent& event) override;
 
     SensorSettings settings() const;
-    std::uint32_t baud() const;
-    std::chrono::milliseconds receiveTimeout() const;
-    std::chrono::milliseconds sendTimeout() const;
+    std::uint32_t baud() const override;
+    std::chrono::milliseconds receiveTimeout() const override;
+    std::chrono::milliseconds sendTimeout() const override;
     void setFaults(FaultSet faults);
 
 private:

@@ -104,6 +104,12 @@ bool parseSimCommandLine(const std::vector<std::string>& args, SimCommandLine& o
                 error = "--seed: an unsigned integer";
                 return false;
             }
+        } else if (a == "--replay") {
+            const auto* v = requiredValue(i);
+            if (!v) {
+                return false;
+            }
+            c.replayLog = *v;
         } else if (a == "--fault") {
             const auto* v = requiredValue(i);
             if (!v || !c.faults.add(*v, error)) {
@@ -136,6 +142,9 @@ std::string simUsage() {
                "  --restart-seconds S   silence after a restart command (default 5)\n"
                "  --seed N              scene seed (default 1); same seed and requests, same bytes\n") +
            FaultSet::helpText() +
+           "  --replay CmdLog.log   play a command log of the set-up tool back: each request gets what\n"
+           "                        was received for the next recorded request with the same bytes,\n"
+           "                        any other request no answer (and a line on standard error)\n"
            "  --verbose             log every request to standard error\n"
            "  --help                this text\n";
 }

@@ -2,6 +2,7 @@
 
 #include "sim/LinkControl.h"
 #include "sim/PtyLink.h"
+#include "sim/ReplayResponder.h"
 #include "sim/StateFile.h"
 #include "sim/TcpLink.h"
 
@@ -13,18 +14,17 @@ Simulator::~Simulator() {
     stop();
 }
 
-bool Simulator::start(std::string& error) {
-    if (core_) {
-        error = "already started";
-        return false;
-    }
-    if (!config_.tcp && !config_.pty) {
-        error = "no link: enable TCP and/or the pseudo-terminal";
-        return false;
-    }
-    if (config_.baud && !isSupportedBaud(*config_.baud)) {
-        error = "unsupported speed " + std::to_string(*config_.baud);
-        return false;
+bool Simulator::startResponder(std::string& error) {
+    if (!config_.replayLog.empty()) {
+        ReplayLogError logError;
+        auto exchanges = LoadReplayLog(config_.replayLog, logError);
+        if (!exchanges) {
+            error = "replay log " + config_.replayLog + ": " + logError.Text();
+            return false;
+        }
+        replay_ = std::make_unique<ReplayResponder>(
+            std::move(*exchanges), config_.baud.value_or(SensorSettings{}.baudRate), config_.report);
+        return true;
     }
     SensorSettings settings;
     if (!config_.stateFile.empty() &&
@@ -38,24 +38,50 @@ bool Simulator::start(std::string& error) {
     if (!config_.stateFile.empty() && !saveStateFile(config_.stateFile, settings, error)) {
         return false;
     }
-    auto core =
+    core_ =
         std::make_unique<SensorCore>(settings, config_.seed, config_.stateFile, config_.faults, config_.log);
+    return true;
+}
+
+void Simulator::releaseResponder() {
+    core_.reset();
+    replay_.reset();
+}
+
+bool Simulator::start(std::string& error) {
+    if (core_ || replay_) {
+        error = "already started";
+        return false;
+    }
+    if (!config_.tcp && !config_.pty) {
+        error = "no link: enable TCP and/or the pseudo-terminal";
+        return false;
+    }
+    if (config_.baud && !isSupportedBaud(*config_.baud)) {
+        error = "unsupported speed " + std::to_string(*config_.baud);
+        return false;
+    }
+    if (!startResponder(error)) {
+        return false;
+    }
+    Responder& responder = replay_ ? static_cast<Responder&>(*replay_) : *core_;
     auto control = std::make_unique<LinkControl>(config_.restartSilence);
     std::unique_ptr<TcpLink> tcp;
     std::unique_ptr<PtyLink> pty;
     if (config_.tcp) {
-        tcp = std::make_unique<TcpLink>(*core, *control, *config_.tcp, config_.log);
+        tcp = std::make_unique<TcpLink>(responder, *control, *config_.tcp, config_.log);
         if (!tcp->open(error)) {
+            releaseResponder();
             return false;
         }
     }
     if (config_.pty) {
-        pty = std::make_unique<PtyLink>(*core, *control, config_.throttle, config_.ptyLink, config_.log);
+        pty = std::make_unique<PtyLink>(responder, *control, config_.throttle, config_.ptyLink, config_.log);
         if (!pty->open(error)) {
+            releaseResponder();
             return false;
         }
     }
-    core_ = std::move(core);
     control_ = std::move(control);
     tcp_ = std::move(tcp);
     pty_ = std::move(pty);

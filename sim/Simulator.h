@@ -15,6 +15,7 @@ namespace orlo::sim {
 
 class LinkControl;
 class PtyLink;
+class ReplayResponder;
 class TcpLink;
 
 struct SimConfig {
@@ -28,10 +29,13 @@ struct SimConfig {
     std::uint64_t seed = 1;
     FaultSet faults;
     SimLogger log;
+    std::string replayLog; // play this command log back instead of simulating a sensor
+    SimLogger report;      // requests a replay has no answer for
 };
 
 // The whole simulated sensor: one core shared by a TCP link and/or a pty link, each on its own
-// thread. For orlo-sim, tests and the set-up tool's demo mode.
+// thread. For orlo-sim, tests and the set-up tool's demo mode. With a replay log the links play a
+// recorded session back instead.
 class Simulator {
 public:
     explicit Simulator(SimConfig config);
@@ -51,8 +55,12 @@ public:
     void setFaults(FaultSet faults);
 
 private:
+    bool startResponder(std::string& error);
+    void releaseResponder();
+
     SimConfig config_;
     std::unique_ptr<SensorCore> core_;
+    std::unique_ptr<ReplayResponder> replay_;
     std::unique_ptr<LinkControl> control_;
     std::unique_ptr<TcpLink> tcp_;
     std::unique_ptr<PtyLink> pty_;

@@ -11,7 +11,7 @@
 
 namespace orlo::sim {
 
-TcpLink::TcpLink(SensorCore& core, LinkControl& control, TcpEndpoint endpoint, SimLogger log)
+TcpLink::TcpLink(Responder& core, LinkControl& control, TcpEndpoint endpoint, SimLogger log)
     : core_(core), control_(control), endpoint_(std::move(endpoint)), log_(std::move(log)) {
     control_.attach(wake_);
 }

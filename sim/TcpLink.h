@@ -2,7 +2,7 @@
 
 #include "sim/Channel.h"
 #include "sim/LinkControl.h"
-#include "sim/SensorCore.h"
+#include "sim/Responder.h"
 #include "sim/TcpEndpoint.h"
 #include "sim/UniqueFd.h"
 
@@ -17,7 +17,7 @@ namespace orlo::sim {
 // A restart closes the connection and the listening socket until the sensor is back.
 class TcpLink {
 public:
-    TcpLink(SensorCore& core, LinkControl& control, TcpEndpoint endpoint, SimLogger log);
+    TcpLink(Responder& core, LinkControl& control, TcpEndpoint endpoint, SimLogger log);
     ~TcpLink();
     TcpLink(const TcpLink&) = delete;
     TcpLink& operator=(const TcpLink&) = delete;
@@ -33,7 +33,7 @@ private:
     bool listenOn(std::string& error);
     void waitFor(LinkControl::Clock::time_point until);
 
-    SensorCore& core_;
+    Responder& core_;
     LinkControl& control_;
     TcpEndpoint endpoint_;
     SimLogger log_;

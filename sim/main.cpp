@@ -20,13 +20,15 @@ int main(int argc, char** argv) {
         std::cout << simUsage();
         return 0;
     }
+    auto lock = std::make_shared<std::mutex>();
+    const SimLogger toStandardError = [lock](const std::string& line) {
+        std::lock_guard guard(*lock);
+        std::cerr << "orlo-sim: " << line << "\n";
+    };
     if (cmd.verbose) {
-        auto lock = std::make_shared<std::mutex>();
-        cmd.config.log = [lock](const std::string& line) {
-            std::lock_guard guard(*lock);
-            std::cerr << "orlo-sim: " << line << "\n";
-        };
+        cmd.config.log = toStandardError;
     }
+    cmd.config.report = toStandardError;
 
     // Block the stop signals before any thread exists, then wait for them here.
     sigset_t stopSignals;

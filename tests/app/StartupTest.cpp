@@ -24,6 +24,9 @@ private slots:
         QVERIFY(options.demo);
         QCOMPARE(options.screenshotPath, QStringLiteral("shot.png"));
         QVERIFY(!options.help);
+        QVERIFY(!options.commandLog);
+        QVERIFY(ParseStartupOptions({QStringLiteral("orlo-setup"), QStringLiteral("--log")}).commandLog);
+        QVERIFY(StartupHelpText().contains(QStringLiteral("--log")));
 
         const StartupOptions none = ParseStartupOptions({QStringLiteral("orlo-setup")});
         QVERIFY(!none.demo);

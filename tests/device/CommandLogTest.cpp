@@ -99,6 +99,20 @@ TEST_F(CommandLogFileTest, ExchangeIsLoggedPieceByPieceAsUtf16) {
     EXPECT_EQ("a0 11", Fields(lines[2])[3].substr(0, 5));
 }
 
+TEST_F(CommandLogFileTest, SwitchedOnWithoutTheSwitchFile) {
+    EXPECT_FALSE(CommandLog(directory.Path()).IsEnabled());
+    EXPECT_TRUE(CommandLog(directory.Path(), CommandLog::Switch::On).IsEnabled());
+    {
+        CommandLog log(directory.Path(), CommandLog::Switch::On);
+        log.StartLog();
+        const std::uint8_t request[] = {0xFE, 0x00, 0x00, 0x00};
+        log.LogTransfer({2025, 3, 3, 9, 5, 7, 42}, request, 4, CommandLog::Direction::Sent);
+    }
+    EXPECT_EQ((std::vector<std::string>{"S\t2025/03/03 09:05:07.042\t4\tfe 00 00 00"}),
+              Lines(DecodeUtf16Ascii(ReadBytes(LogPath()))));
+    EXPECT_FALSE(std::filesystem::exists(directory.Path() / "outputlog"));
+}
+
 TEST_F(CommandLogFileTest, EveryOpenRestartsTheFile) {
     EnableLog();
     DeviceSession session(directory.Path());

@@ -8,7 +8,9 @@
 #include "uikit/OrgMFCButton.h"
 #include "uikit/OrgPropertyGrid.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <chrono>
 
@@ -148,6 +150,61 @@ private slots:
         QCOMPARE(f.Shown(), QStringList{Text(MSG_CONFIRM_WRITE)});
         QVERIFY(f.simulator->settings() == original);
         QCOMPARE(session.Portrait(), 0);
+    }
+
+    void ReportButtonSavesHtmlAndPdfStartingInTheProgramDirectory() {
+        PageFixture f;
+        QVERIFY(f.ConnectSimulator());
+        f.ShowPage(PageId::System);
+        QString startedIn;
+        const QString html = f.directory.filePath(QStringLiteral("site-report"));
+        ModalDriver driver;
+        driver.Then([&startedIn, html](QWidget* modal) {
+            if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+                startedIn = dialog->directory().absolutePath();
+            }
+            return ModalDriver::ChooseFile(html)(modal);
+        });
+        Click(f, SystemOperation::Report);
+        QVERIFY(driver.Done());
+        QCOMPARE(startedIn, QDir::current().absolutePath());
+        QCOMPARE(f.system->LastResult(), RC_OK);
+        // A name without a suffix takes the chosen filter's, HTML first.
+        QCOMPARE(f.system->FilePath(), html + QStringLiteral(".html"));
+        const QByteArray document = FileText(html + QStringLiteral(".html"));
+        QVERIFY(document.contains("data-key=\"Ditection.Threshold\""));
+        QVERIFY(document.contains("data:image/png;base64,"));
+
+        const QString pdf = f.directory.filePath(QStringLiteral("site-report.PDF"));
+        driver.Then(ModalDriver::ChooseFile(pdf));
+        Click(f, SystemOperation::Report);
+        QVERIFY(driver.Done());
+        QCOMPARE(f.system->LastResult(), RC_OK);
+        const QByteArray printed = FileText(pdf);
+        QVERIFY(printed.startsWith("%PDF"));
+        // The picture is in it, not just the text.
+        QVERIFY(printed.contains("/Image"));
+        QVERIFY(f.Shown().isEmpty());
+        QVERIFY(f.unexpectedBoxes.isEmpty());
+    }
+
+    void ReportOfASensorThatDoesNotAnswerWritesNoFile() {
+        PageFixture f;
+        QVERIFY(f.ConnectSimulator());
+        f.ShowPage(PageId::System);
+        std::string error;
+        sim::FaultSet faults;
+        QVERIFY(faults.add("error=0xF3@0x03", error));
+        f.simulator->setFaults(faults);
+        const QString file = f.directory.filePath(QStringLiteral("report.html"));
+        ModalDriver driver;
+        driver.Then(ModalDriver::ChooseFile(file));
+        COrgMessageBox::PresetAnswer(MessageAnswer::Ok);
+        Click(f, SystemOperation::Report);
+        QVERIFY(driver.Done());
+        QCOMPARE(f.system->LastResult(), -0xF3);
+        QVERIFY(!QFile::exists(file));
+        QCOMPARE(f.Shown().size(), 1);
     }
 
     void FileLackingAKeyShows1108AndWritesNothing() {
@@ -318,7 +375,12 @@ private slots:
         QCOMPARE(top(with, SystemOperation::Save) - top(without, SystemOperation::Save), section);
         QCOMPARE(with.height() - without.height(), section);
         QCOMPARE(with.Button(SystemOperation::Restart)->x(), 160);
-        QCOMPARE(with.height(), with.Button(SystemOperation::Recover)->geometry().bottom() + 1 + 24);
+        // The report section follows the recovery; the page ends 24 pixels below its button.
+        QCOMPARE(top(with, SystemOperation::Report) -
+                     with.Button(SystemOperation::Recover)->geometry().bottom() - 1,
+                 40 + with.findChild<QLabel*>(QStringLiteral("reportLabel"))->height() + 8 +
+                     with.findChild<QLabel*>(QStringLiteral("reportText"))->height() + 8);
+        QCOMPARE(with.height(), with.Button(SystemOperation::Report)->geometry().bottom() + 1 + 24);
         for (const QLabel* label : with.findChildren<QLabel*>()) {
             QVERIFY2(label->geometry().right() < with.width(), qPrintable(label->text()));
         }
