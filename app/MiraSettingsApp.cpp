@@ -2,6 +2,7 @@
 
 #include "app/MiraSettingsDlg.h"
 #include "app/WorkingDirectory.h"
+#include "resources/LanguageChoice.h"
 #include "resources/StringTable.h"
 #include "uikit/Pictures.h"
 
@@ -14,6 +15,8 @@
 #include <QTranslator>
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -42,6 +45,9 @@ QString CMiraSettingsApp::ApplyLocale(std::string_view name) {
     if (name == "japanese") {
         candidates = {"ja_JP.UTF-8", "ja_JP.utf8", "C.UTF-8"};
         QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    } else if (name == "english") {
+        candidates = {"en_US.UTF-8", "en_US.utf8", "C.UTF-8"};
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     }
     for (const std::string& candidate : candidates) {
         if (std::setlocale(LC_ALL, candidate.c_str()) != nullptr) {
@@ -58,16 +64,31 @@ void CMiraSettingsApp::UseBareWindowTitles() {
     QCoreApplication::setApplicationName(QString());
 }
 
-bool CMiraSettingsApp::InstallQtJapanese(QTranslator& translator) {
-    return translator.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+bool CMiraSettingsApp::InstallQtTranslation(QTranslator& translator, Language language) {
+    const QString name =
+        language == Language::English ? QStringLiteral("qtbase_en") : QStringLiteral("qtbase_ja");
+    return translator.load(name, QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
            QCoreApplication::installTranslator(&translator);
 }
 
+Language CMiraSettingsApp::ChooseStartupLanguage(const QString& option) {
+    const std::optional<Language> chosen = ParseLanguageName(option.toStdString());
+    if (!option.isEmpty() && !chosen) {
+        std::fprintf(stderr,
+                     "orlo-setup: --lang %s is not a language of this program (en, ja); using the "
+                     "system's\n",
+                     qPrintable(option));
+    }
+    return ChooseLanguage(
+        chosen, MessagesLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG")));
+}
+
 int CMiraSettingsApp::InitInstance(const StartupOptions& options) {
+    SetLanguage(ChooseStartupLanguage(options.language));
     ApplyLocale(LoadString(STR_LOCALE));
     UseBareWindowTitles();
-    QTranslator qtJapanese;
-    if (!InstallQtJapanese(qtJapanese)) {
+    QTranslator qtTexts;
+    if (!InstallQtTranslation(qtTexts, CurrentLanguage()) && CurrentLanguage() == Language::Japanese) {
         std::fprintf(stderr, "orlo-setup: Qt's Japanese texts (qtbase_ja.qm) are not installed; standard "
                              "dialogs stay in English\n");
     }

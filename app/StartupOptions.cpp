@@ -11,12 +11,18 @@ struct Parser {
     QCommandLineOption screenshot{QStringLiteral("screenshot"),
                                   QStringLiteral("Save a PNG of the main window to <file> and quit."),
                                   QStringLiteral("file")};
+    QCommandLineOption language{
+        QStringLiteral("lang"),
+        QStringLiteral("Language of the windows: en or ja (default: the system locale; "
+                       "Japanese for a Japanese, C or POSIX locale)."),
+        QStringLiteral("en|ja")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help.")};
 
     Parser() {
         parser.setApplicationDescription(QStringLiteral("Orlo-X1 set-up tool"));
         parser.addOption(demo);
         parser.addOption(screenshot);
+        parser.addOption(language);
         parser.addOption(help);
     }
 };
@@ -30,6 +36,7 @@ StartupOptions ParseStartupOptions(const QStringList& arguments) {
     StartupOptions options;
     options.demo = p.parser.isSet(p.demo);
     options.screenshotPath = p.parser.value(p.screenshot);
+    options.language = p.parser.value(p.language);
     options.help = p.parser.isSet(p.help);
     return options;
 }

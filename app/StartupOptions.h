@@ -8,6 +8,7 @@ namespace orlo {
 struct StartupOptions {
     bool demo = false;      // run against the built-in simulator
     QString screenshotPath; // save a picture of the main window there and quit
+    QString language;       // "en" or "ja"; empty: the system locale decides
     bool help = false;
 };
 
