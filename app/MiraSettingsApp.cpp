@@ -65,9 +65,15 @@ void CMiraSettingsApp::UseBareWindowTitles() {
 }
 
 bool CMiraSettingsApp::InstallQtTranslation(QTranslator& translator, Language language) {
-    const QString name =
-        language == Language::English ? QStringLiteral("qtbase_en") : QStringLiteral("qtbase_ja");
-    return translator.load(name, QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+    const QString directory = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (language == Language::English) {
+        // Qt's own texts are English; the system's English file is usually empty (and then not loaded).
+        if (translator.load(QStringLiteral("qtbase_en"), directory)) {
+            QCoreApplication::installTranslator(&translator);
+        }
+        return true;
+    }
+    return translator.load(QStringLiteral("qtbase_ja"), directory) &&
            QCoreApplication::installTranslator(&translator);
 }
 

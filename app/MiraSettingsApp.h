@@ -27,7 +27,7 @@ public:
     // and an empty title stays empty.
     static void UseBareWindowTitles();
     // Loads Qt's own texts (standard buttons, the colour dialog) in the language into translator and
-    // installs it; false when the system has no such translation.
+    // installs it; false when the system has no Japanese translation (Qt's texts are English anyway).
     static bool InstallQtTranslation(QTranslator& translator, Language language);
     // The language option when it names a language, else the language of the locale environment;
     // warns about an option value it does not know.

@@ -68,8 +68,7 @@ private slots:
 
     void qtsOwnTextsInEnglish() {
         QTranslator translator;
-        QVERIFY2(CMiraSettingsApp::InstallQtTranslation(translator, Language::English),
-                 "qtbase_en.qm is missing (Debian package qt6-translations-l10n)");
+        QVERIFY(CMiraSettingsApp::InstallQtTranslation(translator, Language::English));
         QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
         const QString cancel = buttons.button(QDialogButtonBox::Cancel)->text();
         QCoreApplication::removeTranslator(&translator);

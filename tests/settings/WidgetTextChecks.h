@@ -96,10 +96,11 @@ inline QStringList ClippedWidgets(const QWidget& root) {
             continue;
         }
         const QString name = QString::fromLatin1(widget->metaObject()->className());
+        // Controls that our windows place themselves (the parts of Qt's composite controls place
+        // themselves).
         const QWidget* parent = widget->parentWidget();
-        const bool inScrollArea =
-            parent != nullptr && parent->objectName() == QLatin1String("qt_scrollarea_viewport");
-        if (parent != nullptr && !inScrollArea && !parent->rect().contains(widget->geometry())) {
+        const bool placedByUs = parent != nullptr && parent->inherits("orlo::CBasisDialog");
+        if (placedByUs && !parent->rect().contains(widget->geometry())) {
             found << QStringLiteral("%1 '%2' reaches out of its parent")
                          .arg(name, WidgetTexts(*widget).join(QString()));
         }
@@ -124,6 +125,33 @@ inline QStringList ClippedWidgets(const QWidget& root) {
                          .arg(name, caption)
                          .arg(widget->width())
                          .arg(widget->height());
+        }
+    }
+    return found;
+}
+
+// Captions that overlap another caption or button of the same window: a text grown longer than its
+// place runs into its neighbour.
+inline QStringList OverlappingCaptions(const QWidget& root) {
+    QStringList found;
+    QList<const QWidget*> captions;
+    for (const QWidget* widget : root.findChildren<QWidget*>()) {
+        const bool caption = qobject_cast<const QLabel*>(widget) != nullptr ||
+                             qobject_cast<const QAbstractButton*>(widget) != nullptr;
+        if (caption && widget->isVisibleTo(&root) && widget->parentWidget() != nullptr &&
+            widget->parentWidget()->inherits("orlo::CBasisDialog")) {
+            captions << widget;
+        }
+    }
+    for (qsizetype i = 0; i < captions.size(); ++i) {
+        for (qsizetype k = i + 1; k < captions.size(); ++k) {
+            const QWidget* a = captions[i];
+            const QWidget* b = captions[k];
+            if (a->parentWidget() == b->parentWidget() && a->geometry().intersects(b->geometry()) &&
+                qobject_cast<const QLabel*>(a) != nullptr) {
+                found << QStringLiteral("'%1' overlaps '%2'")
+                             .arg(WidgetTexts(*a).join(QString()), WidgetTexts(*b).join(QString()));
+            }
         }
     }
     return found;
