@@ -394,8 +394,12 @@ void CHomeDlgBase::HandleLinkLoss(int messageId) {
     reconnectStatus_->show();
     reconnectStatus_->raise();
     PaintPicture();
-    reconnector_.Start([this, lost] { return OpenLink(lost); },
-                       [this] { PostMessageTo(this, WM_MONITOR_RECONNECTED); });
+    if (!reconnector_.Start([this, lost] { return OpenLink(lost); },
+                            [this] { PostMessageTo(this, WM_MONITOR_RECONNECTED); })) {
+        reconnecting_ = false;
+        reconnectStatus_->hide();
+        ShowMessage(messageId); // no retries without a thread: as with the option off
+    }
 }
 
 void CHomeDlgBase::FinishReconnect() {

@@ -1,5 +1,6 @@
 #include "monitor/LinkReconnector.h"
 
+#include <system_error>
 #include <utility>
 
 namespace orlo {
@@ -28,7 +29,12 @@ bool LinkReconnector::Start(Attempt attempt, Reconnected onReconnected) {
     }
     attempts_ = 0;
     retrying_ = true;
-    thread_ = std::thread(&LinkReconnector::Run, this, std::move(attempt), std::move(onReconnected));
+    try {
+        thread_ = std::thread(&LinkReconnector::Run, this, std::move(attempt), std::move(onReconnected));
+    } catch (const std::system_error&) {
+        retrying_ = false;
+        return false;
+    }
     return true;
 }
 

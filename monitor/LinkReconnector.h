@@ -26,7 +26,7 @@ public:
     ~LinkReconnector();
 
     void SetInterval(std::chrono::milliseconds interval);
-    // False, doing nothing, while a previous run is still retrying.
+    // False, doing nothing, while a previous run is still retrying or when no thread can be started.
     bool Start(Attempt attempt, Reconnected onReconnected);
     // No attempt starts after this and a wait between attempts ends; does not block.
     void RequestStop();
