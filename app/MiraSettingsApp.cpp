@@ -26,16 +26,6 @@ namespace {
 
 constexpr int STR_LOCALE = 1000;
 
-// Japanese text in the Japanese forms of the CJK characters, when that font is installed.
-void UseJapaneseFont() {
-    const QString family = QStringLiteral("Noto Sans CJK JP");
-    if (QFontDatabase::families().contains(family)) {
-        QFont font(family);
-        font.setPixelSize(13);
-        QApplication::setFont(font);
-    }
-}
-
 } // namespace
 
 CMiraSettingsApp::CMiraSettingsApp(PageFactory pages) : pages_(std::move(pages)) {}
@@ -55,6 +45,15 @@ QString CMiraSettingsApp::ApplyLocale(std::string_view name) {
         }
     }
     return {};
+}
+
+void CMiraSettingsApp::UseProgramFont() {
+    const QString family = QStringLiteral("Noto Sans CJK JP");
+    if (QFontDatabase::families().contains(family)) {
+        QFont font(family);
+        font.setPixelSize(13);
+        QApplication::setFont(font);
+    }
 }
 
 void CMiraSettingsApp::UseBareWindowTitles() {
@@ -102,7 +101,7 @@ int CMiraSettingsApp::InitInstance(const StartupOptions& options) {
         std::fprintf(stderr, "orlo-setup: no writable working directory; staying in %s\n",
                      qPrintable(QDir::currentPath()));
     }
-    UseJapaneseFont();
+    UseProgramFont();
     QApplication::setWindowIcon(QIcon(QPixmap::fromImage(LoadPicture(PIC_APP_ICON))));
 
     CMiraSettingsDlg window(pages_);

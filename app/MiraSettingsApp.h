@@ -23,6 +23,9 @@ public:
     // names: the Japanese or US English UTF-8 locale, else C.UTF-8); the name applied, empty when none
     // could be.
     static QString ApplyLocale(std::string_view name);
+    // Japanese text in the Japanese forms of the CJK characters (also for English windows, so that both
+    // look alike), when that font is installed.
+    static void UseProgramFont();
     // Window titles exactly as each window sets them: the window system gets no program name appended,
     // and an empty title stays empty.
     static void UseBareWindowTitles();

@@ -1,3 +1,4 @@
+#include "app/MiraSettingsApp.h"
 #include "app/WaitDlg.h"
 #include "app/config/AppConfig.h"
 #include "connect/ComConnectDlg.h"
@@ -84,6 +85,8 @@ private:
     }
 
 private slots:
+    void initTestCase() { CMiraSettingsApp::UseProgramFont(); }
+
     void init() {
         problems_.clear();
         SetLanguage(Language::English);
