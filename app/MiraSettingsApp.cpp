@@ -2,6 +2,7 @@
 
 #include "app/MiraSettingsDlg.h"
 #include "app/WorkingDirectory.h"
+#include "resources/LanguageChoice.h"
 #include "resources/StringTable.h"
 #include "uikit/Pictures.h"
 
@@ -14,6 +15,8 @@
 #include <QTranslator>
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,16 +25,6 @@ namespace orlo {
 namespace {
 
 constexpr int STR_LOCALE = 1000;
-
-// Japanese text in the Japanese forms of the CJK characters, when that font is installed.
-void UseJapaneseFont() {
-    const QString family = QStringLiteral("Noto Sans CJK JP");
-    if (QFontDatabase::families().contains(family)) {
-        QFont font(family);
-        font.setPixelSize(13);
-        QApplication::setFont(font);
-    }
-}
 
 } // namespace
 
@@ -42,6 +35,9 @@ QString CMiraSettingsApp::ApplyLocale(std::string_view name) {
     if (name == "japanese") {
         candidates = {"ja_JP.UTF-8", "ja_JP.utf8", "C.UTF-8"};
         QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    } else if (name == "english") {
+        candidates = {"en_US.UTF-8", "en_US.utf8", "C.UTF-8"};
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     }
     for (const std::string& candidate : candidates) {
         if (std::setlocale(LC_ALL, candidate.c_str()) != nullptr) {
@@ -51,6 +47,15 @@ QString CMiraSettingsApp::ApplyLocale(std::string_view name) {
     return {};
 }
 
+void CMiraSettingsApp::UseProgramFont() {
+    const QString family = QStringLiteral("Noto Sans CJK JP");
+    if (QFontDatabase::families().contains(family)) {
+        QFont font(family);
+        font.setPixelSize(13);
+        QApplication::setFont(font);
+    }
+}
+
 void CMiraSettingsApp::UseBareWindowTitles() {
     // Qt hands the window system "title — display name", and for an empty title the application
     // name: both empty leaves every title as it is.
@@ -58,16 +63,37 @@ void CMiraSettingsApp::UseBareWindowTitles() {
     QCoreApplication::setApplicationName(QString());
 }
 
-bool CMiraSettingsApp::InstallQtJapanese(QTranslator& translator) {
-    return translator.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+bool CMiraSettingsApp::InstallQtTranslation(QTranslator& translator, Language language) {
+    const QString directory = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (language == Language::English) {
+        // Qt's own texts are English; the system's English file is usually empty (and then not loaded).
+        if (translator.load(QStringLiteral("qtbase_en"), directory)) {
+            QCoreApplication::installTranslator(&translator);
+        }
+        return true;
+    }
+    return translator.load(QStringLiteral("qtbase_ja"), directory) &&
            QCoreApplication::installTranslator(&translator);
 }
 
+Language CMiraSettingsApp::ChooseStartupLanguage(const QString& option) {
+    const std::optional<Language> chosen = ParseLanguageName(option.toStdString());
+    if (!option.isEmpty() && !chosen) {
+        std::fprintf(stderr,
+                     "orlo-setup: --lang %s is not a language of this program (en, ja); using the "
+                     "system's\n",
+                     qPrintable(option));
+    }
+    return ChooseLanguage(
+        chosen, MessagesLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG")));
+}
+
 int CMiraSettingsApp::InitInstance(const StartupOptions& options) {
+    SetLanguage(ChooseStartupLanguage(options.language));
     ApplyLocale(LoadString(STR_LOCALE));
     UseBareWindowTitles();
-    QTranslator qtJapanese;
-    if (!InstallQtJapanese(qtJapanese)) {
+    QTranslator qtTexts;
+    if (!InstallQtTranslation(qtTexts, CurrentLanguage()) && CurrentLanguage() == Language::Japanese) {
         std::fprintf(stderr, "orlo-setup: Qt's Japanese texts (qtbase_ja.qm) are not installed; standard "
                              "dialogs stay in English\n");
     }
@@ -75,7 +101,7 @@ int CMiraSettingsApp::InitInstance(const StartupOptions& options) {
         std::fprintf(stderr, "orlo-setup: no writable working directory; staying in %s\n",
                      qPrintable(QDir::currentPath()));
     }
-    UseJapaneseFont();
+    UseProgramFont();
     QApplication::setWindowIcon(QIcon(QPixmap::fromImage(LoadPicture(PIC_APP_ICON))));
 
     CMiraSettingsDlg window(pages_, nullptr,

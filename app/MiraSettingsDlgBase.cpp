@@ -3,13 +3,19 @@
 #include "app/PlaceholderPages.h"
 #include "app/WindowMessages.h"
 #include "app/WindowSystemTitle.h"
+#include "resources/CaptionIds.h"
 #include "uikit/MessageEvent.h"
 #include "uikit/OrgMFCButton.h"
 #include "uikit/Pictures.h"
+#include "uikit/StringText.h"
 
 #include <QCloseEvent>
 #include <QFrame>
 #include <QLabel>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
 #include <QThread>
 #include <algorithm>
 
@@ -19,6 +25,8 @@ namespace {
 constexpr QSize NAV_BUTTON_SIZE{120, 48};
 constexpr int GAP = 8;
 constexpr int RULE_THICKNESS = 2;
+// Room for the window frame and title bar while the window system has not told their size yet.
+constexpr QSize FRAME_ALLOWANCE{16, 40};
 
 int Index(PageId page) {
     return static_cast<int>(page);
@@ -35,12 +43,16 @@ QFrame* Rule(QFrame::Shape shape, QWidget* parent) {
 
 CMiraSettingsDlgBase::CMiraSettingsDlgBase(const PageFactory& factory, QWidget* parent,
                                            CommandLog::Switch logSwitch)
-    : CBasisDialog(parent), session_(".", logSwitch), horizontalRule_(Rule(QFrame::HLine, this)),
-      settingsLabel_(new QLabel(QStringLiteral("設定"), this)), verticalRule_(Rule(QFrame::VLine, this)) {
-    const QString texts[PAGE_COUNT] = {QStringLiteral("戻る"), QStringLiteral("カメラ"),
-                                       QStringLiteral("検出"), QStringLiteral("システム")};
+    : CBasisDialog(parent), session_(".", logSwitch), scrollArea_(new QScrollArea(this)),
+      content_(new QWidget), horizontalRule_(Rule(QFrame::HLine, content_)),
+      settingsLabel_(new QLabel(StringText(CAP_SETTINGS), content_)),
+      verticalRule_(Rule(QFrame::VLine, content_)) {
+    scrollArea_->setFrameShape(QFrame::NoFrame);
+    scrollArea_->setWidget(content_);
+    const QString texts[PAGE_COUNT] = {StringText(CAP_BACK), StringText(CAP_PAGE_CAMERA),
+                                       StringText(CAP_PAGE_DETECTION), StringText(CAP_PAGE_SYSTEM)};
     for (int i = 0; i < PAGE_COUNT; ++i) {
-        auto* button = new COrgMFCButton(texts[i], this);
+        auto* button = new COrgMFCButton(texts[i], content_);
         const PageId page = static_cast<PageId>(i);
         connect(button, &QPushButton::clicked, this, [this, page] { RequestPage(page); });
         navButtons_[static_cast<std::size_t>(i)] = button;
@@ -67,7 +79,8 @@ void CMiraSettingsDlgBase::CreatePages(const PageFactory& factory) {
     homePage_ = home.get();
     pages_[0] = std::move(home);
     const PageFactory::MakePage* makers[] = {&factory.camera, &factory.detection, &factory.system};
-    const QString titles[] = {QStringLiteral("カメラ"), QStringLiteral("検出"), QStringLiteral("システム")};
+    const QString titles[] = {StringText(CAP_PAGE_CAMERA), StringText(CAP_PAGE_DETECTION),
+                              StringText(CAP_PAGE_SYSTEM)};
     for (std::size_t i = 0; i < 3; ++i) {
         std::unique_ptr<CPageBase> page = *makers[i] ? (*makers[i])(session_, *this) : nullptr;
         if (!page) {
@@ -75,8 +88,9 @@ void CMiraSettingsDlgBase::CreatePages(const PageFactory& factory) {
         }
         pages_[i + 1] = std::move(page);
     }
-    for (std::size_t i = 1; i < pages_.size(); ++i) {
-        pages_[i]->hide();
+    for (const auto& page : pages_) {
+        page->setParent(content_);
+        page->hide();
     }
     homePage_->show();
     currentPage_ = PageId::Home;
@@ -114,8 +128,31 @@ void CMiraSettingsDlgBase::LayoutWindow() {
     const QRect column = LayoutNavigation({8, 16});
     const QRect pages = LayoutPages({column.right() + 1, 16});
     FitSeparator(pages);
-    WindowSizeForClient(
-        {std::max(column.right(), pages.right()) + 1, std::max(column.bottom(), pages.bottom()) + 1});
+    content_->resize(std::max(column.right(), pages.right()) + 1,
+                     std::max(column.bottom(), pages.bottom()) + 1);
+    FitToScreen();
+}
+
+void CMiraSettingsDlgBase::FitToScreen() {
+    QSize client = content_->size();
+    if (const QScreen* display = screen()) {
+        const QSize frame = isVisible() && frameGeometry().size() != size() ? frameGeometry().size() - size()
+                                                                            : FRAME_ALLOWANCE;
+        const QSize room = display->availableGeometry().size() - frame;
+        const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, scrollArea_);
+        const bool tall = client.height() > room.height();
+        const bool wide = client.width() + (tall ? bar : 0) > room.width();
+        if (tall) {
+            client.setHeight(room.height());
+            client.setWidth(std::min(client.width() + bar, room.width()));
+        }
+        if (wide) {
+            client.setWidth(room.width());
+            client.setHeight(std::min(content_->height() + bar, room.height()));
+        }
+    }
+    scrollArea_->setGeometry(QRect(QPoint(0, 0), client));
+    WindowSizeForClient(client);
 }
 
 QRect CMiraSettingsDlgBase::LayoutNavigation(QPoint origin) {
@@ -260,6 +297,10 @@ void CMiraSettingsDlgBase::changeEvent(QEvent* event) {
 
 void CMiraSettingsDlgBase::showEvent(QShowEvent* event) {
     CBasisDialog::showEvent(event);
+    FitToScreen(); // now on its screen
+    if (size() != content_->size()) {
+        move(screen()->availableGeometry().topLeft());
+    }
     ShowEmptyTitleAsEmpty(*this);
 }
 

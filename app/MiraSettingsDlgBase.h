@@ -10,6 +10,7 @@
 
 class QFrame;
 class QLabel;
+class QScrollArea;
 
 namespace orlo {
 
@@ -19,7 +20,9 @@ class COrgMFCButton;
 // switches with the navigation column on the left ("戻る" and, under "設定", the three settings
 // pages). It asks the current page before it leaves it, takes the pages back home when they report
 // a lost link, and shows the connected device in its caption. Closing it ends the program; the pages
-// go first (monitoring, camera, detection, system), then the session.
+// go first (monitoring, camera, detection, system), then the session. Everything lies in a scroll
+// area that shows it whole where the screen is large enough; on a smaller screen the window keeps
+// within the available area and the content scrolls.
 class CMiraSettingsDlgBase : public CBasisDialog {
     Q_OBJECT
 
@@ -32,6 +35,9 @@ public:
     PageId CurrentPage() const { return currentPage_; }
     CPageBase* Page(PageId page) const;
     COrgMFCButton* NavigationButton(PageId page) const;
+    QScrollArea* ScrollArea() const { return scrollArea_; }
+    // Fits the window to the content, or to the available area of its screen when that is smaller.
+    void FitToScreen();
 
     // The caption; callable from any thread (a connect worker sets it while the user-interface
     // thread runs the wait dialog).
@@ -63,6 +69,8 @@ private:
     void SetNavigationEnabled(bool enabled);
 
     DeviceSession session_;
+    QScrollArea* scrollArea_;
+    QWidget* content_; // owned by the scroll area; parent of the navigation and the pages
     std::array<COrgMFCButton*, PAGE_COUNT> navButtons_{};
     QFrame* horizontalRule_;
     QLabel* settingsLabel_;

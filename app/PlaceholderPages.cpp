@@ -3,9 +3,11 @@
 #include "app/MiraSettingsDlgBase.h"
 #include "app/WindowMessages.h"
 #include "device/DeviceSession.h"
+#include "resources/CaptionIds.h"
 #include "uikit/ImgButton.h"
 #include "uikit/MessageEvent.h"
 #include "uikit/Pictures.h"
+#include "uikit/StringText.h"
 
 #include <QLabel>
 #include <QMenu>
@@ -41,21 +43,21 @@ void CentreOn(QWidget* widget, int x, const QWidget* anchor) {
 } // namespace
 
 CPlaceholderHomePage::CPlaceholderHomePage(DeviceSession& session, QWidget* mainWindow)
-    : CHomePageBase(mainWindow), session_(session) {
+    : CHomePageBase(mainWindow), session_(session), mainWindow_(mainWindow) {
     LayoutControls();
 }
 
 void CPlaceholderHomePage::LayoutControls() {
     auto* connect = new QToolButton(this);
     connect->setObjectName(QStringLiteral("connectButton"));
-    connect->setText(QStringLiteral("接続"));
+    connect->setText(StringText(CAP_CONNECT));
     connect->setIcon(QIcon(QPixmap::fromImage(LoadPicture(PIC_CONNECT_OFF))));
     connect->setIconSize({24, 24});
     connect->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     connect->setPopupMode(QToolButton::InstantPopup);
     auto* menu = new QMenu(connect);
-    menu->addAction(QStringLiteral("COM(&C)..."))->setEnabled(false);
-    menu->addAction(QStringLiteral("LAN(&L)..."))->setEnabled(false);
+    menu->addAction(StringText(CAP_MENU_COM))->setEnabled(false);
+    menu->addAction(StringText(CAP_MENU_LAN))->setEnabled(false);
     connect->setMenu(menu);
     const int connectWidth = std::max(136, connect->sizeHint().width());
     connect->setGeometry(344 - connectWidth / 2, 16, connectWidth, 40);
@@ -69,7 +71,7 @@ void CPlaceholderHomePage::LayoutControls() {
     const int pictureBottom = picture->geometry().bottom() + 1;
     const int pictureRight = picture->geometry().right() + 1;
 
-    QLabel* image = Label(QStringLiteral("画像："), this);
+    QLabel* image = Label(StringText(CAP_PICTURE_SWITCH), this);
     image->move(24, pictureBottom + 16);
     auto* imageSwitch = new CImgButton(this);
     imageSwitch->Setup(PIC_SWITCH, {2, true});
@@ -79,16 +81,17 @@ void CPlaceholderHomePage::LayoutControls() {
     auto* diffSwitch = new CImgButton(this);
     diffSwitch->Setup(PIC_SWITCH, {2, true});
     CentreOn(diffSwitch, pictureRight - diffSwitch->width(), image);
-    QLabel* diff = Label(QStringLiteral("差分画像："), this);
+    QLabel* diff = Label(StringText(CAP_DIFF_SWITCH), this);
     diff->move(diffSwitch->x() - 4 - diff->width(), image->y());
 
     const int switchBottom = std::max(imageSwitch->geometry().bottom(), image->geometry().bottom()) + 1;
-    QLabel* filters = Label(QStringLiteral("除外検出結果の表示"), this);
+    QLabel* filters = Label(StringText(CAP_EXCLUDED_RESULTS), this);
     filters->move(24, switchBottom + 24);
     int x = 24 + 24;
     int filterBottom = 0;
-    for (const QString& caption : {QStringLiteral("すべて"), QStringLiteral("エリアマスク"),
-                                   QStringLiteral("サイズマスク"), QStringLiteral("誤検出")}) {
+    for (const QString& caption :
+         {StringText(CAP_FILTER_ALL), StringText(CAP_FILTER_AREA_MASK), StringText(CAP_FILTER_SIZE_MASK),
+          StringText(CAP_FILTER_FALSE_DETECTION)}) {
         auto* filter = new CImgButton(caption, this);
         filter->Setup(PIC_COMMON_BUTTON, {2, true});
         filter->move(x, filters->geometry().bottom() + 1 + 16);
@@ -101,7 +104,7 @@ void CPlaceholderHomePage::LayoutControls() {
 bool CPlaceholderHomePage::event(QEvent* event) {
     if (event->type() == MessageType(WM_HOME_DISCONNECT)) {
         session_.Disconnect();
-        SendMessageTo(parentWidget(), WM_DEVICE_DISCONNECTED);
+        SendMessageTo(mainWindow_, WM_DEVICE_DISCONNECTED);
         return true;
     }
     return CHomePageBase::event(event);
@@ -129,9 +132,9 @@ PageFactory PlaceholderPageFactory() {
                       CMiraSettingsDlgBase& mainWindow) -> std::unique_ptr<CHomePageBase> {
         return std::make_unique<CPlaceholderHomePage>(session, &mainWindow);
     };
-    factory.camera = settingsPage(QStringLiteral("カメラ"));
-    factory.detection = settingsPage(QStringLiteral("検出"));
-    factory.system = settingsPage(QStringLiteral("システム"));
+    factory.camera = settingsPage(StringText(CAP_PAGE_CAMERA));
+    factory.detection = settingsPage(StringText(CAP_PAGE_DETECTION));
+    factory.system = settingsPage(StringText(CAP_PAGE_SYSTEM));
     return factory;
 }
 

@@ -27,6 +27,7 @@ private:
     void LayoutControls();
 
     DeviceSession& session_;
+    QWidget* mainWindow_; // not the parent once the window has put its pages in a scroll area
 };
 
 // An empty settings page with its title.

@@ -13,6 +13,11 @@ struct Parser {
                                   QStringLiteral("file")};
     QCommandLineOption log{QStringLiteral("log"),
                            QStringLiteral("Write the command log CmdLog.log without an \"outputlog\" file.")};
+    QCommandLineOption language{
+        QStringLiteral("lang"),
+        QStringLiteral("Language of the windows: en or ja (default: the system locale; "
+                       "Japanese for a Japanese, C or POSIX locale)."),
+        QStringLiteral("en|ja")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help.")};
 
     Parser() {
@@ -20,6 +25,7 @@ struct Parser {
         parser.addOption(demo);
         parser.addOption(screenshot);
         parser.addOption(log);
+        parser.addOption(language);
         parser.addOption(help);
     }
 };
@@ -34,6 +40,7 @@ StartupOptions ParseStartupOptions(const QStringList& arguments) {
     options.demo = p.parser.isSet(p.demo);
     options.screenshotPath = p.parser.value(p.screenshot);
     options.commandLog = p.parser.isSet(p.log);
+    options.language = p.parser.value(p.language);
     options.help = p.parser.isSet(p.help);
     return options;
 }

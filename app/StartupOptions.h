@@ -9,6 +9,7 @@ struct StartupOptions {
     bool demo = false;       // run against the built-in simulator
     bool commandLog = false; // write CmdLog.log without an "outputlog" file
     QString screenshotPath;  // save a picture of the main window there and quit
+    QString language;        // "en" or "ja"; empty: the system locale decides
     bool help = false;
 };
 

@@ -1,6 +1,8 @@
 #include "app/WaitDlg.h"
 
+#include "resources/CaptionIds.h"
 #include "uikit/MessageEvent.h"
+#include "uikit/StringText.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -19,7 +21,7 @@ constexpr int BAR_STEP_MS = 16; // about 60 steps a second
 } // namespace
 
 CWaitDlg::CWaitDlg(QWidget* parent)
-    : CBasisDialog(parent), text_(new QLabel(QStringLiteral("しばらくお待ちください。"), this)),
+    : CBasisDialog(parent), text_(new QLabel(StringText(CAP_PLEASE_WAIT), this)),
       bar_(new QProgressBar(this)) {
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setModal(true);

@@ -3,8 +3,10 @@
 #include "app/config/AppConfig.h"
 #include "connect/DialogParts.h"
 #include "device/ConnectProcedures.h"
+#include "resources/CaptionIds.h"
 #include "uikit/ImgButton.h"
 #include "uikit/OrgComboBox.h"
+#include "uikit/StringText.h"
 
 #include <QAbstractItemView>
 #include <QKeyEvent>
@@ -44,13 +46,13 @@ QString ItemText(const SerialPortInfo& port) {
 
 CComConnectDlg::CComConnectDlg(QWidget* parent, const AppConfig& config, PortLister lister)
     : CBasisDialog(parent), configuredPort_(ConfiguredPort(config)), storedPort_(config.ReadComPort()),
-      portLabel_(CreateLabel(QStringLiteral("COMポート："), this)),
-      baudRateLabel_(CreateLabel(QStringLiteral("ボーレート："), this)),
-      angleLabel_(CreateLabel(QStringLiteral("画角："), this)), portList_(new COrgComboBox(this)),
+      portLabel_(CreateLabel(StringText(CAP_COM_PORT), this)),
+      baudRateLabel_(CreateLabel(StringText(CAP_BAUD_RATE), this)),
+      angleLabel_(CreateLabel(StringText(CAP_ANGLE_OF_VIEW), this)), portList_(new COrgComboBox(this)),
       baudRateList_(new COrgComboBox(this)), angleList_(new COrgComboBox(this)),
-      connectButton_(CreateButton(QStringLiteral("接続"), QStringLiteral("connectButton"), this)),
-      cancelButton_(CreateButton(QStringLiteral("キャンセル"), QStringLiteral("cancelButton"), this)) {
-    setWindowTitle(QStringLiteral("COM接続"));
+      connectButton_(CreateButton(StringText(CAP_CONNECT), QStringLiteral("connectButton"), this)),
+      cancelButton_(CreateButton(StringText(CAP_CANCEL), QStringLiteral("cancelButton"), this)) {
+    setWindowTitle(StringText(CAP_COM_CONNECTION));
     portList_->setObjectName(QStringLiteral("portList"));
     baudRateList_->setObjectName(QStringLiteral("baudRateList"));
     angleList_->setObjectName(QStringLiteral("angleOfViewList"));

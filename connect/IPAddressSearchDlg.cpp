@@ -5,6 +5,7 @@
 #include "app/config/AppConfig.h"
 #include "connect/DialogParts.h"
 #include "connect/IpAddressCtrl.h"
+#include "resources/CaptionIds.h"
 #include "uikit/ImgButton.h"
 #include "uikit/MessageBox.h"
 #include "uikit/OrgEdit.h"
@@ -45,11 +46,11 @@ QString IcmpFailureText(const ScanResult& result) {
 
 CIPAddressSearchDlg::CIPAddressSearchDlg(QWidget* parent, AppConfig& config, RangeScan scan)
     : CBasisDialog(parent), config_(config), scan_(std::move(scan)), waitDlg_(new CWaitDlg(this)),
-      startCtrl_(new CIpAddressCtrl(this)), tilde_(CreateLabel(QStringLiteral("～"), this)),
+      startCtrl_(new CIpAddressCtrl(this)), tilde_(CreateLabel(StringText(CAP_RANGE_SIGN), this)),
       endEdit_(new COrgEdit(this)), searchButton_(new CImgButton(this)), resultList_(new COrgListCtrl(this)),
-      okButton_(CreateButton(QStringLiteral("OK"), QStringLiteral("okButton"), this)),
-      cancelButton_(CreateButton(QStringLiteral("キャンセル"), QStringLiteral("cancelButton"), this)) {
-    setWindowTitle(QStringLiteral("IPアドレス検索"));
+      okButton_(CreateButton(StringText(CAP_OK), QStringLiteral("okButton"), this)),
+      cancelButton_(CreateButton(StringText(CAP_CANCEL), QStringLiteral("cancelButton"), this)) {
+    setWindowTitle(StringText(CAP_IP_SEARCH));
     startCtrl_->setObjectName(QStringLiteral("startCtrl"));
     endEdit_->setObjectName(QStringLiteral("endEdit"));
     searchButton_->setObjectName(QStringLiteral("searchButton"));
@@ -60,7 +61,7 @@ CIPAddressSearchDlg::CIPAddressSearchDlg(QWidget* parent, AppConfig& config, Ran
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), endEdit_));
     endEdit_->SetInt(config_.ReadSearchEndAddress());
     searchButton_->Setup(PIC_SEARCH_BUTTON, {1, true});
-    searchButton_->setAccessibleName(QStringLiteral("検索"));
+    searchButton_->setAccessibleName(StringText(CAP_SEARCH));
 
     const ListColumn column{QString(), Qt::AlignLeft, 0};
     resultList_->AddColumns({&column, 1});

@@ -4,10 +4,12 @@
 #include "connect/DialogParts.h"
 #include "connect/IPAddressSearchDlg.h"
 #include "connect/IpAddressCtrl.h"
+#include "resources/CaptionIds.h"
 #include "uikit/ImgButton.h"
 #include "uikit/MessageBox.h"
 #include "uikit/OrgComboBox.h"
 #include "uikit/OrgEdit.h"
+#include "uikit/StringText.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -38,14 +40,14 @@ std::int64_t PortValue(const QString& text) {
 } // namespace
 
 CLanConnectDlg::CLanConnectDlg(QWidget* parent, AppConfig& config)
-    : CBasisDialog(parent), config_(config), addressLabel_(CreateLabel(QStringLiteral("IPアドレス："), this)),
-      portLabel_(CreateLabel(QStringLiteral("ポート番号："), this)),
-      angleLabel_(CreateLabel(QStringLiteral("画角："), this)), addressCtrl_(new CIpAddressCtrl(this)),
-      searchButton_(CreateButton(QStringLiteral("検索"), QStringLiteral("searchButton"), this)),
+    : CBasisDialog(parent), config_(config), addressLabel_(CreateLabel(StringText(CAP_IP_ADDRESS), this)),
+      portLabel_(CreateLabel(StringText(CAP_PORT_NUMBER), this)),
+      angleLabel_(CreateLabel(StringText(CAP_ANGLE_OF_VIEW), this)), addressCtrl_(new CIpAddressCtrl(this)),
+      searchButton_(CreateButton(StringText(CAP_SEARCH), QStringLiteral("searchButton"), this)),
       portEdit_(new COrgEdit(this)), angleList_(new COrgComboBox(this)),
-      connectButton_(CreateButton(QStringLiteral("接続"), QStringLiteral("connectButton"), this)),
-      cancelButton_(CreateButton(QStringLiteral("キャンセル"), QStringLiteral("cancelButton"), this)) {
-    setWindowTitle(QStringLiteral("LAN接続"));
+      connectButton_(CreateButton(StringText(CAP_CONNECT), QStringLiteral("connectButton"), this)),
+      cancelButton_(CreateButton(StringText(CAP_CANCEL), QStringLiteral("cancelButton"), this)) {
+    setWindowTitle(StringText(CAP_LAN_CONNECTION));
     addressCtrl_->setObjectName(QStringLiteral("addressCtrl"));
     portEdit_->setObjectName(QStringLiteral("portEdit"));
     angleList_->setObjectName(QStringLiteral("angleOfViewList"));
@@ -89,8 +91,8 @@ void CLanConnectDlg::Connect() {
     // The link takes a 16-bit port; 0 (also what an empty edit reads as) reaches no sensor.
     const std::int64_t port = PortValue(portEdit_->GetText());
     if (port < 1 || port > kLastPort) {
-        COrgMessageBox::Show(this, QStringLiteral("ポート番号は1～65535の範囲で入力してください。"),
-                             MessageButtons::Ok, MessageIcon::Warning);
+        COrgMessageBox::Show(this, StringText(CAP_PORT_OUT_OF_RANGE), MessageButtons::Ok,
+                             MessageIcon::Warning);
         portEdit_->setFocus();
         portEdit_->selectAll();
         return;

@@ -1,9 +1,12 @@
 #include "monitor/HomeDlg.h"
 
+#include "app/MiraSettingsDlgBase.h"
 #include "app/WindowMessages.h"
+#include "resources/CaptionIds.h"
 #include "uikit/ImgButton.h"
 #include "uikit/MessageEvent.h"
 #include "uikit/Pictures.h"
+#include "uikit/StringText.h"
 
 #include <QMenu>
 #include <QToolButton>
@@ -16,14 +19,14 @@ CHomeDlg::CHomeDlg(DeviceSession& session, CMiraSettingsDlgBase& mainWindow)
       iconDisconnected_(QPixmap::fromImage(LoadPicture(PIC_CONNECT_OFF))),
       iconConnected_(QPixmap::fromImage(LoadPicture(PIC_CONNECT_ON))) {
     connectButton_->setObjectName(QStringLiteral("connectButton"));
-    connectButton_->setText(QStringLiteral("接続"));
+    connectButton_->setText(StringText(CAP_CONNECT));
     connectButton_->setIcon(iconDisconnected_);
     connectButton_->setIconSize({24, 24});
     connectButton_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     connectButton_->setPopupMode(QToolButton::InstantPopup);
     auto* menu = new QMenu(connectButton_);
-    comAction_ = menu->addAction(QStringLiteral("COM(&C)..."));
-    lanAction_ = menu->addAction(QStringLiteral("LAN(&L)..."));
+    comAction_ = menu->addAction(StringText(CAP_MENU_COM));
+    lanAction_ = menu->addAction(StringText(CAP_MENU_LAN));
     comAction_->setCheckable(true);
     lanAction_->setCheckable(true);
     connect(comAction_, &QAction::triggered, this, &CHomeDlg::ConnectWithComDialog);
@@ -50,7 +53,7 @@ void CHomeDlg::SetConnectedState(bool connected) {
     comAction_->setChecked(connected && type == ConnectionType::Com);
     lanAction_->setChecked(connected && type == ConnectionType::Lan);
     connectButton_->setIcon(connected ? iconConnected_ : iconDisconnected_);
-    SendMessageTo(parentWidget(), connected ? WM_DEVICE_CONNECTED : WM_DEVICE_DISCONNECTED);
+    SendMessageTo(&MainWindow(), connected ? WM_DEVICE_CONNECTED : WM_DEVICE_DISCONNECTED);
     connectButton_->update();
 }
 

@@ -10,6 +10,7 @@
 #include "device/ResultMessage.h"
 #include "device/SystemCommands.h"
 #include "regions/TevoArea.h"
+#include "resources/CaptionIds.h"
 #include "settings/SettingHomeDlg.h"
 #include "uikit/ImgButton.h"
 #include "uikit/MessageBox.h"
@@ -34,6 +35,8 @@ constexpr int STR_COM_CAPTION = 5100;
 constexpr int STR_LAN_CAPTION = 5101;
 constexpr int MSG_TASK_NOT_STARTED = 9010;
 constexpr int WM_CONNECT_ON_START = 0x1407;
+constexpr std::chrono::milliseconds ReconnectInterval{3000};
+constexpr int ReconnectStopDurationMs = 1000;
 
 QString VersionText(const DeviceInfo& info) {
     return QStringLiteral("%1 %2.%3.%4.%5")
@@ -94,7 +97,8 @@ private:
 CHomeDlgBase::CHomeDlgBase(DeviceSession& session, CMiraSettingsDlgBase& mainWindow)
     : CHomePageBase(&mainWindow), session_(session), mainWindow_(mainWindow), config_("."),
       detectionLog_("."), waitDialog_(new CWaitDlg(this)), pictureArea_(new PictureView(painter_, this)),
-      imageSwitch_(new CImgButton(this)), diffSwitch_(new CImgButton(this)), detectionSource_(session) {
+      imageSwitch_(new CImgButton(this)), diffSwitch_(new CImgButton(this)),
+      reconnectStatus_(new QLabel(this)), detectionSource_(session), reconnector_(ReconnectInterval) {
     InitControls();
     loop_ =
         std::make_unique<AcquisitionLoop>(detectionSource_, config_, static_cast<AcquisitionReporter&>(*this),
@@ -107,6 +111,7 @@ CHomeDlgBase::~CHomeDlgBase() {
 }
 
 void CHomeDlgBase::EndAcquisition() {
+    reconnector_.Stop();
     loop_.reset();
 }
 
@@ -117,36 +122,43 @@ void CHomeDlgBase::InitControls() {
     diffSwitch_->Setup(PIC_SWITCH, {2, true});
     diffSwitch_->SetCheckState(config_.ReadGetDiffImage() ? 1 : 0);
     connect(diffSwitch_, &CImgButton::clicked, this, &CHomeDlgBase::ToggleDiffSwitch);
-    const std::array<QString, 4> captions = {QStringLiteral("すべて"), QStringLiteral("エリアマスク"),
-                                             QStringLiteral("サイズマスク"), QStringLiteral("誤検出")};
+    const std::array<QString, 4> captions = {StringText(CAP_FILTER_ALL), StringText(CAP_FILTER_AREA_MASK),
+                                             StringText(CAP_FILTER_SIZE_MASK),
+                                             StringText(CAP_FILTER_FALSE_DETECTION)};
     for (std::size_t i = 0; i < filterButtons_.size(); ++i) {
         filterButtons_[i] = new CImgButton(captions[i], this);
         filterButtons_[i]->Setup(PIC_COMMON_BUTTON, {2, true});
         connect(filterButtons_[i], &CImgButton::clicked, this,
                 [this, i] { ClickFilter(static_cast<int>(i)); });
     }
+    reconnectStatus_->setText(StringText(CAP_RECONNECTING));
+    reconnectStatus_->setAlignment(Qt::AlignCenter);
+    reconnectStatus_->setStyleSheet(QStringLiteral("background: rgba(255, 255, 255, 200); color: #303030;"));
+    reconnectStatus_->hide();
     painter_.DrawDisconnected();
 }
 
 void CHomeDlgBase::LayoutControls() {
     const QRect row = LayoutConnectRow({344, 16});
     pictureArea_->move(24, row.bottom() + 1 + 16);
+    reconnectStatus_->setGeometry(pictureArea_->x(), pictureArea_->y(), pictureArea_->width(),
+                                  reconnectStatus_->sizeHint().height() + 12);
     const int pictureBottom = pictureArea_->geometry().bottom() + 1;
     const int pictureRight = pictureArea_->geometry().right() + 1;
     const auto centreOn = [](QWidget* widget, int x, const QWidget* anchor) {
         widget->move(x, anchor->y() + anchor->height() / 2 - widget->height() / 2);
     };
-    auto* image = new QLabel(QStringLiteral("画像："), this);
+    auto* image = new QLabel(StringText(CAP_PICTURE_SWITCH), this);
     image->adjustSize();
     image->move(24, pictureBottom + 16);
     centreOn(imageSwitch_, image->geometry().right() + 1 + 4, image);
     centreOn(diffSwitch_, pictureRight - diffSwitch_->width(), image);
-    auto* diff = new QLabel(QStringLiteral("差分画像："), this);
+    auto* diff = new QLabel(StringText(CAP_DIFF_SWITCH), this);
     diff->adjustSize();
     diff->move(diffSwitch_->x() - 4 - diff->width(), image->y());
 
     const int switchBottom = std::max(imageSwitch_->geometry().bottom(), image->geometry().bottom()) + 1;
-    auto* filters = new QLabel(QStringLiteral("除外検出結果の表示"), this);
+    auto* filters = new QLabel(StringText(CAP_EXCLUDED_RESULTS), this);
     filters->adjustSize();
     filters->move(24, switchBottom + 24);
     int x = 24 + 24;
@@ -168,6 +180,7 @@ void CHomeDlgBase::ResumeMonitoring() {
 }
 
 void CHomeDlgBase::PrepareToClose() {
+    StopReconnecting();
     if (!StopLoopBehindWaitDialog()) {
         loop_->StopAndWaitIdle(); // the program ends either way
     }
@@ -193,9 +206,11 @@ bool CHomeDlgBase::event(QEvent* event) {
     if (type == MessageType(WM_MONITOR_REPAINT)) {
         PaintPicture();
     } else if (type == MessageType(WM_MONITOR_RESULT_LOST)) {
-        ReportLinkLost(MSG_RESULT_LOST);
+        HandleLinkLoss(MSG_RESULT_LOST);
     } else if (type == MessageType(WM_MONITOR_LINK_FAILURE)) {
-        ReportLinkLost(MSG_LINK_FAILURE);
+        HandleLinkLoss(MSG_LINK_FAILURE);
+    } else if (type == MessageType(WM_MONITOR_RECONNECTED)) {
+        FinishReconnect();
     } else if (type == MessageType(WM_MONITOR_SETTINGS_ABNORMAL)) {
         ShowMessage(MSG_SETTINGS_ABNORMAL);
         PostMessageTo(&mainWindow_, WM_SHOW_CAMERA_PAGE);
@@ -210,6 +225,7 @@ bool CHomeDlgBase::event(QEvent* event) {
 }
 
 void CHomeDlgBase::ConnectWithComDialog() {
+    StopReconnecting();
     if (!StopMonitoring()) {
         return;
     }
@@ -229,6 +245,7 @@ void CHomeDlgBase::ConnectWithComDialog() {
 }
 
 void CHomeDlgBase::ConnectWithLanDialog() {
+    StopReconnecting();
     if (!StopMonitoring()) {
         return;
     }
@@ -256,19 +273,7 @@ void CHomeDlgBase::ReconnectAfterCancel(ConnectionType previous) {
 }
 
 void CHomeDlgBase::ConnectByCom() {
-    const auto result = RunTask(ComConnectDurationMs, [this] {
-        mainWindow_.SetCaption({});
-        ResultCode connected = orlo::ConnectCom(session_, comPort_, baudRate_, angleOfView_);
-        DeviceInfo info;
-        if (connected == RC_OK) {
-            connected = GetDeviceInfo(session_, DeviceSession::CommandTimeoutMs, info);
-            if (connected != RC_OK) {
-                session_.Disconnect();
-            }
-        }
-        mainWindow_.SetCaption(connected == RC_OK ? FormatComCaption(info, comPort_, baudRate_) : QString());
-        return connected;
-    });
+    const auto result = RunTask(ComConnectDurationMs, [this] { return OpenLink(ConnectionType::Com); });
     if (result.value_or(RC_OPEN_FAILED) != RC_OK) {
         ReportConnectError(result.value_or(RC_OPEN_FAILED),
                            result ? session_.SerialConnection().LastOpenFailure() : OpenFailure::None);
@@ -283,19 +288,7 @@ void CHomeDlgBase::ConnectByCom() {
 }
 
 void CHomeDlgBase::ConnectByLan() {
-    const auto result = RunTask(LanConnectDurationMs, [this] {
-        mainWindow_.SetCaption({});
-        ResultCode connected = orlo::ConnectLan(session_, FormatIpv4(ipAddress_), lanPort_, angleOfView_);
-        DeviceInfo info;
-        if (connected == RC_OK) {
-            connected = GetDeviceInfo(session_, DeviceSession::CommandTimeoutMs, info);
-            if (connected != RC_OK) {
-                session_.Disconnect();
-            }
-        }
-        mainWindow_.SetCaption(connected == RC_OK ? FormatLanCaption(info, ipAddress_, lanPort_) : QString());
-        return connected;
-    });
+    const auto result = RunTask(LanConnectDurationMs, [this] { return OpenLink(ConnectionType::Lan); });
     if (result.value_or(RC_OPEN_FAILED) != RC_OK) {
         ReportConnectError(result.value_or(RC_OPEN_FAILED), OpenFailure::None);
         return;
@@ -306,6 +299,25 @@ void CHomeDlgBase::ConnectByLan() {
         config_.WriteAngleOfViewLan(angleOfView_);
     }
     FinishConnect();
+}
+
+ResultCode CHomeDlgBase::OpenLink(ConnectionType type) {
+    const bool com = type == ConnectionType::Com;
+    mainWindow_.SetCaption({});
+    ResultCode connected = com ? orlo::ConnectCom(session_, comPort_, baudRate_, angleOfView_)
+                               : orlo::ConnectLan(session_, FormatIpv4(ipAddress_), lanPort_, angleOfView_);
+    DeviceInfo info;
+    if (connected == RC_OK) {
+        connected = GetDeviceInfo(session_, DeviceSession::CommandTimeoutMs, info);
+        if (connected != RC_OK) {
+            session_.Disconnect();
+        }
+    }
+    if (connected == RC_OK) {
+        mainWindow_.SetCaption(com ? FormatComCaption(info, comPort_, baudRate_)
+                                   : FormatLanCaption(info, ipAddress_, lanPort_));
+    }
+    return connected;
 }
 
 void CHomeDlgBase::FinishConnect() {
@@ -365,7 +377,63 @@ void CHomeDlgBase::ReportLinkLost(int messageId) {
     DisconnectDevice();
 }
 
+void CHomeDlgBase::HandleLinkLoss(int messageId) {
+    const ConnectionType lost = session_.GetConnectionType();
+    if (!config_.ReadAutoReconnect() || lost == ConnectionType::None || reconnecting_) {
+        ReportLinkLost(messageId);
+        return;
+    }
+    if (mainWindow_.CurrentPage() != PageId::Home) {
+        mainWindow_.ReturnHome();
+    }
+    if (!StopMonitoring()) {
+        return;
+    }
+    session_.Disconnect();
+    SetConnectedState(false);
+    reconnecting_ = true;
+    reconnectStatus_->show();
+    reconnectStatus_->raise();
+    PaintPicture();
+    if (!reconnector_.Start([this, lost] { return OpenLink(lost); },
+                            [this] { PostMessageTo(this, WM_MONITOR_RECONNECTED); })) {
+        reconnecting_ = false;
+        reconnectStatus_->hide();
+        ShowMessage(messageId); // no retries without a thread: as with the option off
+    }
+}
+
+void CHomeDlgBase::FinishReconnect() {
+    if (!reconnecting_) {
+        return; // stopped after the link answered: the user's connect goes first
+    }
+    reconnector_.Stop(); // its thread has ended
+    reconnecting_ = false;
+    reconnectStatus_->hide();
+    FinishConnect();
+}
+
+void CHomeDlgBase::StopReconnecting() {
+    if (!reconnecting_) {
+        return;
+    }
+    reconnecting_ = false;
+    reconnectStatus_->hide();
+    reconnector_.RequestStop();
+    if (!reconnector_.IsAttempting() || !RunTask(ReconnectStopDurationMs, [this] {
+            reconnector_.Stop();
+            return RC_OK;
+        })) {
+        reconnector_.Stop();
+    }
+    session_.Disconnect(); // an attempt may have connected just before it was stopped
+    PaintPicture();
+}
+
 void CHomeDlgBase::DisconnectDevice() {
+    if (reconnecting_) {
+        return; // already disconnected; the retries go on
+    }
     if (!StopMonitoring()) {
         return;
     }
@@ -421,7 +489,7 @@ int CHomeDlgBase::GetResultFilter() const {
 }
 
 void CHomeDlgBase::PaintPicture() {
-    if (!session_.IsConnected()) {
+    if (reconnecting_ || !session_.IsConnected()) {
         painter_.DrawDisconnected();
     } else {
         PaintSettings settings;

@@ -9,14 +9,18 @@
 #include "monitor/AcquisitionReporter.h"
 #include "monitor/DetectionLog.h"
 #include "monitor/DetectionSource.h"
+#include "monitor/LinkReconnector.h"
 #include "monitor/PictureComposition.h"
 #include "monitor/ResultPainter.h"
 #include "platform/Ipv4Address.h"
 
 #include <array>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
+
+class QLabel;
 
 namespace orlo {
 
@@ -28,6 +32,8 @@ inline constexpr int WM_MONITOR_RESULT_LOST = 0x1403;
 inline constexpr int WM_MONITOR_LINK_FAILURE = 0x1404;
 inline constexpr int WM_MONITOR_SETTINGS_ABNORMAL = 0x1405;
 inline constexpr int WM_MONITOR_REPAINT = 0x1406;
+// From the retry thread: the lost link answers again.
+inline constexpr int WM_MONITOR_RECONNECTED = 0x1408;
 
 // The monitoring page: connects to the sensor over COM or LAN, runs the acquisition loop while it is
 // shown and draws the live picture with the detection results. The connect controls and their look
@@ -53,6 +59,11 @@ public:
     bool IsMonitoring() const { return loop_->IsRunning(); }
     CImgButton* FilterButton(int index) const { return filterButtons_[static_cast<std::size_t>(index)]; }
 
+    // With automatic reconnection on, a link lost while monitoring is retried this often.
+    void SetReconnectInterval(std::chrono::milliseconds interval) { reconnector_.SetInterval(interval); }
+    bool IsReconnecting() const { return reconnecting_; }
+    QLabel* ReconnectStatus() const { return reconnectStatus_; }
+
 protected:
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -66,6 +77,7 @@ protected:
     void ClickFilter(int index);
 
     DeviceSession& Session() const { return session_; }
+    CMiraSettingsDlgBase& MainWindow() const { return mainWindow_; }
 
     void LayoutControls();
     // Places the connect row from origin; returns its rectangle.
@@ -96,6 +108,15 @@ private:
     void ReportConnectError(ResultCode result, OpenFailure portFailure);
     // A lost link: the message on the monitoring page, then disconnected.
     void ReportLinkLost(int messageId);
+    // A lost link with automatic reconnection off: ReportLinkLost; on: the quiet status and retries of
+    // the lost connection in the background.
+    void HandleLinkLoss(int messageId);
+    void FinishReconnect();
+    // Ends the retries (behind the wait dialog while an attempt runs) and hides the status.
+    void StopReconnecting();
+    // Connects with the COM or LAN fields below and shows the sensor in the caption; the session is
+    // disconnected on failure.
+    ResultCode OpenLink(ConnectionType type);
     void StartMonitoring();
     // Stops the loop behind the wait dialog; false, with a message, when that could not be started.
     bool StopMonitoring();
@@ -115,6 +136,7 @@ private:
     CImgButton* imageSwitch_;
     CImgButton* diffSwitch_;
     std::array<CImgButton*, 4> filterButtons_{};
+    QLabel* reconnectStatus_;
 
     std::string comPort_;
     std::uint32_t baudRate_ = 0;
@@ -123,9 +145,13 @@ private:
     int angleOfView_ = 90;
     bool rememberConnection_ = true;
     bool connectOnShow_ = false;
+    // On the user-interface thread: retries run, the session belongs to them.
+    bool reconnecting_ = false;
 
     SessionDetectionSource detectionSource_;
     SteadyAcquisitionClock clock_;
+    // Its attempts use the members above.
+    LinkReconnector reconnector_;
     // Last: the loop's thread uses every member above and is joined first.
     std::unique_ptr<AcquisitionLoop> loop_;
 };

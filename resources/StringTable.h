@@ -5,16 +5,26 @@
 
 namespace orlo {
 
-// One text of the program's Japanese string table, UTF-8. Texts keep their printf placeholders.
+enum class Language { Japanese, English };
+
+// One text of the program's string table in both languages, UTF-8. Texts keep their printf
+// placeholders. An English text is added to an entry as its third field.
 struct StringEntry {
     int id;
-    std::string_view text;
+    std::string_view text;    // Japanese
+    std::string_view english; // empty until written
 };
 
 // The whole table, in ascending id order.
 std::span<const StringEntry> StringTableEntries();
 
-// The text with this id, or an empty view when the table has no such id.
+// The language LoadString answers in, for the whole process; Japanese until set.
+void SetLanguage(Language language);
+Language CurrentLanguage();
+
+// The text with this id in the current language (Japanese where the entry has no English text), or
+// an empty view when the table has no such id.
 std::string_view LoadString(int id);
+std::string_view LoadString(int id, Language language);
 
 } // namespace orlo

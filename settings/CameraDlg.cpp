@@ -1,5 +1,6 @@
 #include "settings/CameraDlg.h"
 
+#include "resources/CaptionIds.h"
 #include "settings/PageLayout.h"
 #include "uikit/ImgButton.h"
 #include "uikit/MessageBox.h"
@@ -30,15 +31,13 @@ constexpr int APPLY_BUTTON_MARGIN = 40;
 
 CCameraDlg::CCameraDlg(DeviceSession& session, QWidget* mainWindow, std::filesystem::path modeListFile)
     : CSettingBaseDlg(session, mainWindow, NOMINAL_DURATION_MS), modeListFile_(std::move(modeListFile)),
-      directionCaption_(MakeLabel(QStringLiteral("カメラ取付方向"), this)),
-      modeCaption_(MakeLabel(QStringLiteral("動作モード"), this)), modeList_(new COrgComboBox(this)) {
-    const QString captions[DIRECTION_COUNT] = {QStringLiteral("0度"), QStringLiteral("90度"),
-                                               QStringLiteral("180度"), QStringLiteral("270度")};
+      directionCaption_(MakeLabel(StringText(CAP_MOUNTING_DIRECTION), this)),
+      modeCaption_(MakeLabel(StringText(CAP_OPERATING_MODE), this)), modeList_(new COrgComboBox(this)) {
     for (int i = 0; i < DIRECTION_COUNT; ++i) {
         auto* button = new CImgButton(this);
         connect(button, &CImgButton::clicked, this, [this, i] { SelectDirection(i); });
         directionButtons_[static_cast<std::size_t>(i)] = button;
-        directionLabels_[static_cast<std::size_t>(i)] = MakeLabel(captions[i], this);
+        directionLabels_[static_cast<std::size_t>(i)] = MakeLabel(StringText(CAP_DIRECTION_0 + i), this);
     }
     InitControls();
 }

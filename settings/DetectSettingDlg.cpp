@@ -6,6 +6,7 @@
 #include "regions/editors/FalseRectDlg.h"
 #include "regions/editors/MotionMaskSettingDlg.h"
 #include "regions/editors/SizeSettingDlg.h"
+#include "resources/CaptionIds.h"
 #include "settings/PageLayout.h"
 #include "uikit/ImgButton.h"
 #include "uikit/MessageBox.h"
@@ -54,20 +55,19 @@ void SetupRangeEdit(CRangeEdit* edit, CSpinButton* spin, CRange range) {
 CDetectSettingDlg::CDetectSettingDlg(DeviceSession& session, QWidget* mainWindow,
                                      const std::filesystem::path& configDirectory)
     : CSettingBaseDlg(session, mainWindow, NOMINAL_DURATION_MS), config_(configDirectory),
-      thresholdLabel_(MakeLabel(QStringLiteral("検出しきい値："), this)),
-      thresholdEdit_(new CRangeEdit(this)), thresholdSpin_(new CSpinButton(this)),
-      sizeCaption_(MakeLabel(QStringLiteral("サイズマスク"), this)),
-      sizeLabel_(MakeLabel(QStringLiteral("サイズ："), this)), minimumEdit_(new CRangeEdit(this)),
-      minimumSpin_(new CSpinButton(this)), rangeSign_(MakeLabel(QStringLiteral("～"), this)),
+      thresholdLabel_(MakeLabel(StringText(CAP_THRESHOLD), this)), thresholdEdit_(new CRangeEdit(this)),
+      thresholdSpin_(new CSpinButton(this)), sizeCaption_(MakeLabel(StringText(CAP_FILTER_SIZE_MASK), this)),
+      sizeLabel_(MakeLabel(StringText(CAP_SIZE), this)), minimumEdit_(new CRangeEdit(this)),
+      minimumSpin_(new CSpinButton(this)), rangeSign_(MakeLabel(StringText(CAP_RANGE_SIGN), this)),
       maximumEdit_(new CRangeEdit(this)), maximumSpin_(new CSpinButton(this)),
-      sizeButton_(PictureButton(QStringLiteral("サイズ設定"), this)),
-      areaMaskButton_(PictureButton(QStringLiteral("エリア設定"), this)),
-      falseRectButton_(PictureButton(QStringLiteral("矩形登録"), this)),
-      detectionAreaButton_(PictureButton(QStringLiteral("領域設定"), this)),
-      motionMaskButton_(PictureButton(QStringLiteral("マスク設定"), this)) {
-    const QString captions[PREVIEW_PANEL_COUNT] = {QStringLiteral("エリアマスク"), QStringLiteral("誤検出"),
-                                                   QStringLiteral("検出領域"),
-                                                   QStringLiteral("動体検出マスク")};
+      sizeButton_(PictureButton(StringText(CAP_SIZE_BUTTON), this)),
+      areaMaskButton_(PictureButton(StringText(CAP_AREA_MASK_BUTTON), this)),
+      falseRectButton_(PictureButton(StringText(CAP_FALSE_RECT_BUTTON), this)),
+      detectionAreaButton_(PictureButton(StringText(CAP_DETECTION_AREA_BUTTON), this)),
+      motionMaskButton_(PictureButton(StringText(CAP_MOTION_MASK_BUTTON), this)) {
+    const QString captions[PREVIEW_PANEL_COUNT] = {
+        StringText(CAP_FILTER_AREA_MASK), StringText(CAP_FILTER_FALSE_DETECTION),
+        StringText(CAP_PREVIEW_DETECTION_AREAS), StringText(CAP_PREVIEW_MOTION_MASKS)};
     for (int i = 0; i < PREVIEW_PANEL_COUNT; ++i) {
         panelCaptions_[static_cast<std::size_t>(i)] = MakeLabel(captions[i], this);
     }

@@ -3,6 +3,7 @@
 #include "app/WaitDlg.h"
 #include "app/WindowMessages.h"
 #include "device/ResultMessage.h"
+#include "resources/CaptionIds.h"
 #include "settings/DeviceTask.h"
 #include "settings/ReturnHome.h"
 #include "uikit/ImgButton.h"
@@ -29,7 +30,7 @@ CSettingBaseDlg::CSettingBaseDlg(DeviceSession& session, QWidget* mainWindow, in
 
 void CSettingBaseDlg::InitControls() {
     applyButton_->Setup(PIC_COMMON_BUTTON);
-    applyButton_->setText(QStringLiteral("反映"));
+    applyButton_->setText(StringText(CAP_APPLY));
     LayoutControls();
 }
 

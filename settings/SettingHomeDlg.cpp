@@ -1,11 +1,13 @@
 #include "settings/SettingHomeDlg.h"
 
 #include "app/config/AppConfig.h"
+#include "resources/CaptionIds.h"
 #include "uikit/ImgButton.h"
 #include "uikit/OrgPropertyGrid.h"
 #include "uikit/Pictures.h"
 #include "uikit/StringText.h"
 
+#include <QCheckBox>
 #include <QFrame>
 #include <QKeyEvent>
 #include <algorithm>
@@ -119,10 +121,11 @@ std::int32_t ColourToConfig(const QColor& colour) {
 
 CSettingHomeDlg::CSettingHomeDlg(QWidget* parent, AppConfig& config, std::vector<QColor> palette)
     : CBasisDialog(parent), config_(config), frame_(new QFrame(this)), grid_(new COrgPropertyGridCtrl(this)),
-      applyButton_(new CImgButton(QStringLiteral("反映"), this)),
-      okButton_(new CImgButton(QStringLiteral("OK"), this)),
-      cancelButton_(new CImgButton(QStringLiteral("キャンセル"), this)) {
-    setWindowTitle(QStringLiteral("設定"));
+      autoReconnect_(new QCheckBox(StringText(CAP_AUTO_RECONNECT), this)),
+      applyButton_(new CImgButton(StringText(CAP_APPLY), this)),
+      okButton_(new CImgButton(StringText(CAP_OK), this)),
+      cancelButton_(new CImgButton(StringText(CAP_CANCEL), this)) {
+    setWindowTitle(StringText(CAP_SETTINGS));
     frame_->setFrameStyle(QFrame::Box | QFrame::Plain);
     frame_->setLineWidth(1);
     // The frame around it is the grid's border.
@@ -139,11 +142,13 @@ CSettingHomeDlg::CSettingHomeDlg(QWidget* parent, AppConfig& config, std::vector
     connect(cancelButton_, &CImgButton::clicked, this, &CSettingHomeDlg::reject);
 
     InitGrid(palette);
+    autoReconnect_->setChecked(config_.ReadAutoReconnect());
     LayoutControls();
 }
 
 void CSettingHomeDlg::Save() {
     grid_->CommitEdits();
+    config_.WriteAutoReconnect(autoReconnect_->isChecked());
     for (int i = 0; i < grid_->GetPropertyCount(); ++i) {
         const COrgPropertyGridProperty& group = *grid_->GetProperty(i);
         switch (group.GetData()) {
@@ -199,7 +204,7 @@ void CSettingHomeDlg::InitGrid(const std::vector<QColor>& palette) {
                                             SwitchText(config_.ReadIsShowDiff(SHORT_MOTION_ITEM))));
     motion->AddSubItem(Property::MakeColour(
         StringText(STR_COLOUR), ColourFromConfig(config_.ReadDiffColor(SHORT_MOTION_ITEM)),
-        QList<QColor>(palette.begin(), palette.end()), QStringLiteral("その他")));
+        QList<QColor>(palette.begin(), palette.end()), StringText(CAP_OTHER_COLOUR)));
     diff->AddSubItem(std::move(motion));
     grid_->AddProperty(std::move(diff));
 
@@ -218,8 +223,11 @@ void CSettingHomeDlg::LayoutControls() {
     grid_->setGeometry(MARGIN, MARGIN, gridWidth, gridHeight);
     frame_->setGeometry(grid_->geometry().adjusted(-1, -1, 1, 1));
 
+    autoReconnect_->adjustSize();
+    autoReconnect_->move(MARGIN, grid_->geometry().bottom() + 1 + MARGIN);
+
     const int centre = MARGIN + gridWidth / 2;
-    const int buttonTop = grid_->geometry().bottom() + 1 + MARGIN;
+    const int buttonTop = autoReconnect_->geometry().bottom() + 1 + MARGIN;
     int x = centre - button.width() * 3 / 2 - 8;
     for (CImgButton* b : {applyButton_, okButton_, cancelButton_}) {
         b->move(x, buttonTop);

@@ -5,6 +5,7 @@
 #include <QColor>
 #include <vector>
 
+class QCheckBox;
 class QFrame;
 
 namespace orlo {
@@ -17,6 +18,7 @@ class COrgPropertyGridCtrl;
 // colour, detection area outlines) in a property grid. "反映" writes them to the configuration file and
 // keeps the dialog open, "OK" writes them and closes; "キャンセル", Escape and the close box close
 // without writing. The acquisition loop re-reads the file every cycle, so a write takes effect there.
+// A check box below the grid switches the automatic reconnection of a lost link.
 class CSettingHomeDlg : public CBasisDialog {
     Q_OBJECT
 
@@ -26,6 +28,7 @@ public:
 
     // Writes every value of the grid to the configuration file.
     void Save();
+    QCheckBox* AutoReconnectBox() const { return autoReconnect_; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -37,6 +40,7 @@ private:
     AppConfig& config_;
     QFrame* frame_;
     COrgPropertyGridCtrl* grid_;
+    QCheckBox* autoReconnect_;
     CImgButton* applyButton_;
     CImgButton* okButton_;
     CImgButton* cancelButton_;

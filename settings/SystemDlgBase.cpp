@@ -8,6 +8,7 @@
 #include "device/SystemCommands.h"
 #include "platform/FileIo.h"
 #include "report/CommissioningReport.h"
+#include "resources/CaptionIds.h"
 #include "settings/DeviceTask.h"
 #include "settings/PageLayout.h"
 #include "settings/ReportDocument.h"
@@ -59,28 +60,27 @@ std::filesystem::path LocalPath(const QString& path) {
 } // namespace
 
 CSystemDlgBase::CSystemDlgBase(DeviceSession& session, QWidget* mainWindow, bool showTimeoutSection)
-    : CPageBase(mainWindow), restartLabel_(MakeLabel(QStringLiteral("Orloの再起動"), this)),
-      initializeLabel_(MakeLabel(QStringLiteral("設定値の初期化"), this)),
-      timeoutLabel_(MakeLabel(QStringLiteral("通信タイムアウト"), this)),
-      fileLabel_(MakeLabel(QStringLiteral("設定値の保存/反映"), this)),
-      saveText_(MakeLabel(QStringLiteral("現在の設定をPCへ保存する。"), this)),
-      saveNote_(MakeLabel(QStringLiteral("※誤検出矩形は保存されません。"), this)),
-      writeText_(MakeLabel(QStringLiteral("接続中のOrloに設定を反映する。"), this)),
-      writeNote_(MakeLabel(QStringLiteral("※誤検出矩形は反映されません。"), this)),
-      recoverLabel_(MakeLabel(QStringLiteral("Orloの復旧"), this)),
+    : CPageBase(mainWindow), restartLabel_(MakeLabel(StringText(CAP_RESTART_CAPTION), this)),
+      initializeLabel_(MakeLabel(StringText(CAP_INITIALIZE_CAPTION), this)),
+      timeoutLabel_(MakeLabel(StringText(CAP_TIMEOUT_CAPTION), this)),
+      fileLabel_(MakeLabel(StringText(CAP_FILE_CAPTION), this)),
+      saveText_(MakeLabel(StringText(CAP_SAVE_TEXT), this)),
+      saveNote_(MakeLabel(StringText(CAP_SAVE_NOTE), this)),
+      writeText_(MakeLabel(StringText(CAP_WRITE_TEXT), this)),
+      writeNote_(MakeLabel(StringText(CAP_WRITE_NOTE), this)),
+      recoverLabel_(MakeLabel(StringText(CAP_RECOVER_CAPTION), this)),
       reportLabel_(MakeLabel(StringText(STR_REPORT_SECTION), this)),
       reportText_(MakeLabel(StringText(STR_REPORT_TEXT), this)), session_(session),
       waitDialog_(new CWaitDlg(this)), owner_(mainWindow), showTimeoutSection_(showTimeoutSection) {
-    const QString captions[SYSTEM_OPERATION_COUNT] = {
-        QStringLiteral("再起動"),     QStringLiteral("初期化"), QStringLiteral("タイムアウト"),
-        QStringLiteral("保存"),       QStringLiteral("反映"),   QStringLiteral("復旧"),
-        StringText(STR_REPORT_BUTTON)};
     void (CSystemDlgBase::*const handlers[SYSTEM_OPERATION_COUNT])() = {
         &CSystemDlgBase::ClickRestart, &CSystemDlgBase::ClickInitialize, &CSystemDlgBase::ClickTimeout,
         &CSystemDlgBase::ClickSave,    &CSystemDlgBase::ClickWrite,      &CSystemDlgBase::ClickRecover,
         &CSystemDlgBase::ClickReport};
+    const int captions[SYSTEM_OPERATION_COUNT] = {CAP_RESTART,      CAP_RESTART + 1, CAP_RESTART + 2,
+                                                  CAP_RESTART + 3,  CAP_RESTART + 4, CAP_RESTART + 5,
+                                                  STR_REPORT_BUTTON};
     for (std::size_t i = 0; i < buttons_.size(); ++i) {
-        buttons_[i] = new CImgButton(captions[i], this);
+        buttons_[i] = new CImgButton(StringText(captions[i]), this);
         connect(buttons_[i], &CImgButton::clicked, this, handlers[i]);
     }
     reportLabel_->setObjectName(QStringLiteral("reportLabel"));

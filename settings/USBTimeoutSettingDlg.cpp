@@ -3,6 +3,7 @@
 #include "app/WaitDlg.h"
 #include "app/WindowMessages.h"
 #include "device/ResultMessage.h"
+#include "resources/CaptionIds.h"
 #include "settings/DeviceTask.h"
 #include "settings/ReturnHome.h"
 #include "uikit/ImgButton.h"
@@ -37,9 +38,9 @@ constexpr int BUTTONS_BELOW_GRID = 16;
 
 CUSBTimeoutSettingDlg::CUSBTimeoutSettingDlg(QWidget* owner, DeviceSession& session)
     : CBasisDialog(owner), session_(session), grid_(new COrgPropertyGridCtrl(this)),
-      okButton_(new CImgButton(QStringLiteral("OK"), this)),
-      cancelButton_(new CImgButton(QStringLiteral("キャンセル"), this)), waitDialog_(new CWaitDlg(this)) {
-    setWindowTitle(QStringLiteral("タイムアウト値設定"));
+      okButton_(new CImgButton(StringText(CAP_OK), this)),
+      cancelButton_(new CImgButton(StringText(CAP_CANCEL), this)), waitDialog_(new CWaitDlg(this)) {
+    setWindowTitle(StringText(CAP_TIMEOUT_DIALOG));
     okButton_->Setup(PIC_COMMON_BUTTON);
     cancelButton_->Setup(PIC_COMMON_BUTTON);
     connect(okButton_, &CImgButton::clicked, this, &CUSBTimeoutSettingDlg::ClickOk);

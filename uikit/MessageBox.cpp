@@ -1,5 +1,6 @@
 #include "uikit/MessageBox.h"
 
+#include "resources/CaptionIds.h"
 #include "uikit/StringText.h"
 
 #include <QFontMetrics>
@@ -55,12 +56,12 @@ MessageAnswer COrgMessageBox::Show(QWidget* parent, const QString& text, Message
         break;
     }
     if (buttons == MessageButtons::Ok) {
-        box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+        box.addButton(StringText(CAP_OK), QMessageBox::AcceptRole);
         box.exec();
         return MessageAnswer::Ok;
     }
-    QPushButton* yes = box.addButton(QStringLiteral("はい"), QMessageBox::YesRole);
-    QPushButton* no = box.addButton(QStringLiteral("いいえ"), QMessageBox::NoRole);
+    QPushButton* yes = box.addButton(StringText(CAP_YES), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(StringText(CAP_NO), QMessageBox::NoRole);
     box.setDefaultButton(yes);
     box.setEscapeButton(no);
     box.exec();

@@ -7,6 +7,8 @@ namespace orlo {
 namespace {
 
 constexpr std::string_view kApplication = "Application";
+// The section of the keys this tool adds; the original program ignores it.
+constexpr std::string_view kOrloSetup = "OrloSetup";
 constexpr std::string_view kIsShowDiff = "IsShowDiff";
 constexpr std::string_view kDiffColor = "DiffColor";
 constexpr std::string_view kIsShowArea = "IsShowArea";
@@ -130,6 +132,14 @@ std::int32_t AppConfig::ReadSearchEndAddress() const {
 
 void AppConfig::WriteSearchEndAddress(std::int32_t last) {
     WriteNumber(configFile_, kApplication, "SearchEndAddress", last);
+}
+
+bool AppConfig::ReadAutoReconnect() const {
+    return ReadNumber(configFile_, kOrloSetup, "AutoReconnect", 0) == 1;
+}
+
+void AppConfig::WriteAutoReconnect(bool on) {
+    WriteNumber(configFile_, kOrloSetup, "AutoReconnect", on ? 1 : 0);
 }
 
 bool AppConfig::ReadGetImage() const {

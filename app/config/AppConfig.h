@@ -79,6 +79,11 @@ public:
     bool ReadPefShortRange() const;
     bool ReadPefShortMotion() const;
 
+    // [OrloSetup] AutoReconnect: a link lost while monitoring is retried in the background instead of
+    // being reported; off unless exactly 1.
+    bool ReadAutoReconnect() const;
+    void WriteAutoReconnect(bool on);
+
 private:
     std::filesystem::path configFile_;
     std::filesystem::path pefFile_;

@@ -1,9 +1,11 @@
 #include "regions/editors/AreaMaskJudgeSettingDlg.h"
 
+#include "resources/CaptionIds.h"
 #include "uikit/ImgButton.h"
 #include "uikit/Pictures.h"
 #include "uikit/RangeEdit.h"
 #include "uikit/SpinButton.h"
+#include "uikit/StringText.h"
 
 #include <QButtonGroup>
 #include <QKeyEvent>
@@ -33,14 +35,14 @@ int KindIndex(AreaJudge judge) {
 
 CAreaMaskJudgeSettingDlg::CAreaMaskJudgeSettingDlg(const Judgement& judgement, QWidget* parent)
     : CBasisDialog(parent),
-      judgement_(judgement), kindButtons_{new QRadioButton(QStringLiteral("中心点"), this),
-                                          new QRadioButton(QStringLiteral("足元点"), this),
-                                          new QRadioButton(QStringLiteral("重なり"), this)},
+      judgement_(judgement), kindButtons_{new QRadioButton(StringText(CAP_JUDGE_CENTRE), this),
+                                          new QRadioButton(StringText(CAP_JUDGE_FEET), this),
+                                          new QRadioButton(StringText(CAP_JUDGE_OVERLAP), this)},
       kinds_(new QButtonGroup(this)), percentField_(new CRangeEdit(this)),
       percentSpin_(new CSpinButton(this)), percentLabel_(new QLabel(QStringLiteral("%"), this)),
-      okButton_(new CImgButton(QStringLiteral("OK"), this)),
-      cancelButton_(new CImgButton(QStringLiteral("キャンセル"), this)) {
-    setWindowTitle(QStringLiteral("判定設定"));
+      okButton_(new CImgButton(StringText(CAP_OK), this)),
+      cancelButton_(new CImgButton(StringText(CAP_CANCEL), this)) {
+    setWindowTitle(StringText(CAP_JUDGEMENT_DIALOG));
     setModal(true);
     okButton_->setObjectName(QStringLiteral("okButton"));
     cancelButton_->setObjectName(QStringLiteral("cancelButton"));

@@ -2,9 +2,11 @@
 
 #include "regions/editors/AreaMaskJudgeSettingDlg.h"
 #include "regions/editors/EditorTexts.h"
+#include "resources/CaptionIds.h"
 #include "uikit/ImgButton.h"
 #include "uikit/OrgListCtrl.h"
 #include "uikit/Pictures.h"
+#include "uikit/StringText.h"
 
 #include <QFontMetrics>
 #include <algorithm>
@@ -24,8 +26,8 @@ constexpr int IMAGE_DELETE = 1;
 CAreaSettingDlg::CAreaSettingDlg(DeviceSession* session, QWidget* owner, std::vector<CAreaMaskArea> areas,
                                  std::uint32_t fillColour)
     : CMaskSettingDlg(session, owner, fillColour), areas_(CompleteSlots(std::move(areas), AREA_MASK_SLOTS)),
-      bulkButton_(new CImgButton(QStringLiteral("一括設定"), this)) {
-    setWindowTitle(QStringLiteral("エリア設定"));
+      bulkButton_(new CImgButton(StringText(CAP_JUDGE_ALL), this)) {
+    setWindowTitle(StringText(CAP_AREA_MASK_DIALOG));
     bulkButton_->setObjectName(QStringLiteral("bulkJudgementButton"));
     bulkButton_->Setup(PIC_COMMON_BUTTON);
     connect(bulkButton_, &CImgButton::clicked, this, &CAreaSettingDlg::BulkJudgement);
@@ -35,9 +37,9 @@ CAreaSettingDlg::CAreaSettingDlg(DeviceSession* session, QWidget* owner, std::ve
 QString CAreaSettingDlg::JudgementText(const Judgement& judgement) {
     switch (judgement.judge) {
     case AreaJudge::CenterPoint:
-        return QStringLiteral("中心点");
+        return StringText(CAP_JUDGE_CENTRE);
     case AreaJudge::FootPoint:
-        return QStringLiteral("足元点");
+        return StringText(CAP_JUDGE_FEET);
     case AreaJudge::Overlap:
         return FormatNumberText(STR_OVERLAP, judgement.percent);
     case AreaJudge::None:

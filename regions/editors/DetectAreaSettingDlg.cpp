@@ -4,6 +4,7 @@
 #include "regions/RectTracking.h"
 #include "regions/editors/DetectAreaList.h"
 #include "regions/editors/EditorTexts.h"
+#include "resources/CaptionIds.h"
 #include "uikit/ImgButton.h"
 #include "uikit/MessageEvent.h"
 #include "uikit/Pictures.h"
@@ -44,7 +45,7 @@ CDetectAreaSettingDlg::CDetectAreaSettingDlg(DeviceSession* session, QWidget* ow
     : CDetectSettingSubDlgBace(session, owner), config_(std::move(config)), areas_(areas),
       areaList_(new CDetectAreaList(this)), upButton_(new CImgButton(this)),
       downButton_(new CImgButton(this)) {
-    setWindowTitle(QStringLiteral("検出領域設定"));
+    setWindowTitle(StringText(CAP_DETECTION_AREA_DIALOG));
     areaList_->setObjectName(QStringLiteral("areaList"));
     upButton_->setObjectName(QStringLiteral("upButton"));
     downButton_->setObjectName(QStringLiteral("downButton"));

@@ -6,10 +6,12 @@
 #include "device/DetectionCommands.h"
 #include "device/DeviceSession.h"
 #include "device/ResultMessage.h"
+#include "resources/CaptionIds.h"
 #include "uikit/ImgButton.h"
 #include "uikit/MessageBox.h"
 #include "uikit/MessageEvent.h"
 #include "uikit/Pictures.h"
+#include "uikit/StringText.h"
 
 #include <QPainter>
 #include <QShowEvent>
@@ -34,8 +36,8 @@ CImgButton* CreateButton(const QString& caption, const QString& name, QWidget* p
 CDetectSettingSubDlgBace::CDetectSettingSubDlgBace(DeviceSession* session, QWidget* owner)
     : CBasisDialog(owner), session_(session), owner_(owner),
       updateButton_(CreateButton(QString(), QStringLiteral("updateImageButton"), this)),
-      okButton_(CreateButton(QStringLiteral("OK"), QStringLiteral("okButton"), this)),
-      cancelButton_(CreateButton(QStringLiteral("キャンセル"), QStringLiteral("cancelButton"), this)),
+      okButton_(CreateButton(StringText(CAP_OK), QStringLiteral("okButton"), this)),
+      cancelButton_(CreateButton(StringText(CAP_CANCEL), QStringLiteral("cancelButton"), this)),
       waitDialog_(new CWaitDlg(this)) {
     setModal(true);
     workSurface_.CreateSurface(QSize(SurfaceSide, SurfaceSide));

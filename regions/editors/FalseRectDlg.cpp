@@ -3,6 +3,7 @@
 #include "regions/RectTracking.h"
 #include "regions/editors/EditorLists.h"
 #include "regions/editors/EditorTexts.h"
+#include "resources/CaptionIds.h"
 #include "uikit/ImgButton.h"
 #include "uikit/MessageBox.h"
 #include "uikit/OrgListCtrl.h"
@@ -47,9 +48,9 @@ QString RowText(const Rect& rect) {
 CFalseRectDlg::CFalseRectDlg(DeviceSession* session, QWidget* owner, std::vector<CFalseRectArea> registered)
     : CDetectionRunDlgBase(session, owner), registration_(std::move(registered)),
       candidateList_(new COrgListCtrl(this)), registeredList_(new COrgListCtrl(this)),
-      registerButton_(new CImgButton(QStringLiteral("登録 >>"), this)),
-      deleteButton_(new CImgButton(QStringLiteral("<< 削除"), this)) {
-    setWindowTitle(QStringLiteral("誤検出矩形登録"));
+      registerButton_(new CImgButton(StringText(CAP_REGISTER), this)),
+      deleteButton_(new CImgButton(StringText(CAP_UNREGISTER), this)) {
+    setWindowTitle(StringText(CAP_FALSE_RECT_DIALOG));
     candidateList_->setObjectName(QStringLiteral("candidateList"));
     registeredList_->setObjectName(QStringLiteral("registeredList"));
     registerButton_->setObjectName(QStringLiteral("registerButton"));

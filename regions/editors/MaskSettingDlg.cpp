@@ -4,6 +4,7 @@
 #include "regions/RectTracking.h"
 #include "regions/editors/EditorLists.h"
 #include "regions/editors/EditorTexts.h"
+#include "resources/CaptionIds.h"
 #include "uikit/ImgButton.h"
 #include "uikit/MessageBox.h"
 #include "uikit/MessageEvent.h"
@@ -35,7 +36,7 @@ constexpr int BOTTOM_MARGIN = 16;
 
 CMaskSettingDlg::CMaskSettingDlg(DeviceSession* session, QWidget* owner, std::uint32_t fillColour)
     : CDetectSettingSubDlgBace(session, owner), list_(new COrgListCtrl(this)),
-      deleteAllButton_(new CImgButton(QStringLiteral("一括削除"), this)),
+      deleteAllButton_(new CImgButton(StringText(CAP_DELETE_ALL), this)),
       deleteWatch_(*this, [this] { return DeleteKeyReleased(); }) {
     list_->setObjectName(QStringLiteral("regionList"));
     deleteAllButton_->setObjectName(QStringLiteral("deleteAllButton"));

@@ -1,8 +1,10 @@
 #include "regions/editors/MotionMaskSettingDlg.h"
 
+#include "resources/CaptionIds.h"
 #include "uikit/ImgButton.h"
 #include "uikit/OrgListCtrl.h"
 #include "uikit/Pictures.h"
+#include "uikit/StringText.h"
 
 #include <algorithm>
 
@@ -18,7 +20,7 @@ CMotionMaskSettingDlg::CMotionMaskSettingDlg(DeviceSession* session, QWidget* ow
                                              std::vector<CTevoArea> masks, std::uint32_t fillColour)
     : CMaskSettingDlg(session, owner, fillColour),
       masks_(CompleteSlots(std::move(masks), MOTION_MASK_SLOTS)) {
-    setWindowTitle(QStringLiteral("エリア設定"));
+    setWindowTitle(StringText(CAP_MOTION_MASK_DIALOG));
     InitControls();
 }
 

@@ -1,10 +1,12 @@
 #include "regions/editors/SizeSettingDlg.h"
 
 #include "regions/editors/EditorLists.h"
+#include "resources/CaptionIds.h"
 #include "uikit/ImgButton.h"
 #include "uikit/OrgListCtrl.h"
 #include "uikit/RangeEdit.h"
 #include "uikit/SpinButton.h"
+#include "uikit/StringText.h"
 
 #include <QFontMetrics>
 #include <QLabel>
@@ -44,9 +46,9 @@ int FieldValue(const CRangeEdit& field) {
 CSizeSettingDlg::CSizeSettingDlg(DeviceSession* session, QWidget* owner, int minimum, int maximum)
     : CDetectionRunDlgBase(session, owner), minimum_(minimum), maximum_(maximum),
       minimumField_(new CRangeEdit(this)), minimumSpin_(new CSpinButton(this)),
-      tilde_(new QLabel(QStringLiteral("～"), this)), maximumField_(new CRangeEdit(this)),
+      tilde_(new QLabel(StringText(CAP_RANGE_SIGN), this)), maximumField_(new CRangeEdit(this)),
       maximumSpin_(new CSpinButton(this)), list_(new COrgListCtrl(this)) {
-    setWindowTitle(QStringLiteral("サイズマスク設定"));
+    setWindowTitle(StringText(CAP_SIZE_MASK_DIALOG));
     minimumField_->setObjectName(QStringLiteral("minimumField"));
     maximumField_->setObjectName(QStringLiteral("maximumField"));
     list_->setObjectName(QStringLiteral("detectionList"));

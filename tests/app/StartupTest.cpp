@@ -33,6 +33,49 @@ private slots:
         QVERIFY(none.screenshotPath.isEmpty());
         QVERIFY(ParseStartupOptions({QStringLiteral("orlo-setup"), QStringLiteral("-h")}).help);
         QVERIFY(StartupHelpText().contains(QStringLiteral("--demo")));
+        QVERIFY(StartupHelpText().contains(QStringLiteral("--lang <en|ja>")));
+        QVERIFY(none.language.isEmpty());
+    }
+
+    void languageFromTheOptionElseFromTheLocale() {
+        QCOMPARE(ParseStartupOptions(
+                     {QStringLiteral("orlo-setup"), QStringLiteral("--lang"), QStringLiteral("en")})
+                     .language,
+                 QStringLiteral("en"));
+        const QByteArray saved[3] = {qgetenv("LC_ALL"), qgetenv("LC_MESSAGES"), qgetenv("LANG")};
+        qunsetenv("LC_ALL");
+        qunsetenv("LC_MESSAGES");
+        qputenv("LANG", "en_GB.UTF-8");
+        const Language english = CMiraSettingsApp::ChooseStartupLanguage({});
+        const Language optionWins = CMiraSettingsApp::ChooseStartupLanguage(QStringLiteral("ja"));
+        const Language unknownOption = CMiraSettingsApp::ChooseStartupLanguage(QStringLiteral("fr"));
+        qputenv("LANG", "C");
+        const Language plainC = CMiraSettingsApp::ChooseStartupLanguage({});
+        qputenv("LC_MESSAGES", "ja_JP.UTF-8");
+        qputenv("LANG", "en_US.UTF-8");
+        const Language japaneseMessages = CMiraSettingsApp::ChooseStartupLanguage({});
+        const char* names[3] = {"LC_ALL", "LC_MESSAGES", "LANG"};
+        for (int i = 0; i < 3; ++i) {
+            if (saved[i].isNull()) {
+                qunsetenv(names[i]);
+            } else {
+                qputenv(names[i], saved[i]);
+            }
+        }
+        QCOMPARE(english, Language::English);
+        QCOMPARE(optionWins, Language::Japanese);
+        QCOMPARE(unknownOption, Language::English);
+        QCOMPARE(plainC, Language::Japanese);
+        QCOMPARE(japaneseMessages, Language::Japanese);
+    }
+
+    void qtsOwnTextsInEnglish() {
+        QTranslator translator;
+        QVERIFY(CMiraSettingsApp::InstallQtTranslation(translator, Language::English));
+        QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+        const QString cancel = buttons.button(QDialogButtonBox::Cancel)->text();
+        QCoreApplication::removeTranslator(&translator);
+        QVERIFY2(!cancel.isEmpty() && cancel != QStringLiteral("キャンセル"), qPrintable(cancel));
     }
 
     void writableProgramDirectoryIsTheWorkingDirectory() {
@@ -96,7 +139,7 @@ private slots:
 
     void qtsOwnDialogsSpeakJapanese() {
         QTranslator translator;
-        QVERIFY2(CMiraSettingsApp::InstallQtJapanese(translator),
+        QVERIFY2(CMiraSettingsApp::InstallQtTranslation(translator, Language::Japanese),
                  "qtbase_ja.qm is missing (Debian package qt6-translations-l10n)");
         QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
         const QString cancel = buttons.button(QDialogButtonBox::Cancel)->text();
@@ -115,6 +158,8 @@ private slots:
         QCOMPARE(QString::fromLatin1(std::setlocale(LC_ALL, nullptr)), applied);
         QCOMPARE(QLocale().language(), QLocale::Japanese);
         QVERIFY(CMiraSettingsApp::ApplyLocale("no_SUCH.locale").isEmpty());
+        QVERIFY(!CMiraSettingsApp::ApplyLocale("english").isEmpty());
+        QCOMPARE(QLocale().language(), QLocale::English);
         std::setlocale(LC_ALL, before.c_str());
     }
 };

@@ -4,6 +4,7 @@
 #include "uikit/ImgButton.h"
 #include "uikit/OrgPropertyGrid.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QMenu>
@@ -332,6 +333,24 @@ private slots:
         QCOMPARE(colour->grab(arrow).toImage(), choice->grab(arrow).toImage());
     }
 
+    void automaticReconnectionIsSavedWithTheOtherValues() {
+        Fixture off;
+        QVERIFY(!off.dialog->AutoReconnectBox()->isChecked());
+        off.dialog->AutoReconnectBox()->setChecked(true);
+        off.dialog->reject();
+        QVERIFY(!off.config.ReadAutoReconnect()); // Cancel writes nothing
+        off.dialog->Save();
+        QVERIFY(off.config.ReadAutoReconnect());
+        QVERIFY(off.ConfigText().contains("[OrloSetup]\r\nAutoReconnect=1") ||
+                off.ConfigText().contains("[OrloSetup]\nAutoReconnect=1"));
+
+        Fixture on("[OrloSetup]\r\nAutoReconnect=1\r\n");
+        QVERIFY(on.dialog->AutoReconnectBox()->isChecked());
+        on.dialog->AutoReconnectBox()->setChecked(false);
+        on.dialog->Save();
+        QVERIFY(!on.config.ReadAutoReconnect());
+    }
+
     void layoutPlacesTheButtonsBelowTheGrid() {
         Fixture f;
         const QRect grid = f.Grid().geometry();
@@ -340,7 +359,10 @@ private slots:
         const QRect apply = f.Button(QStringLiteral("反映"))->geometry();
         const QRect ok = f.Button(QStringLiteral("OK"))->geometry();
         const QRect cancel = f.Button(QStringLiteral("キャンセル"))->geometry();
-        QCOMPARE(apply.top(), grid.bottom() + 1 + 8);
+        const QRect reconnect = f.dialog->AutoReconnectBox()->geometry();
+        QCOMPARE(reconnect.topLeft(), QPoint(8, grid.bottom() + 1 + 8));
+        QVERIFY(reconnect.width() <= grid.width());
+        QCOMPARE(apply.top(), reconnect.bottom() + 1 + 8);
         QCOMPARE(ok.top(), apply.top());
         QCOMPARE(cancel.top(), apply.top());
         QCOMPARE(ok.left(), apply.right() + 1 + 16);

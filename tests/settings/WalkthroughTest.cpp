@@ -1,5 +1,4 @@
 #include "device/SettingsTransfer.h"
-#include "monitor/HomeDlg.h"
 #include "regions/editors/AreaSettingDlg.h"
 #include "regions/editors/DetectAreaList.h"
 #include "regions/editors/DetectAreaSettingDlg.h"
@@ -8,6 +7,7 @@
 #include "regions/editors/SizeSettingDlg.h"
 #include "settings/file/SettingsFile.h"
 #include "tests/settings/EditorSteps.h"
+#include "tests/settings/MonitoredWindow.h"
 #include "uikit/ImgButton.h"
 #include "uikit/OrgListCtrl.h"
 #include "uikit/RangeEdit.h"
@@ -67,18 +67,12 @@ private slots:
 
     void InstallBackUpInitialiseAndRestore() {
         sim::SimConfig config;
-        config.tcp = sim::TcpEndpoint{"127.0.0.1", 0};
         config.restartSilence = 500ms;
-        sim::Simulator simulator(config);
-        std::string error;
-        QVERIFY2(simulator.start(error), error.c_str());
-        CHomeDlg* home = nullptr;
-        PageFixture f(ORLO_SAMPLE_MODE_LIST, [&](DeviceSession& session, CMiraSettingsDlgBase& window) {
-            auto made = std::make_unique<CHomeDlg>(session, window);
-            made->ConnectOnStart("127.0.0.1", simulator.tcpPort());
-            home = made.get();
-            return std::unique_ptr<CHomePageBase>(std::move(made));
-        });
+        test::MonitoredWindow monitored(config);
+        QVERIFY(monitored.started);
+        sim::Simulator& simulator = monitored.simulator;
+        CHomeDlg* home = monitored.home;
+        PageFixture& f = *monitored.fixture;
 
         // Connect: the monitoring page shows the live picture.
         QTRY_VERIFY_WITH_TIMEOUT(home->IsMonitoring(), SLOW);

@@ -97,6 +97,21 @@ TEST_F(AppConfigTest, NumbersAreStoredWithPercentD) {
     EXPECT_EQ(config.ReadDiffColor(0), -1);
 }
 
+TEST_F(AppConfigTest, AutomaticReconnectIsOffUnlessOurSectionSaysOne) {
+    EXPECT_FALSE(config.ReadAutoReconnect());
+    Store("Application", "AutoReconnect", "1"); // not our section
+    EXPECT_FALSE(config.ReadAutoReconnect());
+    Store("OrloSetup", "AutoReconnect", "2");
+    EXPECT_FALSE(config.ReadAutoReconnect());
+    config.WriteAutoReconnect(true);
+    EXPECT_EQ(Stored("OrloSetup", "AutoReconnect"), "1");
+    EXPECT_TRUE(config.ReadAutoReconnect());
+    config.WriteAutoReconnect(false);
+    EXPECT_EQ(Stored("OrloSetup", "AutoReconnect"), "0");
+    EXPECT_FALSE(config.ReadAutoReconnect());
+    EXPECT_EQ(Stored("Application", "AutoReconnect"), "1"); // left alone
+}
+
 TEST_F(AppConfigTest, AddressesArePackedAsSigned32BitNumbers) {
     config.WriteIpAddress({10, 0, 0, 1});
     EXPECT_EQ(Stored("Application", "IPAddress"), "167772161");

@@ -16,6 +16,7 @@
 #include "uikit/OrgMFCButton.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <atomic>
@@ -169,6 +170,15 @@ struct Fixture {
     }
 
     // Monitoring, with a picture drawn.
+    // The simulator again on the port it had, after it was destroyed.
+    bool RestartSimulator(std::uint16_t port) {
+        sim::SimConfig config;
+        config.tcp = sim::TcpEndpoint{"127.0.0.1", port};
+        simulator = std::make_unique<sim::Simulator>(config);
+        std::string error;
+        return simulator->start(error);
+    }
+
     bool Monitoring() const {
         return QTest::qWaitFor([this] { return window->Session().IsConnected(); }, 10000) &&
                QTest::qWaitFor([this] { return PictureShown() && home->IsMonitoring(); }, 10000);
@@ -182,10 +192,117 @@ struct Fixture {
     std::unique_ptr<CMiraSettingsDlg> window;
 };
 
+// How long the sensor stays away in the reconnection tests: 10 s as an installer's power cycle,
+// shorter with ORLO_RECONNECT_TEST_ABSENCE_MS (the page behaves the same).
+std::chrono::milliseconds SensorAbsence() {
+    bool ok = false;
+    const int ms = qEnvironmentVariableIntValue("ORLO_RECONNECT_TEST_ABSENCE_MS", &ok);
+    return ok ? std::chrono::milliseconds(ms) : std::chrono::milliseconds(10000);
+}
+
+// The longest pause of the user-interface thread while it waits for `duration`.
+std::chrono::milliseconds LongestPauseWhileWaiting(std::chrono::milliseconds duration) {
+    auto last = std::chrono::steady_clock::now();
+    std::chrono::steady_clock::duration longest{};
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        const auto now = std::chrono::steady_clock::now();
+        longest = std::max(longest, now - last);
+        last = now;
+    });
+    ticker.start(10);
+    QTest::qWait(static_cast<int>(duration.count()));
+    return std::chrono::duration_cast<std::chrono::milliseconds>(longest);
+}
+
 class HomeDlgTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void LostLinkComesBackWithoutAClickWhenReconnectionIsOn() {
+        COrgMessageBox::PresetAnswer(MessageAnswer::Ok); // a message would be recorded, not shown
+        Fixture fixture;
+        AppConfig(".").WriteAutoReconnect(true);
+        fixture.home->SetReconnectInterval(500ms);
+        QVERIFY(fixture.Monitoring());
+        const std::uint16_t port = fixture.simulator->tcpPort();
+
+        fixture.simulator.reset(); // the sensor is switched off
+        QTRY_VERIFY_WITH_TIMEOUT(fixture.home->IsReconnecting(), 10000);
+        QVERIFY(fixture.home->ReconnectStatus()->isVisible());
+        QCOMPARE(fixture.home->ReconnectStatus()->text(), Text(9781));
+        QVERIFY(!fixture.window->NavigationButton(PageId::Camera)->isEnabled());
+        const auto pause = LongestPauseWhileWaiting(SensorAbsence());
+        qInfo("longest pause of the window while retrying: %lld ms", static_cast<long long>(pause.count()));
+        QVERIFY(fixture.home->IsReconnecting());
+        QVERIFY(!fixture.home->IsMonitoring());
+
+        QVERIFY(fixture.RestartSimulator(port)); // and on again
+        QVERIFY(fixture.Monitoring());
+        QVERIFY(!fixture.home->IsReconnecting());
+        QVERIFY(!fixture.home->ReconnectStatus()->isVisible());
+        QVERIFY(fixture.window->NavigationButton(PageId::Camera)->isEnabled());
+        QVERIFY(fixture.window->windowTitle().contains(QStringLiteral("127.0.0.1:")));
+        QCOMPARE(COrgMessageBox::AnsweredTexts(), QStringList{});
+    }
+
+    void LostLinkIsReportedAsBeforeWhenReconnectionIsOff() {
+        COrgMessageBox::PresetAnswer(MessageAnswer::Ok);
+        Fixture fixture;
+        fixture.home->SetReconnectInterval(100ms);
+        QVERIFY(fixture.Monitoring());
+        const std::uint16_t port = fixture.simulator->tcpPort();
+        fixture.simulator.reset();
+        QTRY_VERIFY_WITH_TIMEOUT(!COrgMessageBox::AnsweredTexts().isEmpty(), 10000);
+        QVERIFY2(COrgMessageBox::AnsweredTexts() == QStringList{Text(1112)} ||
+                     COrgMessageBox::AnsweredTexts() == QStringList{Text(1101)},
+                 qPrintable(COrgMessageBox::AnsweredTexts().join(QLatin1Char('|'))));
+        QTRY_VERIFY(!fixture.window->Session().IsConnected());
+        QVERIFY(!fixture.home->IsReconnecting());
+        QVERIFY(fixture.RestartSimulator(port));
+        QTest::qWait(500);
+        QVERIFY(!fixture.window->Session().IsConnected());
+    }
+
+    void ConnectButtonEndsTheRetries() {
+        COrgMessageBox::PresetAnswer(MessageAnswer::Ok);
+        Fixture fixture;
+        AppConfig(".").WriteAutoReconnect(true);
+        fixture.home->SetReconnectInterval(100ms);
+        QVERIFY(fixture.Monitoring());
+        const std::uint16_t port = fixture.simulator->tcpPort();
+        fixture.simulator.reset();
+        QTRY_VERIFY_WITH_TIMEOUT(fixture.home->IsReconnecting(), 10000);
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, [] {
+            if (auto* dialog = qobject_cast<CLanConnectDlg*>(QApplication::activeModalWidget())) {
+                dialog->reject();
+            }
+        });
+        closer.start(20);
+        fixture.home->LanAction()->trigger();
+        QVERIFY(!fixture.home->IsReconnecting());
+        QVERIFY(!fixture.home->ReconnectStatus()->isVisible());
+        QVERIFY(fixture.RestartSimulator(port));
+        QTest::qWait(500);
+        QVERIFY(!fixture.window->Session().IsConnected());
+        QCOMPARE(COrgMessageBox::AnsweredTexts(), QStringList{});
+    }
+
+    void ClosingWhileRetryingEndsTheRetries() {
+        COrgMessageBox::PresetAnswer(MessageAnswer::Ok);
+        Fixture fixture;
+        AppConfig(".").WriteAutoReconnect(true);
+        fixture.home->SetReconnectInterval(100ms);
+        QVERIFY(fixture.Monitoring());
+        fixture.simulator.reset();
+        QTRY_VERIFY_WITH_TIMEOUT(fixture.home->IsReconnecting(), 10000);
+        QTest::qWait(300); // a few attempts
+        fixture.window->close();
+        QVERIFY(!fixture.home->IsReconnecting());
+        fixture.window.reset(); // joins everything; a retry thread left running would use a dead page
+    }
+
     void ConnectsAndShowsLivePictures() {
         Fixture fixture;
         QVERIFY(fixture.started);
