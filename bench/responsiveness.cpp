@@ -31,13 +31,16 @@
 #include "uikit/MessageEvent.h"
 #include "uikit/RangeEdit.h"
 
+#include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QMetaEnum>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 #include <algorithm>
 #include <arpa/inet.h>
@@ -65,6 +68,63 @@ constexpr double TargetMs = 200.0;
 double Ms(Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
 }
+
+// The application, timing the handling of every event on the user-interface thread: the event that
+// kept the thread longest by itself (its handler's time without the events handled in nested loops and
+// without the time those loops slept) names the cause of a stall.
+class TimedApplication : public QApplication {
+public:
+    struct Culprit {
+        double selfMs = 0;
+        std::string what;
+    };
+
+    TimedApplication(int& argc, char** argv) : QApplication(argc, argv) {
+        auto* dispatcher = QAbstractEventDispatcher::instance();
+        QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock,
+                         [this] { blockedAt_ = Clock::now(); });
+        QObject::connect(dispatcher, &QAbstractEventDispatcher::awake, [this] {
+            if (blockedAt_ && !frames_.empty()) {
+                frames_.back().excluded += Clock::now() - *blockedAt_;
+            }
+            blockedAt_.reset();
+        });
+    }
+
+    Culprit TakeCulprit() { return std::exchange(culprit_, {}); }
+
+    bool notify(QObject* receiver, QEvent* event) override {
+        if (QThread::currentThread() != thread()) {
+            return QApplication::notify(receiver, event);
+        }
+        frames_.push_back({Clock::now(), {}});
+        const int type = event->type();
+        const bool handled = QApplication::notify(receiver, event);
+        const Frame frame = frames_.back();
+        frames_.pop_back();
+        const Clock::duration total = Clock::now() - frame.start;
+        if (!frames_.empty()) {
+            frames_.back().excluded += total;
+        }
+        const double selfMs = Ms(total - frame.excluded);
+        if (selfMs > culprit_.selfMs) {
+            culprit_.selfMs = selfMs;
+            const char* name = QMetaEnum::fromType<QEvent::Type>().valueToKey(type);
+            culprit_.what = std::string(receiver->metaObject()->className()) + " " +
+                            (name != nullptr ? name : std::to_string(type));
+        }
+        return handled;
+    }
+
+private:
+    struct Frame {
+        Clock::time_point start;
+        Clock::duration excluded;
+    };
+    std::vector<Frame> frames_;
+    std::optional<Clock::time_point> blockedAt_;
+    Culprit culprit_;
+};
 
 // Notes every firing of a 1-ms timer on the user-interface thread; the gaps between firings are
 // the times the event loop did not answer.
@@ -205,7 +265,8 @@ struct Link {
 
 class Probe {
 public:
-    explicit Probe(int monitorSeconds) : monitorSeconds_(monitorSeconds) {}
+    Probe(TimedApplication& application, int monitorSeconds)
+        : application_(application), monitorSeconds_(monitorSeconds) {}
 
     // Connects, monitors, visits every page with an apply, goes home and closes while monitoring.
     void UsualSession(const Link& link) {
@@ -379,6 +440,7 @@ private:
     void Step(const Link& link, const std::string& name, const std::function<void()>& act,
               const std::function<bool()>& done) {
         bool acted = false;
+        application_.TakeCulprit();
         watch_.Begin();
         const Clock::time_point start = Clock::now();
         QTimer::singleShot(0, qApp, [&] {
@@ -388,11 +450,14 @@ private:
         const bool completed = WaitUntil([&] { return acted && done(); }, std::chrono::seconds(180));
         const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
         const StallWatch::Figures figures = watch_.End();
+        const TimedApplication::Culprit culprit = application_.TakeCulprit();
         const QStringList messages = user_.TakeMessages();
         const bool met = figures.longestMs <= TargetMs;
-        std::printf("%-28s %-32s longest %7.1f ms  p99 %5.1f ms  %6.1f s  [target <= %.0f ms] %s%s%s\n",
+        std::printf("%-26s %-30s longest %6.1f ms  p99 %5.1f ms  %5.1f s  [target <= %.0f ms] %s  (slowest "
+                    "handler %.1f ms: %s)%s%s\n",
                     link.name.c_str(), name.c_str(), figures.longestMs, figures.p99Ms, seconds, TargetMs,
-                    met ? "met" : "MISSED", completed ? "" : "  (did not complete)",
+                    met ? "met" : "MISSED", culprit.selfMs, culprit.what.c_str(),
+                    completed ? "" : "  (did not complete)",
                     messages.isEmpty()
                         ? ""
                         : qPrintable(QStringLiteral("  message: ") + messages.join(QStringLiteral(" / "))));
@@ -405,6 +470,7 @@ private:
         incomplete_ += completed ? 0 : 1;
     }
 
+    TimedApplication& application_;
     const int monitorSeconds_;
     StallWatch watch_;
     ModalUser user_;
@@ -516,7 +582,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
-    QApplication application(argc, argv);
+    TimedApplication application(argc, argv);
     QTemporaryDir directory;
     if (!directory.isValid() || !QDir::setCurrent(directory.path())) {
         std::fprintf(stderr, "no working directory\n");
@@ -524,7 +590,7 @@ int main(int argc, char** argv) {
     }
     std::printf("platform %s; one 1-ms timer on the user-interface thread; RenewInterval 3000 (default)\n",
                 qPrintable(QGuiApplication::platformName()));
-    Probe probe(monitorSeconds);
+    Probe probe(application, monitorSeconds);
     const Link tcp{"tcp", std::nullopt, true, true};
     probe.UsualSession(tcp);
     for (const std::uint32_t rate : rates) {
