@@ -1,11 +1,17 @@
 #!/usr/bin/env bash
-# bench/report.sh [BUILD_DIR]: builds the benchmarks, runs every benchmark and script of bench/ and
+# bench/report.sh [--table-only] [BUILD_DIR]: builds the benchmarks, runs every benchmark and script of bench/ and
 # prints one markdown table: figure, our value, the original design's value measured in the same run
 # (where there is one), their ratio, the target and whether it is met. The machine and the date come
 # first; each program's whole output is kept in BUILD_DIR/bench-report/. About 10 minutes on 2 cores.
+# --table-only prints the table again from the outputs of the last run.
 # Environment: ORLO_XVFB_DISPLAY (default :97) for the virtual X server; SOAK_CYCLES (default 1000 per
 # link; the soak's own default is 10,000).
 set -uo pipefail
+table_only=
+if [ "${1:-}" = --table-only ]; then
+    table_only=1
+    shift
+fi
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(realpath -m "${1:-$here/../build}")
 display=${ORLO_XVFB_DISPLAY:-:97}
@@ -13,47 +19,50 @@ soak_cycles=${SOAK_CYCLES:-1000}
 logs=$build/bench-report
 started=$(date +%s)
 
-[ -f "$build/build.ninja" ] || cmake -S "$here/.." -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" --target detection_decode imaging_convert picture_composition acquisition_loop \
-    transport_idle_cpu sim_throughput icmp_scan flood_memory soak editor_repaint detection_previews \
-    responsiveness orlo-setup orloctl >/dev/null || { echo "build failed" >&2; exit 1; }
-rm -rf "$logs" && mkdir -p "$logs"
+if [ -z "$table_only" ]; then
+    [ -f "$build/build.ninja" ] || cmake -S "$here/.." -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake --build "$build" --target detection_decode imaging_convert picture_composition acquisition_loop \
+        transport_idle_cpu sim_throughput icmp_scan flood_memory soak editor_repaint detection_previews \
+        responsiveness orlo-setup orloctl >/dev/null || { echo "build failed" >&2; exit 1; }
+    rm -rf "$logs" && mkdir -p "$logs"
 
-# run NAME COMMAND...: the command's output in NAME.log, its exit status in NAME.status.
-run() {
-    local name=$1
-    shift
-    echo "running $name ..." >&2
-    "$@" >"$logs/$name.log" 2>&1
-    echo $? >"$logs/$name.status"
-}
+    # run NAME COMMAND...: the command's output in NAME.log, its exit status in NAME.status.
+    run() {
+        local name=$1
+        shift
+        echo "running $name ..." >&2
+        "$@" >"$logs/$name.log" 2>&1
+        echo $? >"$logs/$name.status"
+    }
 
-b=$build/bench
-run detection_decode "$b/detection_decode" --benchmark_min_time=1
-run imaging_convert "$b/imaging_convert" --benchmark_min_time=1
-run picture_composition env QT_QPA_PLATFORM=offscreen "$b/picture_composition"
-run acquisition_loop "$b/acquisition_loop" --seconds 10
-run transport_idle_cpu "$b/transport_idle_cpu" --seconds 5
-run sim_throughput "$b/sim_throughput"
-run icmp_scan "$b/icmp_scan"
-run flood_memory "$b/flood_memory" "$build/cli/orloctl"
-run soak "$b/soak" --cycles "$soak_cycles"
-run editor_repaint env QT_QPA_PLATFORM=offscreen "$b/editor_repaint"
-run detection_previews env QT_QPA_PLATFORM=offscreen "$b/detection_previews"
+    b=$build/bench
+    run detection_decode "$b/detection_decode" --benchmark_min_time=1
+    run imaging_convert "$b/imaging_convert" --benchmark_min_time=1
+    run picture_composition env QT_QPA_PLATFORM=offscreen "$b/picture_composition"
+    run acquisition_loop "$b/acquisition_loop" --seconds 10
+    run transport_idle_cpu "$b/transport_idle_cpu" --seconds 5
+    run sim_throughput "$b/sim_throughput"
+    run icmp_scan "$b/icmp_scan"
+    run flood_memory "$b/flood_memory" "$build/cli/orloctl"
+    run soak "$b/soak" --cycles "$soak_cycles"
+    run editor_repaint env QT_QPA_PLATFORM=offscreen "$b/editor_repaint"
+    run detection_previews env QT_QPA_PLATFORM=offscreen "$b/detection_previews"
 
-# The window system's own programs: a virtual X server for the start-up time and the probe.
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-trap 'kill "$xvfb_pid" 2>/dev/null' EXIT
-sleep 1
-for i in 1 2 3; do
-    run "startup$i" env DISPLAY="$display" QT_QPA_PLATFORM=xcb "$b/responsiveness" --startup
-done
-run responsiveness env DISPLAY="$display" QT_QPA_PLATFORM=xcb "$b/responsiveness"
-kill "$xvfb_pid" 2>/dev/null
-wait "$xvfb_pid" 2>/dev/null
-trap - EXIT
-run tool_cpu env ORLO_XVFB_DISPLAY="$display" "$here/tool_cpu.sh" "$build" 20
+    # The window system's own programs: a virtual X server for the start-up time and the probe.
+    Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    trap 'kill "$xvfb_pid" 2>/dev/null' EXIT
+    sleep 1
+    for i in 1 2 3; do
+        run "startup$i" env DISPLAY="$display" QT_QPA_PLATFORM=xcb "$b/responsiveness" --startup
+    done
+    run responsiveness env DISPLAY="$display" QT_QPA_PLATFORM=xcb "$b/responsiveness"
+    kill "$xvfb_pid" 2>/dev/null
+    wait "$xvfb_pid" 2>/dev/null
+    trap - EXIT
+    run tool_cpu env ORLO_XVFB_DISPLAY="$display" "$here/tool_cpu.sh" "$build" 20
+    echo $(($(date +%s) - started)) >"$logs/seconds"
+fi
 
 # --- figures -------------------------------------------------------------------------------------
 log() { cat "$logs/$1.log" 2>/dev/null; }
@@ -100,7 +109,7 @@ soak_summary=$(log soak | awk '/^TCP loopback|^pty/ {link = ($1 == "TCP") ? "TCP
     /faults survived/ {s = s link " " $1 " s, faults " $4 "/" $6 "; "}
     /RSS after warm-up/ {gsub(/[()]/, "", $9); s = s "RSS " $9 " KiB; "} END {print s}')
 
-elapsed=$(($(date +%s) - started))
+elapsed=$(cat "$logs/seconds" 2>/dev/null)
 cpu=$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')
 mem=$(awk '/MemTotal/ {printf "%.1f GiB", $2 / 1048576}' /proc/meminfo)
 os=$(. /etc/os-release && echo "$PRETTY_NAME")
