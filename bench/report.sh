@@ -18,6 +18,7 @@ display=${ORLO_XVFB_DISPLAY:-:97}
 soak_cycles=${SOAK_CYCLES:-1000}
 logs=$build/bench-report
 started=$(date +%s)
+load_at_start=$(cut -d' ' -f1-3 /proc/loadavg)
 
 if [ -z "$table_only" ]; then
     [ -f "$build/build.ninja" ] || cmake -S "$here/.." -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -61,7 +62,8 @@ if [ -z "$table_only" ]; then
     wait "$xvfb_pid" 2>/dev/null
     trap - EXIT
     run tool_cpu env ORLO_XVFB_DISPLAY="$display" "$here/tool_cpu.sh" "$build" 20
-    echo $(($(date +%s) - started)) >"$logs/seconds"
+    echo "$(($(date +%s) - started)) s; load average at the start $load_at_start, at the end $(cut -d' ' -f1-3 /proc/loadavg)" >"$logs/seconds"
+    date -u '+%Y-%m-%d %H:%M UTC' >"$logs/date"
 fi
 
 # --- figures -------------------------------------------------------------------------------------
@@ -69,7 +71,8 @@ log() { cat "$logs/$1.log" 2>/dev/null; }
 failed() { [ "$(cat "$logs/$1.status" 2>/dev/null)" != 0 ]; }
 # First number after a word in the lines that match a pattern: num LOG PATTERN WORD
 num() { log "$1" | grep -E -- "$2" | head -n1 | grep -oE -- "$3 *[-+]?[0-9.]+" | grep -oE '[-+]?[0-9.]+$'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (a == "" || b == "" || b + 0 == 0) print "—"; else printf "%.3g", a / b }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (a == "" || b == "" || a + 0 == 0 || b + 0 == 0) print "—"
+    else if (a / b < 0.1) printf "1/%.0f", b / a; else printf "%.2f", a / b }'; }
 # check VALUE OP LIMIT -> yes/no
 check() { awk -v v="$1" -v l="$3" -v op="$2" 'BEGIN { if (v == "") { print "no (no figure)"; exit }
     ok = (op == "<") ? v < l : (op == "<=") ? v <= l : (op == ">=") ? v >= l : 0; print ok ? "yes" : "no" }'; }
@@ -77,7 +80,7 @@ row() { printf '| %s | %s | %s | %s | %s | %s |\n' "$@"; }
 median3() { printf '%s\n' "$@" | sort -n | sed -n 2p; }
 
 decode=$(log detection_decode | awk '/^DetectOnceFullResponse/ {print $2; exit}')
-convert=$(log imaging_convert | awk 'NR > 3 && /^[A-Za-z]/ && $3 == "us" {print $2; exit}')
+convert=$(log imaging_convert | awk '$1 == "GreyToBgr24" {print ($3 == "ns") ? $2 / 1000 : $2; exit}')
 comp_med=$(num picture_composition 'update \+ draw' 'median')
 comp_p99=$(num picture_composition 'update \+ draw' 'p99')
 fps_ours=$(num acquisition_loop 'frames/s \[ours\]' ':')
@@ -106,8 +109,10 @@ scan_silent_orig=$(num icmp_scan '^192\.0\.2\.1-255 original' ':')
 editor_p99=$(log editor_repaint | grep -oE 'p99 [0-9.]+' | awk '{print $2}' | sort -n | tail -n1)
 previews_p99=$(num detection_previews 'previews' 'p99')
 soak_summary=$(log soak | awk '/^TCP loopback|^pty/ {link = ($1 == "TCP") ? "TCP" : "pty"}
-    /faults survived/ {s = s link " " $1 " s, faults " $4 "/" $6 "; "}
-    /RSS after warm-up/ {gsub(/[()]/, "", $9); s = s "RSS " $9 " KiB; "} END {print s}')
+    /faults survived/ {s = s link ": " $1 " s, faults survived " $5 " of " $7}
+    /RSS after warm-up/ {gsub(/[(]/, "", $10); s = s ", RSS " $10 " KiB after warm-up"}
+    /fds before/ {gsub(/[,;]/, ""); s = s ", fds " $3 " before and " $6 " after, threads " $9 " and " $12 "; "}
+    END {print s}')
 
 elapsed=$(cat "$logs/seconds" 2>/dev/null)
 cpu=$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')
@@ -115,8 +120,8 @@ mem=$(awk '/MemTotal/ {printf "%.1f GiB", $2 / 1048576}' /proc/meminfo)
 os=$(. /etc/os-release && echo "$PRETTY_NAME")
 echo "# Figures"
 echo
-echo "$(date -u '+%Y-%m-%d %H:%M UTC'); $cpu, $(nproc) cores, $mem, $os, kernel $(uname -r);"
-echo "load average at the end $(cut -d' ' -f1-3 /proc/loadavg); report took ${elapsed} s."
+echo "$(cat "$logs/date" 2>/dev/null); $cpu, $(nproc) cores, $mem, $os, kernel $(uname -r);"
+echo "report took ${elapsed}."
 echo
 row "figure" "ours" "original design" "ratio (ours ÷ original)" "target" "met"
 row "---" "---" "---" "---" "---" "---"

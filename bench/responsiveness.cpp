@@ -110,8 +110,10 @@ public:
         if (selfMs > culprit_.selfMs) {
             culprit_.selfMs = selfMs;
             const char* name = QMetaEnum::fromType<QEvent::Type>().valueToKey(type);
-            culprit_.what = std::string(receiver->metaObject()->className()) + " " +
-                            (name != nullptr ? name : std::to_string(type));
+            // The probe's own call into the tool (a menu action, a button, a page request).
+            culprit_.what = receiver == this ? std::string("the step's call into the window")
+                                             : std::string(receiver->metaObject()->className()) + " " +
+                                                   (name != nullptr ? name : std::to_string(type));
         }
         return handled;
     }
@@ -207,7 +209,7 @@ private:
             qobject_cast<CLanConnectDlg*>(modal) != nullptr) {
             PressReturn(modal);
         } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            messages_ << box->text();
+            messages_ << box->text().simplified();
             box->done(0);
         }
     }
