@@ -117,6 +117,7 @@ soak_summary=$(log soak | awk '/^TCP loopback|^pty/ {link = ($1 == "TCP") ? "TCP
 elapsed=$(cat "$logs/seconds" 2>/dev/null)
 cpu=$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')
 mem=$(awk '/MemTotal/ {printf "%.1f GiB", $2 / 1048576}' /proc/meminfo)
+# shellcheck disable=SC1091
 os=$(. /etc/os-release && echo "$PRETTY_NAME")
 echo "# Figures"
 echo

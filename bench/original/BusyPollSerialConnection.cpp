@@ -3,6 +3,7 @@
 #include "bench/original/PollingWait.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <termios.h>
