@@ -2,9 +2,15 @@
 //  1. cycles back to back over TCP loopback (unpaced simulator): frames per second, cycle times;
 //  2. one human and one motion cycle over a pseudo-terminal at 460800 baud with the simulator's
 //     paced output, next to the wire time of their bytes at 10 bits per byte;
-//  3. process CPU while connected and parked, and while monitoring every 3000 ms; peak RSS.
+//  3. process CPU while connected and parked, and while monitoring every 3000 ms, over TCP and over
+//     the pseudo-terminal at 460800 baud; peak RSS.
+// Phases 1, 2 and the serial part of 3 run twice: with our links ("ours") and with the original
+// design's ("original": a receive wait polling every 1 ms, a serial reader that polls the driver
+// without pause).
 // Usage: acquisition_loop [--seconds N]   (N seconds per CPU phase, default 10; phase 1 runs min(N, 5))
 #include "app/config/AppConfig.h"
+#include "bench/original/BusyPollSerialConnection.h"
+#include "bench/original/PollingWait.h"
 #include "device/ConnectProcedures.h"
 #include "monitor/AcquisitionLoop.h"
 #include "sim/Simulator.h"
@@ -128,7 +134,43 @@ void PrepareConfig(AppConfig& config, int renewInterval) {
     config.WriteRenewInterval(renewInterval);
 }
 
-int Throughput(const std::filesystem::path& directory, double seconds) {
+constexpr std::uint32_t PtyBaud = 460800;
+
+// Whose links the session uses: ours, through the connect procedures, or the original design's,
+// opened here and attached (declared before the session, which closes them).
+struct Links {
+    explicit Links(bool original) : original(original) {}
+    const char* Name() const { return original ? "original" : "ours"; }
+
+    bool ConnectTcp(DeviceSession& session, std::uint16_t port) {
+        if (!original) {
+            return ConnectLan(session, "127.0.0.1", port, 90) == RC_OK;
+        }
+        if (!pollingTcp.Open("127.0.0.1", port)) {
+            return false;
+        }
+        session.Attach(pollingTcp, ConnectionType::Lan);
+        session.SetLanParameters("127.0.0.1", port);
+        return true;
+    }
+    bool ConnectSerial(DeviceSession& session, const std::string& path) {
+        if (!original) {
+            return ConnectCom(session, path, PtyBaud, 90) == RC_OK;
+        }
+        if (!busySerial.Open(path, PtyBaud)) {
+            return false;
+        }
+        session.Attach(busySerial, ConnectionType::Com);
+        session.SetComParameters(path, PtyBaud);
+        return true;
+    }
+
+    const bool original;
+    original::PollingSocketConnection pollingTcp;
+    original::BusyPollSerialConnection busySerial;
+};
+
+int Throughput(const std::filesystem::path& directory, double seconds, bool original) {
     sim::SimConfig simConfig;
     simConfig.tcp = sim::TcpEndpoint{"127.0.0.1", 0};
     simConfig.throttle = false;
@@ -136,8 +178,9 @@ int Throughput(const std::filesystem::path& directory, double seconds) {
     if (!StartSimulator(simulator)) {
         return 1;
     }
+    Links links(original);
     DeviceSession session(directory);
-    if (ConnectLan(session, "127.0.0.1", simulator.tcpPort(), 90) != RC_OK) {
+    if (!links.ConnectTcp(session, simulator.tcpPort())) {
         std::fprintf(stderr, "TCP connection failed\n");
         return 1;
     }
@@ -165,10 +208,10 @@ int Throughput(const std::filesystem::path& directory, double seconds) {
             overheadMs.push_back(cycleMs.back() - exchangeMs[i - 1]);
         }
     }
-    std::printf("1. TCP loopback, RenewInterval 0, 320x240 pictures, block on motion cycles (%.1f s)\n",
-                elapsed);
-    std::printf("   cycles completed %zu, failures %zu: %.0f frames/s\n", reporter.Cycles(),
-                reporter.Failures(), static_cast<double>(reporter.Cycles()) / elapsed);
+    std::printf("1. TCP loopback, RenewInterval 0, 320x240 pictures, block on motion cycles (%.1f s) [%s]\n",
+                elapsed, links.Name());
+    std::printf("   cycles completed %zu, failures %zu: %.0f frames/s [%s]\n", reporter.Cycles(),
+                reporter.Failures(), static_cast<double>(reporter.Cycles()) / elapsed, links.Name());
     std::printf(
         "   cycle time (start to start) median %.3f ms, p99 %.3f ms, max %.3f ms   [target p99 < 5 ms]\n",
         Percentile(cycleMs, 0.5), Percentile(cycleMs, 0.99), Percentile(cycleMs, 1.0));
@@ -179,8 +222,8 @@ int Throughput(const std::filesystem::path& directory, double seconds) {
     return 0;
 }
 
-int PacedSerial(const std::filesystem::path& directory) {
-    constexpr std::uint32_t Baud = 460800;
+int PacedSerial(const std::filesystem::path& directory, bool original) {
+    constexpr std::uint32_t Baud = PtyBaud;
     sim::SimConfig simConfig;
     simConfig.pty = true;
     simConfig.baud = Baud;
@@ -189,8 +232,9 @@ int PacedSerial(const std::filesystem::path& directory) {
     if (!StartSimulator(simulator)) {
         return 1;
     }
+    Links links(original);
     DeviceSession session(directory);
-    if (ConnectCom(session, simulator.ptyPath(), Baud, 90) != RC_OK) {
+    if (!links.ConnectSerial(session, simulator.ptyPath())) {
         std::fprintf(stderr, "serial connection failed\n");
         return 1;
     }
@@ -206,13 +250,15 @@ int PacedSerial(const std::filesystem::path& directory) {
     }
     loop.StopAndWaitIdle();
 
-    std::printf("2. pseudo-terminal at %u baud, simulator output paced at 10 bits per byte\n", Baud);
+    std::printf("2. pseudo-terminal at %u baud, simulator output paced at 10 bits per byte [%s]\n", Baud,
+                links.Name());
     for (const auto& exchange : source.Take()) {
         const double wireMs = static_cast<double>(exchange.wireBytes) * 10.0 * 1000.0 / Baud;
-        std::printf("   %s cycle: result %d, %zu bytes, exchange %.1f ms, wire time %.1f ms, over by %.1f ms"
-                    "   [target <= 20 ms]\n",
+        std::printf("   %s cycle: result %d, %zu bytes, exchange %.1f ms, wire time %.1f ms, over by %.1f ms,"
+                    " ratio %.4f   [target <= 20 ms] [%s]\n",
                     exchange.flags == FUNCTION_HUMAN_DETECTION ? "human " : "motion", exchange.result,
-                    exchange.wireBytes, Ms(exchange.duration), wireMs, Ms(exchange.duration) - wireMs);
+                    exchange.wireBytes, Ms(exchange.duration), wireMs, Ms(exchange.duration) - wireMs,
+                    Ms(exchange.duration) / wireMs, links.Name());
     }
     return 0;
 }
@@ -225,16 +271,24 @@ double CpuPercent(double seconds) {
     return (CpuSeconds() - cpuBefore) * 100.0 / elapsed;
 }
 
-int IdleCpu(const std::filesystem::path& directory, double seconds) {
+// Serial: over the pseudo-terminal at 460800 baud, else over TCP.
+int IdleCpu(const std::filesystem::path& directory, double seconds, bool serial, bool original) {
     sim::SimConfig simConfig;
-    simConfig.tcp = sim::TcpEndpoint{"127.0.0.1", 0};
+    if (serial) {
+        simConfig.pty = true;
+        simConfig.baud = PtyBaud;
+    } else {
+        simConfig.tcp = sim::TcpEndpoint{"127.0.0.1", 0};
+    }
     sim::Simulator simulator(simConfig);
     if (!StartSimulator(simulator)) {
         return 1;
     }
+    Links links(original);
     DeviceSession session(directory);
-    if (ConnectLan(session, "127.0.0.1", simulator.tcpPort(), 90) != RC_OK) {
-        std::fprintf(stderr, "TCP connection failed\n");
+    if (serial ? !links.ConnectSerial(session, simulator.ptyPath())
+               : !links.ConnectTcp(session, simulator.tcpPort())) {
+        std::fprintf(stderr, "connection failed\n");
         return 1;
     }
     AppConfig config(directory);
@@ -244,14 +298,17 @@ int IdleCpu(const std::filesystem::path& directory, double seconds) {
     SteadyAcquisitionClock clock;
     AcquisitionLoop loop(source, config, reporter, nullptr, clock);
 
-    std::printf("3. process CPU (loop, session and in-process simulator), TCP, %.0f s per phase\n", seconds);
-    std::printf("   connected, parked:               %.3f %% of a core   [target < 0.5 %%]\n",
-                CpuPercent(seconds));
+    const char* link = serial ? "pty 460800" : "TCP";
+    std::printf("3. process CPU (loop, session and in-process simulator), %s, %.0f s per phase [%s]\n", link,
+                seconds, links.Name());
+    std::printf("   %s connected, parked:               %.3f %% of a core   [target < 0.5 %%] [%s]\n", link,
+                CpuPercent(seconds), links.Name());
     loop.StartMonitoring();
     const double monitoring = CpuPercent(seconds);
     loop.StopAndWaitIdle();
-    std::printf("   monitoring, RenewInterval 3000:  %.3f %% of a core   [target < 2 %%] (%zu cycles)\n",
-                monitoring, reporter.Cycles());
+    std::printf(
+        "   %s monitoring, RenewInterval 3000:  %.3f %% of a core   [target < 2 %%] (%zu cycles) [%s]\n",
+        link, monitoring, reporter.Cycles(), links.Name());
     return 0;
 }
 
@@ -278,9 +335,17 @@ int main(int argc, char** argv) {
         std::printf("load average at start %.2f %.2f %.2f on %ld cores\n", load[0], load[1], load[2],
                     sysconf(_SC_NPROCESSORS_ONLN));
     }
-    int failed = Throughput(workspace.directory, std::min(seconds, 5.0));
-    failed |= PacedSerial(workspace.directory);
-    failed |= IdleCpu(workspace.directory, seconds);
+    int failed = 0;
+    for (const bool original : {false, true}) {
+        failed |= Throughput(workspace.directory, std::min(seconds, 5.0), original);
+    }
+    for (const bool original : {false, true}) {
+        failed |= PacedSerial(workspace.directory, original);
+    }
+    failed |= IdleCpu(workspace.directory, seconds, false, false);
+    for (const bool original : {false, true}) {
+        failed |= IdleCpu(workspace.directory, seconds, true, original);
+    }
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     std::printf("peak RSS %.1f MiB\n", static_cast<double>(usage.ru_maxrss) / 1024.0);

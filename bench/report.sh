@@ -1,0 +1,155 @@
+#!/usr/bin/env bash
+# bench/report.sh [--table-only] [BUILD_DIR]: builds the benchmarks, runs every benchmark and script of bench/ and
+# prints one markdown table: figure, our value, the original design's value measured in the same run
+# (where there is one), their ratio, the target and whether it is met. The machine and the date come
+# first; each program's whole output is kept in BUILD_DIR/bench-report/. About 10 minutes on 2 cores.
+# --table-only prints the table again from the outputs of the last run.
+# Environment: ORLO_XVFB_DISPLAY (default :97) for the virtual X server; SOAK_CYCLES (default 1000 per
+# link; the soak's own default is 10,000).
+set -uo pipefail
+table_only=
+if [ "${1:-}" = --table-only ]; then
+    table_only=1
+    shift
+fi
+here=$(cd "$(dirname "$0")" && pwd)
+build=$(realpath -m "${1:-$here/../build}")
+display=${ORLO_XVFB_DISPLAY:-:97}
+soak_cycles=${SOAK_CYCLES:-1000}
+logs=$build/bench-report
+started=$(date +%s)
+load_at_start=$(cut -d' ' -f1-3 /proc/loadavg)
+
+if [ -z "$table_only" ]; then
+    [ -f "$build/build.ninja" ] || cmake -S "$here/.." -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake --build "$build" --target detection_decode imaging_convert picture_composition acquisition_loop \
+        transport_idle_cpu sim_throughput icmp_scan flood_memory soak editor_repaint detection_previews \
+        responsiveness orlo-setup orloctl >/dev/null || { echo "build failed" >&2; exit 1; }
+    rm -rf "$logs" && mkdir -p "$logs"
+
+    # run NAME COMMAND...: the command's output in NAME.log, its exit status in NAME.status.
+    run() {
+        local name=$1
+        shift
+        echo "running $name ..." >&2
+        "$@" >"$logs/$name.log" 2>&1
+        echo $? >"$logs/$name.status"
+    }
+
+    b=$build/bench
+    run detection_decode "$b/detection_decode" --benchmark_min_time=1
+    run imaging_convert "$b/imaging_convert" --benchmark_min_time=1
+    run picture_composition env QT_QPA_PLATFORM=offscreen "$b/picture_composition"
+    run acquisition_loop "$b/acquisition_loop" --seconds 10
+    run transport_idle_cpu "$b/transport_idle_cpu" --seconds 5
+    run sim_throughput "$b/sim_throughput"
+    run icmp_scan "$b/icmp_scan"
+    run flood_memory "$b/flood_memory" "$build/cli/orloctl"
+    run soak "$b/soak" --cycles "$soak_cycles"
+    run editor_repaint env QT_QPA_PLATFORM=offscreen "$b/editor_repaint"
+    run detection_previews env QT_QPA_PLATFORM=offscreen "$b/detection_previews"
+
+    # The window system's own programs: a virtual X server for the start-up time and the probe.
+    Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    trap 'kill "$xvfb_pid" 2>/dev/null' EXIT
+    sleep 1
+    for i in 1 2 3; do
+        run "startup$i" env DISPLAY="$display" QT_QPA_PLATFORM=xcb "$b/responsiveness" --startup
+    done
+    run responsiveness env DISPLAY="$display" QT_QPA_PLATFORM=xcb "$b/responsiveness"
+    kill "$xvfb_pid" 2>/dev/null
+    wait "$xvfb_pid" 2>/dev/null
+    trap - EXIT
+    run tool_cpu env ORLO_XVFB_DISPLAY="$display" "$here/tool_cpu.sh" "$build" 20
+    echo "$(($(date +%s) - started)) s; load average at the start $load_at_start, at the end $(cut -d' ' -f1-3 /proc/loadavg)" >"$logs/seconds"
+    date -u '+%Y-%m-%d %H:%M UTC' >"$logs/date"
+fi
+
+# --- figures -------------------------------------------------------------------------------------
+log() { cat "$logs/$1.log" 2>/dev/null; }
+failed() { [ "$(cat "$logs/$1.status" 2>/dev/null)" != 0 ]; }
+# First number after a word in the lines that match a pattern: num LOG PATTERN WORD
+num() { log "$1" | grep -E -- "$2" | head -n1 | grep -oE -- "$3 *[-+]?[0-9.]+" | grep -oE '[-+]?[0-9.]+$'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (a == "" || b == "" || a + 0 == 0 || b + 0 == 0) print "—"
+    else if (a / b < 0.1) printf "1/%.0f", b / a; else printf "%.2f", a / b }'; }
+# check VALUE OP LIMIT -> yes/no
+check() { awk -v v="$1" -v l="$3" -v op="$2" 'BEGIN { if (v == "") { print "no (no figure)"; exit }
+    ok = (op == "<") ? v < l : (op == "<=") ? v <= l : (op == ">=") ? v >= l : 0; print ok ? "yes" : "no" }'; }
+row() { printf '| %s | %s | %s | %s | %s | %s |\n' "$@"; }
+median3() { printf '%s\n' "$@" | sort -n | sed -n 2p; }
+
+decode=$(log detection_decode | awk '/^DetectOnceFullResponse/ {print $2; exit}')
+convert=$(log imaging_convert | awk '$1 == "GreyToBgr24" {print ($3 == "ns") ? $2 / 1000 : $2; exit}')
+comp_med=$(num picture_composition 'update \+ draw' 'median')
+comp_p99=$(num picture_composition 'update \+ draw' 'p99')
+fps_ours=$(num acquisition_loop 'frames/s \[ours\]' ':')
+fps_orig=$(num acquisition_loop 'frames/s \[original\]' ':')
+wire_ours=$(log acquisition_loop | grep 'ratio .*\[ours\]' | grep -oE 'ratio [0-9.]+' | awk '{print $2}' | sort -n | tail -n1)
+wire_orig=$(log acquisition_loop | grep 'ratio .*\[original\]' | grep -oE 'ratio [0-9.]+' | awk '{print $2}' | sort -n | tail -n1)
+tcp_idle=$(num acquisition_loop 'TCP connected, parked.*\[ours\]' 'parked:')
+tcp_mon=$(num acquisition_loop 'TCP monitoring.*\[ours\]' '3000:')
+pty_idle_ours=$(num acquisition_loop 'pty 460800 connected, parked.*\[ours\]' 'parked:')
+pty_idle_orig=$(num acquisition_loop 'pty 460800 connected, parked.*\[original\]' 'parked:')
+pty_mon_ours=$(num acquisition_loop 'pty 460800 monitoring.*\[ours\]' '3000:')
+pty_mon_orig=$(num acquisition_loop 'pty 460800 monitoring.*\[original\]' '3000:')
+loop_rss=$(num acquisition_loop 'peak RSS' 'RSS')
+serial_idle=$(num transport_idle_cpu '^idle' 'idle:')
+sim_rate=$(log sim_throughput | grep -oE '[0-9]+ responses/s' | awk '{print $1}')
+tool_cpu=$(num tool_cpu 'of one core' ':')
+tool_rss=$(num tool_cpu 'peak RSS' 'RSS:')
+flood_rss=$(log flood_memory | grep -oE 'peak RSS [0-9.]+' | awk '{print $3}' | sort -n | tail -n1)
+startup=$(median3 "$(num startup1 'first paint' ':')" "$(num startup2 'first paint' ':')" "$(num startup3 'first paint' ':')")
+stall=$(num responsiveness 'longest stall of all' 'scenarios:')
+stall_where=$(log responsiveness | sed -n 's/^longest stall of all scenarios: [0-9.]* ms (\(.*\));.*/\1/p')
+scan_lo=$(num icmp_scan '^127\.0\.0\.1-255:' ':')
+scan_lo_orig=$(num icmp_scan '^127\.0\.0\.1-255 original' ':')
+scan_silent=$(num icmp_scan '^192\.0\.2\.1-255:' ':')
+scan_silent_orig=$(num icmp_scan '^192\.0\.2\.1-255 original' ':')
+editor_p99=$(log editor_repaint | grep -oE 'p99 [0-9.]+' | awk '{print $2}' | sort -n | tail -n1)
+previews_p99=$(num detection_previews 'previews' 'p99')
+soak_summary=$(log soak | awk '/^TCP loopback|^pty/ {link = ($1 == "TCP") ? "TCP" : "pty"}
+    /faults survived/ {s = s link ": " $1 " s, faults survived " $5 " of " $7}
+    /RSS after warm-up/ {gsub(/[(]/, "", $10); s = s ", RSS " $10 " KiB after warm-up"}
+    /fds before/ {gsub(/[,;]/, ""); s = s ", fds " $3 " before and " $6 " after, threads " $9 " and " $12 "; "}
+    END {print s}')
+
+elapsed=$(cat "$logs/seconds" 2>/dev/null)
+cpu=$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')
+mem=$(awk '/MemTotal/ {printf "%.1f GiB", $2 / 1048576}' /proc/meminfo)
+# shellcheck disable=SC1091
+os=$(. /etc/os-release && echo "$PRETTY_NAME")
+echo "# Figures"
+echo
+echo "$(cat "$logs/date" 2>/dev/null); $cpu, $(nproc) cores, $mem, $os, kernel $(uname -r);"
+echo "report took ${elapsed}."
+echo
+row "figure" "ours" "original design" "ratio (ours ÷ original)" "target" "met"
+row "---" "---" "---" "---" "---" "---"
+row "decoding one full detection response (320 x 240, block; \`detection_decode\`)" "${decode:-?} µs" "—" "—" "< 1000 µs" "$(check "$decode" '<' 1000)"
+row "grey to 24-bit, 320 x 240 (\`imaging_convert\`)" "${convert:-?} µs" "—" "—" "< 1000 µs" "$(check "$convert" '<' 1000)"
+row "composition: cycle update + drawing, 20 results and the tint (\`picture_composition\`)" "median ${comp_med:-?} ms, p99 ${comp_p99:-?} ms" "—" "—" "median < 2 ms, p99 < 5 ms" "$(check "$comp_p99" '<' 5)"
+row "monitoring loop over TCP loopback, RenewInterval 0 (\`acquisition_loop\`; original: receive wait polling every 1 ms)" "${fps_ours:-?} frames/s" "${fps_orig:-?} frames/s" "$(ratio "$fps_ours" "$fps_orig")" ">= 200 frames/s" "$(check "$fps_ours" '>=' 200)"
+row "cycle / wire time, pty at 460800 baud, paced (worst of a human and a motion cycle; original: busy-polling reader, 1-ms wait)" "${wire_ours:-?}" "${wire_orig:-?}" "$(ratio "$wire_ours" "$wire_orig")" "<= 1.01 (20 ms on 2 s)" "$(check "$wire_ours" '<=' 1.01)"
+row "CPU, connected and parked, TCP (loop, session, in-process simulator)" "${tcp_idle:-?} %" "—" "—" "< 0.5 % of a core" "$(check "$tcp_idle" '<' 0.5)"
+row "CPU, connected and parked, pty 460800 (original: busy-polling reader)" "${pty_idle_ours:-?} %" "${pty_idle_orig:-?} %" "$(ratio "$pty_idle_ours" "$pty_idle_orig")" "< 0.5 % of a core" "$(check "$pty_idle_ours" '<' 0.5)"
+row "CPU, monitoring every 3000 ms, TCP" "${tcp_mon:-?} %" "—" "—" "< 2 % of a core" "$(check "$tcp_mon" '<' 2)"
+row "CPU, monitoring every 3000 ms, pty 460800 (original: busy-polling reader, 1-ms wait)" "${pty_mon_ours:-?} %" "${pty_mon_orig:-?} %" "$(ratio "$pty_mon_ours" "$pty_mon_orig")" "< 2 % of a core" "$(check "$pty_mon_ours" '<' 2)"
+row "CPU, serial link open and idle, transport alone (\`transport_idle_cpu\`)" "${serial_idle:-?} %" "—" "—" "< 1 % of a core" "$(check "$serial_idle" '<' 1)"
+row "CPU, the whole tool monitoring every 3000 ms under Xvfb (\`tool_cpu.sh\`)" "${tool_cpu:-?} %" "—" "—" "< 2 % of a core" "$(check "$tool_cpu" '<' 2)"
+row "start-up to the first paint of the main window, Xvfb (median of 3; \`responsiveness --startup\`)" "${startup:-?} ms" "—" "—" "< 1000 ms" "$(check "$startup" '<' 1000)"
+row "peak RSS, the whole tool monitoring (\`tool_cpu.sh\`)" "${tool_rss:-?} MiB" "—" "—" "< 80 MiB" "$(check "$tool_rss" '<' 80)"
+row "peak RSS, loop benchmark process (\`acquisition_loop\`)" "${loop_rss:-?} MiB" "—" "—" "< 80 MiB" "$(check "$loop_rss" '<' 80)"
+row "peak RSS, \`orloctl\` against a flooding peer (receive store limit 256 MiB; \`flood_memory\`)" "${flood_rss:-?} MiB" "—" "—" "< 272 MiB" "$(check "$flood_rss" '<' 272)"
+row "longest event-loop stall of all scenarios (\`responsiveness\`, Xvfb; ${stall_where:-?})" "${stall:-?} ms" "—" "—" "<= 200 ms" "$(check "$stall" '<=' 200)"
+row "IP search of 127.0.0.1-255 (all answer; original: 16 threads, 100 ms per address)" "${scan_lo:-?} s" "${scan_lo_orig:-?} s" "$(ratio "$scan_lo" "$scan_lo_orig")" "< 0.5 s" "$(check "$scan_lo" '<' 0.5)"
+row "IP search of 192.0.2.1-255, silent, in a network namespace (\`icmp_scan\`)" "${scan_silent:-?} s" "${scan_silent_orig:-?} s" "$(ratio "$scan_silent" "$scan_silent_orig")" "< 0.5 s" "$(check "$scan_silent" '<' 0.5)"
+row "simulator, full responses over TCP loopback (\`sim_throughput\`)" "${sim_rate:-?} /s" "—" "—" "—" "—"
+row "area-mask and detection area editors, one move + repaint, worst p99 (\`editor_repaint\`)" "${editor_p99:-?} ms" "—" "—" "< 16 ms" "$(check "$editor_p99" '<' 16)"
+row "detection page, four previews composed and painted, p99 (\`detection_previews\`)" "${previews_p99:-?} ms" "—" "—" "< 16 ms" "$(check "$previews_p99" '<' 16)"
+row "soak, ${soak_cycles} cycles per link with 10 fault spells (\`soak --cycles ${soak_cycles}\`; default 10,000)" "${soak_summary:-?}" "—" "—" "state kept, RSS growth < 2 MiB, no fd or thread left" "$(failed soak && echo no || echo yes)"
+echo
+for name in "$logs"/*.status; do
+    [ "$(cat "$name")" = 0 ] || echo "- $(basename "$name" .status) ended with status $(cat "$name"): see $logs/$(basename "$name" .status).log"
+done
+echo "Ratio: ours ÷ original; below 1 is less time or CPU, above 1 more frames. Whole outputs: $logs/."
