@@ -25,3 +25,15 @@ function(orlo_add_gtest name)
         DISCOVERY_TIMEOUT 60
         PROPERTIES TIMEOUT ${ARG_TIMEOUT} LABELS "${ARG_LABELS}")
 endfunction()
+
+# Sources that hold operating-system code: on Windows each X.cpp is replaced by XWin32.cpp beside it.
+function(orlo_os_sources out)
+    set(result)
+    foreach(source IN LISTS ARGN)
+        if(WIN32)
+            string(REGEX REPLACE "\\.cpp$" "Win32.cpp" source ${source})
+        endif()
+        list(APPEND result ${source})
+    endforeach()
+    set(${out} ${result} PARENT_SCOPE)
+endfunction()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "device/transport/UniqueFd.h"
+#include "device/transport/OsHandles.h"
 #include "device/transport/WakeEvent.h"
 
 #include <atomic>
@@ -50,7 +50,7 @@ private:
     void ReleasePort();
 
     std::function<void()> bytesArrived_;
-    UniqueFd port_;
+    PortHandle port_;
     WakeEvent wake_;
     std::thread reader_;
     std::atomic<bool> hungUp_{false};
