@@ -1,9 +1,9 @@
 #include "cli/CommandLine.h"
 
 #include "device/ConnectProcedures.h"
+#include "platform/Ipv4Address.h"
 
 #include <algorithm>
-#include <arpa/inet.h>
 #include <charconv>
 #include <string_view>
 
@@ -58,8 +58,7 @@ bool SplitHostPort(const std::string& text, GlobalOptions& options, UsageError& 
         error.message = "--lan: missing host";
         return false;
     }
-    in_addr address{};
-    if (LooksNumeric(*options.lanHost) && ::inet_pton(AF_INET, options.lanHost->c_str(), &address) != 1) {
+    if (LooksNumeric(*options.lanHost) && !ParseIpv4(*options.lanHost)) {
         error.message = "--lan: not an IPv4 address A.B.C.D: " + *options.lanHost;
         return false;
     }

@@ -1,8 +1,11 @@
 #include "platform/FileIo.h"
 
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include <atomic>
+#include <cstring>
 #include <limits>
 #include <utility>
 
@@ -24,6 +27,7 @@ public:
     ~FileHandle() { Close(); }
     HANDLE Get() const { return handle_; }
     bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+    HANDLE Release() { return std::exchange(handle_, INVALID_HANDLE_VALUE); }
     // Closes now so that the caller sees the error of the last write-back.
     bool Close() {
         const HANDLE handle = std::exchange(handle_, INVALID_HANDLE_VALUE);
@@ -209,6 +213,36 @@ std::optional<std::string> ReadFileLimited(const std::filesystem::path& path, st
         return std::nullopt;
     }
     return std::move(contents.text);
+}
+
+std::FILE* OpenStdioFile(const std::filesystem::path& path, const char* mode) {
+    const std::wstring wideMode(mode, mode + std::strlen(mode));
+    return ::_wfopen(path.c_str(), wideMode.c_str());
+}
+
+std::FILE* OpenRegularFileForRewrite(const std::filesystem::path& path) {
+    // FILE_FLAG_OPEN_REPARSE_POINT opens a link itself rather than its target; it is then refused.
+    FileHandle handle(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!handle.Valid()) {
+        return nullptr;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (::GetFileType(handle.Get()) != FILE_TYPE_DISK || !::GetFileInformationByHandle(handle.Get(), &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0 ||
+        !::SetEndOfFile(handle.Get())) {
+        return nullptr;
+    }
+    const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(handle.Get()), _O_WRONLY | _O_BINARY);
+    if (fd < 0) {
+        return nullptr;
+    }
+    handle.Release(); // the descriptor owns it now
+    std::FILE* file = ::_fdopen(fd, "wb");
+    if (file == nullptr) {
+        ::_close(fd);
+    }
+    return file;
 }
 
 // The replacement gets the directory's default security, as a file saved by any program would.
