@@ -20,8 +20,15 @@ function(orlo_add_gtest name)
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 120)
     endif()
+    # A cross build lists its tests when ctest runs (under the emulator), not while building.
+    if(CMAKE_CROSSCOMPILING)
+        set(discovery_mode PRE_TEST)
+    else()
+        set(discovery_mode POST_BUILD)
+    endif()
     gtest_discover_tests(${name}
         WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+        DISCOVERY_MODE ${discovery_mode}
         DISCOVERY_TIMEOUT 60
         PROPERTIES TIMEOUT ${ARG_TIMEOUT} LABELS "${ARG_LABELS}")
 endfunction()

@@ -5,6 +5,7 @@
 #include "device/SystemCommands.h"
 #include "settings/file/SettingsFile.h"
 #include "sim/Simulator.h"
+#include "tests/device/SystemSkips.h"
 #include "tests/device/TempDirectory.h"
 
 #include <gtest/gtest.h>
@@ -28,6 +29,7 @@ protected:
         if (GetParam() == Link::Tcp) {
             config.tcp = sim::TcpEndpoint{"127.0.0.1", 0};
         } else {
+            ORLO_SKIP_WITHOUT_PSEUDO_TERMINALS();
             config.pty = true;
             config.baud = sensorBaud;
         }
@@ -122,6 +124,7 @@ INSTANTIATE_TEST_SUITE_P(Links, SimulatorIntegrationTest, ::testing::Values(Link
                          [](const auto& info) { return info.param == Link::Tcp ? "Tcp" : "Pty"; });
 
 TEST(SimulatorComProbing, FindsTheSensorAtAnotherSpeedAndSwitchesIt) {
+    ORLO_SKIP_WITHOUT_PSEUDO_TERMINALS();
     test::TempDirectory directory;
     sim::SimConfig config;
     config.pty = true;
