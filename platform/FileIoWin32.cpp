@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <atomic>
-#include <cstring>
 #include <limits>
 #include <utility>
 
@@ -15,8 +14,12 @@ namespace {
 
 constexpr int kTempNameAttempts = 16;
 
+// The portable error where there is one, so messages read as on POSIX ("No such file or directory").
 std::error_code LastError() {
-    return {static_cast<int>(::GetLastError()), std::system_category()};
+    const std::error_code system(static_cast<int>(::GetLastError()), std::system_category());
+    const std::error_condition portable = system.default_error_condition();
+    return portable.category() == std::generic_category() ? std::error_code(portable.value(), std::generic_category())
+                                                          : system;
 }
 
 class FileHandle {
@@ -114,6 +117,20 @@ bool WriteAll(HANDLE handle, std::string_view data) {
         data.remove_prefix(count);
     }
     return true;
+}
+
+// A stdio stream that takes over the open handle.
+std::FILE* StreamOf(FileHandle& handle, int flags, const char* mode) {
+    const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(handle.Get()), flags);
+    if (fd < 0) {
+        return nullptr;
+    }
+    handle.Release(); // the descriptor owns it now
+    std::FILE* file = ::_fdopen(fd, mode);
+    if (file == nullptr) {
+        ::_close(fd);
+    }
+    return file;
 }
 
 // A file created beside the target and removed again unless it was moved over the target.
@@ -216,8 +233,21 @@ std::optional<std::string> ReadFileLimited(const std::filesystem::path& path, st
 }
 
 std::FILE* OpenStdioFile(const std::filesystem::path& path, const char* mode) {
-    const std::wstring wideMode(mode, mode + std::strlen(mode));
-    return ::_wfopen(path.c_str(), wideMode.c_str());
+    const std::string_view modeText(mode);
+    const bool reading = modeText.starts_with('r');
+    const bool appending = modeText.starts_with('a');
+    const bool update = modeText.find('+') != std::string_view::npos;
+    const DWORD access = update ? GENERIC_READ | GENERIC_WRITE : reading ? GENERIC_READ : GENERIC_WRITE;
+    const DWORD disposition = reading ? OPEN_EXISTING : appending ? OPEN_ALWAYS : CREATE_ALWAYS;
+    // Shared for renaming and deleting, as a POSIX file is: a log being written can be moved away.
+    FileHandle handle(::CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle.Valid()) {
+        return nullptr;
+    }
+    const int flags = (update ? _O_RDWR : reading ? _O_RDONLY : _O_WRONLY) | (appending ? _O_APPEND : 0) |
+                      (modeText.find('b') != std::string_view::npos ? _O_BINARY : _O_TEXT);
+    return StreamOf(handle, flags, mode);
 }
 
 std::FILE* OpenRegularFileForRewrite(const std::filesystem::path& path) {
@@ -233,16 +263,7 @@ std::FILE* OpenRegularFileForRewrite(const std::filesystem::path& path) {
         !::SetEndOfFile(handle.Get())) {
         return nullptr;
     }
-    const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(handle.Get()), _O_WRONLY | _O_BINARY);
-    if (fd < 0) {
-        return nullptr;
-    }
-    handle.Release(); // the descriptor owns it now
-    std::FILE* file = ::_fdopen(fd, "wb");
-    if (file == nullptr) {
-        ::_close(fd);
-    }
-    return file;
+    return StreamOf(handle, _O_WRONLY | _O_BINARY, "wb");
 }
 
 // The replacement gets the directory's default security, as a file saved by any program would.

@@ -24,12 +24,17 @@ protected:
     std::unique_ptr<sim::Simulator> simulator;
     DeviceSession session{directory.Path()};
 
+    void SetUp() override {
+        if (GetParam() == Link::Pty) {
+            ORLO_SKIP_WITHOUT_PSEUDO_TERMINALS();
+        }
+    }
+
     void Start(const std::string& faults = "", std::uint32_t sensorBaud = 115200) {
         sim::SimConfig config;
         if (GetParam() == Link::Tcp) {
             config.tcp = sim::TcpEndpoint{"127.0.0.1", 0};
         } else {
-            ORLO_SKIP_WITHOUT_PSEUDO_TERMINALS();
             config.pty = true;
             config.baud = sensorBaud;
         }
