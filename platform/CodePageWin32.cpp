@@ -1,8 +1,7 @@
 #include "platform/CodePage.h"
 
-#include <windows.h>
-
 #include <limits>
+#include <windows.h>
 
 namespace orlo {
 

@@ -1,12 +1,11 @@
 #include "platform/FileIo.h"
 
+#include <atomic>
 #include <fcntl.h>
 #include <io.h>
-#include <windows.h>
-
-#include <atomic>
 #include <limits>
 #include <utility>
+#include <windows.h>
 
 namespace orlo {
 
@@ -18,8 +17,9 @@ constexpr int kTempNameAttempts = 16;
 std::error_code LastError() {
     const std::error_code system(static_cast<int>(::GetLastError()), std::system_category());
     const std::error_condition portable = system.default_error_condition();
-    return portable.category() == std::generic_category() ? std::error_code(portable.value(), std::generic_category())
-                                                          : system;
+    return portable.category() == std::generic_category()
+               ? std::error_code(portable.value(), std::generic_category())
+               : system;
 }
 
 class FileHandle {
@@ -48,8 +48,8 @@ FileContents Load(const std::filesystem::path& file, std::size_t maxBytes) {
         result.error = std::make_error_code(std::errc::is_a_directory);
         return result;
     }
-    const FileHandle handle(::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const FileHandle handle(::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!handle.Valid()) {
         const DWORD error = ::GetLastError();
         result.error = LastError();
@@ -173,7 +173,8 @@ public:
     HANDLE Handle() const { return handle_->Get(); }
     bool Close() { return handle_->Close(); }
     bool MoveOver(const std::filesystem::path& target) {
-        if (!::MoveFileExW(path_.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        if (!::MoveFileExW(path_.c_str(), target.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
             return false;
         }
         path_.clear();
@@ -240,12 +241,16 @@ std::FILE* OpenStdioFile(const std::filesystem::path& path, const char* mode) {
     const DWORD access = update ? GENERIC_READ | GENERIC_WRITE : reading ? GENERIC_READ : GENERIC_WRITE;
     const DWORD disposition = reading ? OPEN_EXISTING : appending ? OPEN_ALWAYS : CREATE_ALWAYS;
     // Shared for renaming and deleting, as a POSIX file is: a log being written can be moved away.
-    FileHandle handle(::CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle handle(::CreateFileW(path.c_str(), access,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!handle.Valid()) {
         return nullptr;
     }
-    const int flags = (update ? _O_RDWR : reading ? _O_RDONLY : _O_WRONLY) | (appending ? _O_APPEND : 0) |
+    const int flags = (update    ? _O_RDWR
+                       : reading ? _O_RDONLY
+                                 : _O_WRONLY) |
+                      (appending ? _O_APPEND : 0) |
                       (modeText.find('b') != std::string_view::npos ? _O_BINARY : _O_TEXT);
     return StreamOf(handle, flags, mode);
 }

@@ -1,17 +1,15 @@
 #include "platform/IcmpEchoSocket.h"
-
 #include "platform/IcmpPacket.h"
 
-#include <winsock2.h>
 #include <windows.h>
+#include <winsock2.h>
 #include <winternl.h>
 #define PIO_APC_ROUTINE_DEFINED
-#include <iphlpapi.h>
-#include <icmpapi.h>
-
 #include <array>
 #include <cstring>
 #include <deque>
+#include <icmpapi.h>
+#include <iphlpapi.h>
 #include <list>
 #include <utility>
 

@@ -120,7 +120,8 @@ bool Channel::respond(NativeHandle fd, const Reply& reply, End& end) {
     return true;
 }
 
-Channel::Write Channel::writeOut(NativeHandle fd, const std::uint8_t* data, std::size_t size, std::uint32_t paceBaud) {
+Channel::Write Channel::writeOut(NativeHandle fd, const std::uint8_t* data, std::size_t size,
+                                 std::uint32_t paceBaud) {
     if (paceBaud == 0) {
         return writeAll(fd, data, size);
     }

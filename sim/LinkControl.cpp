@@ -1,6 +1,5 @@
 #include "sim/LinkControl.h"
 
-
 namespace orlo::sim {
 
 void LinkControl::requestStop() {

@@ -1,5 +1,6 @@
-#include "sim/LinkControl.h"
 #include "sim/SocketIo.h"
+
+#include "sim/LinkControl.h"
 
 #include <arpa/inet.h>
 #include <cerrno>

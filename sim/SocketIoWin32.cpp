@@ -1,11 +1,10 @@
 #include "sim/LinkControl.h"
 #include "sim/SocketIo.h"
 
-#include <ws2tcpip.h>
-
 #include <algorithm>
 #include <climits>
 #include <system_error>
+#include <ws2tcpip.h>
 
 namespace orlo::sim {
 
@@ -49,7 +48,8 @@ std::string lastErrorText() {
 
 int waitHandles(pollfd* fds, std::size_t count, std::optional<std::chrono::steady_clock::duration> timeout) {
     // WSAPoll counts in whole milliseconds: round up so a deadline is never reported early.
-    const INT ms = timeout ? static_cast<INT>(std::chrono::ceil<std::chrono::milliseconds>(*timeout).count()) : -1;
+    const INT ms =
+        timeout ? static_cast<INT>(std::chrono::ceil<std::chrono::milliseconds>(*timeout).count()) : -1;
     return ::WSAPoll(fds, static_cast<ULONG>(count), ms);
 }
 

@@ -1,11 +1,10 @@
 #include "device/transport/ClientSocket.h"
 
-#include <ws2tcpip.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <ws2tcpip.h>
 
 namespace orlo {
 
@@ -40,7 +39,8 @@ bool ConnectBounded(SOCKET socket, const sockaddr_in& address) {
     if (::WSAGetLastError() != WSAEWOULDBLOCK) {
         return false;
     }
-    const auto timeout = std::chrono::duration_cast<std::chrono::milliseconds>(CClientSocket::kConnectTimeout);
+    const auto timeout =
+        std::chrono::duration_cast<std::chrono::milliseconds>(CClientSocket::kConnectTimeout);
     WSAPOLLFD pfd{socket, POLLWRNORM, 0};
     const int ready = ::WSAPoll(&pfd, 1, static_cast<INT>(timeout.count()));
     int error = 0;

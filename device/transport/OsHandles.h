@@ -11,6 +11,7 @@ using SocketHandle = UniqueSocket;
 } // namespace orlo
 #else
 #include "device/transport/UniqueFd.h"
+
 #include <netinet/in.h>
 namespace orlo {
 using PortHandle = UniqueFd;

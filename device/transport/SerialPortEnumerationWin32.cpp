@@ -2,9 +2,8 @@
 #include "device/transport/Win32Handles.h"
 
 #include <devguid.h>
-#include <setupapi.h>
-
 #include <map>
+#include <setupapi.h>
 #include <string>
 
 namespace orlo {
@@ -17,8 +16,8 @@ std::string Utf8(const std::wstring& wide) {
     if (wide.empty()) {
         return {};
     }
-    const int size =
-        ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                           nullptr, nullptr);
     std::string text(static_cast<std::size_t>(std::max(size, 0)), '\0');
     ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size, nullptr,
                           nullptr);
@@ -68,9 +67,9 @@ std::map<std::wstring, std::wstring> FriendlyNames() {
         std::wstring friendly(256, L'\0');
         DWORD type = 0;
         if (!portName.empty() &&
-            ::SetupDiGetDeviceRegistryPropertyW(devices, &device, SPDRP_FRIENDLYNAME, &type,
-                                                reinterpret_cast<BYTE*>(friendly.data()),
-                                                static_cast<DWORD>(friendly.size() * sizeof(wchar_t)), nullptr)) {
+            ::SetupDiGetDeviceRegistryPropertyW(
+                devices, &device, SPDRP_FRIENDLYNAME, &type, reinterpret_cast<BYTE*>(friendly.data()),
+                static_cast<DWORD>(friendly.size() * sizeof(wchar_t)), nullptr)) {
             friendly.resize(friendly.find(L'\0'));
             names[portName] = friendly;
         }

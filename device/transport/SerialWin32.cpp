@@ -12,7 +12,8 @@ namespace {
 constexpr DWORD kQueueSize = 1024;
 
 bool IsSupportedRate(std::uint32_t baudRate) {
-    static constexpr std::array<std::uint32_t, 8> kRates{9600, 19200, 38400, 57600, 115200, 230400, 460800, 921600};
+    static constexpr std::array<std::uint32_t, 8> kRates{9600,   19200,  38400,  57600,
+                                                         115200, 230400, 460800, 921600};
     return std::find(kRates.begin(), kRates.end(), baudRate) != kRates.end();
 }
 

@@ -90,8 +90,8 @@ void CSocketBase::ReceiveLoop(SOCKET socket, HANDLE wake, int receiveSize) {
     }
     const std::array<HANDLE, 2> handles{wake, readable.Get()};
     for (;;) {
-        const DWORD which = ::WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), FALSE,
-                                                     INFINITE);
+        const DWORD which =
+            ::WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), FALSE, INFINITE);
         if (which == WAIT_OBJECT_0) {
             return;
         }

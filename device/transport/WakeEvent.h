@@ -4,7 +4,8 @@
 
 namespace orlo {
 
-// An eventfd (a manual-reset event on Windows) that a worker thread waits on beside its device so that its owner can end the wait at once.
+// An eventfd (a manual-reset event on Windows) that a worker thread waits on beside its device so that its
+// owner can end the wait at once.
 class WakeEvent {
 public:
     // Creates a fresh, unsignalled event; false when the system refuses one.

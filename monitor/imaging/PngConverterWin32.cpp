@@ -1,11 +1,10 @@
 #include "monitor/imaging/PngConverter.h"
 
+#include <cstring>
 #include <objbase.h>
+#include <utility>
 #include <wincodec.h>
 #include <windows.h>
-
-#include <cstring>
-#include <utility>
 
 namespace orlo {
 
@@ -71,8 +70,8 @@ bool HasAlpha(IWICImagingFactory& factory, IWICBitmapFrameDecode& frame, const W
         // A palette with transparency entries.
         ComRef<IWICPalette> palette;
         BOOL alpha = FALSE;
-        return SUCCEEDED(factory.CreatePalette(palette.Out())) && SUCCEEDED(frame.CopyPalette(palette.Get())) &&
-               SUCCEEDED(palette->HasAlpha(&alpha)) && alpha;
+        return SUCCEEDED(factory.CreatePalette(palette.Out())) &&
+               SUCCEEDED(frame.CopyPalette(palette.Get())) && SUCCEEDED(palette->HasAlpha(&alpha)) && alpha;
     }
     ComRef<IWICComponentInfo> info;
     ComRef<IWICPixelFormatInfo2> formatInfo;
@@ -94,7 +93,8 @@ ImageStatus CPngConverter::Decode(std::span<const std::uint8_t> file, CImageData
     ComRef<IWICBitmapDecoder> decoder;
     ComRef<IWICBitmapFrameDecode> frame;
     if (!apartment.Usable() || !CreateFactory(factory) || FAILED(factory->CreateStream(stream.Out())) ||
-        FAILED(stream->InitializeFromMemory(const_cast<BYTE*>(file.data()), static_cast<DWORD>(file.size()))) ||
+        FAILED(
+            stream->InitializeFromMemory(const_cast<BYTE*>(file.data()), static_cast<DWORD>(file.size()))) ||
         FAILED(factory->CreateDecoder(GUID_ContainerFormatPng, nullptr, decoder.Out())) ||
         FAILED(decoder->Initialize(stream.Get(), WICDecodeMetadataCacheOnDemand)) ||
         FAILED(decoder->GetFrame(0, frame.Out()))) {
@@ -103,8 +103,8 @@ ImageStatus CPngConverter::Decode(std::span<const std::uint8_t> file, CImageData
     UINT width = 0;
     UINT height = 0;
     WICPixelFormatGUID sourceFormat{};
-    if (FAILED(frame->GetSize(&width, &height)) || FAILED(frame->GetPixelFormat(&sourceFormat)) || width == 0 ||
-        height == 0) {
+    if (FAILED(frame->GetSize(&width, &height)) || FAILED(frame->GetPixelFormat(&sourceFormat)) ||
+        width == 0 || height == 0) {
         return ImageStatus::BadData;
     }
     if (width > static_cast<UINT>(MAX_IMAGE_SIDE) || height > static_cast<UINT>(MAX_IMAGE_SIDE)) {
@@ -122,7 +122,8 @@ ImageStatus CPngConverter::Decode(std::span<const std::uint8_t> file, CImageData
     }
 
     CImageData decoded;
-    const ImageStatus status = decoded.ImageData(static_cast<int>(width), static_cast<int>(height), format, true);
+    const ImageStatus status =
+        decoded.ImageData(static_cast<int>(width), static_cast<int>(height), format, true);
     if (status != ImageStatus::Ok) {
         return status;
     }
@@ -152,7 +153,8 @@ ImageStatus CPngConverter::Encode(const CImageData& source, std::vector<std::uin
         FAILED(::CreateStreamOnHGlobal(nullptr, TRUE, memory.Out())) ||
         FAILED(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, encoder.Out())) ||
         FAILED(encoder->Initialize(memory.Get(), WICBitmapEncoderNoCache)) ||
-        FAILED(encoder->CreateNewFrame(frame.Out(), options.Out())) || FAILED(frame->Initialize(options.Get()))) {
+        FAILED(encoder->CreateNewFrame(frame.Out(), options.Out())) ||
+        FAILED(frame->Initialize(options.Get()))) {
         return ImageStatus::BadData;
     }
     const WICPixelFormatGUID wanted =
@@ -173,14 +175,16 @@ ImageStatus CPngConverter::Encode(const CImageData& source, std::vector<std::uin
         }
     }
     STATSTG stat{};
-    if (FAILED(frame->Commit()) || FAILED(encoder->Commit()) || FAILED(memory->Stat(&stat, STATFLAG_NONAME))) {
+    if (FAILED(frame->Commit()) || FAILED(encoder->Commit()) ||
+        FAILED(memory->Stat(&stat, STATFLAG_NONAME))) {
         return ImageStatus::BadData;
     }
     std::vector<std::uint8_t> encoded(static_cast<std::size_t>(stat.cbSize.QuadPart));
     LARGE_INTEGER start{};
     ULONG read = 0;
     if (FAILED(memory->Seek(start, STREAM_SEEK_SET, nullptr)) ||
-        FAILED(memory->Read(encoded.data(), static_cast<ULONG>(encoded.size()), &read)) || read != encoded.size()) {
+        FAILED(memory->Read(encoded.data(), static_cast<ULONG>(encoded.size()), &read)) ||
+        read != encoded.size()) {
         return ImageStatus::BadData;
     }
     file = std::move(encoded);

@@ -4,9 +4,8 @@
 #include "sim/Simulator.h"
 #include "tests/device/TempDirectory.h"
 
-#include <gtest/gtest.h>
-
 #include <chrono>
+#include <gtest/gtest.h>
 #include <memory>
 #include <sstream>
 #include <string>

@@ -1,9 +1,8 @@
-#include "tests/cli/OrloctlFixture.h"
-
 #include "cli/CommandLine.h"
 #include "cli/TextOutput.h"
 #include "monitor/imaging/PngConverter.h"
 #include "platform/FileIo.h"
+#include "tests/cli/OrloctlFixture.h"
 #include "tests/device/SystemSkips.h"
 
 #include <gtest/gtest.h>
