@@ -1,15 +1,18 @@
 #include "platform/IcmpEchoSocket.h"
 #include "platform/IcmpPacket.h"
 
+// clang-format off: the ICMP header needs the others first, and the callback type declared.
 #include <windows.h>
 #include <winsock2.h>
 #include <winternl.h>
 #define PIO_APC_ROUTINE_DEFINED
+#include <icmpapi.h>
+#include <iphlpapi.h>
+// clang-format on
+
 #include <array>
 #include <cstring>
 #include <deque>
-#include <icmpapi.h>
-#include <iphlpapi.h>
 #include <list>
 #include <utility>
 

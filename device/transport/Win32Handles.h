@@ -1,7 +1,9 @@
 #pragma once
 
+// clang-format off: Winsock 2 before the rest of the system headers.
 #include <windows.h>
 #include <winsock2.h>
+// clang-format on
 
 namespace orlo {
 

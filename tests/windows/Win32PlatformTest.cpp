@@ -2,6 +2,7 @@
 #include "monitor/imaging/PngConverter.h"
 #include "platform/CodePage.h"
 #include "platform/FileIo.h"
+#include "platform/IpRangeScanner.h"
 #include "tests/device/TempDirectory.h"
 
 #include <fstream>
@@ -151,6 +152,17 @@ TEST(Win32Png, BrokenFilesFailAndLeaveTheDestination) {
     CImageData withAlpha;
     ASSERT_EQ(withAlpha.ImageData(2, 2, ImageFormat::Bgra32, true), ImageStatus::Ok);
     EXPECT_EQ(CPngConverter::Encode(withAlpha, file), ImageStatus::Unsupported);
+}
+
+TEST(Win32Icmp, TheLoopbackAddressAnswers) {
+    const IpRangeScanner scanner;
+    std::vector<int> progress;
+    const ScanResult result = scanner.Scan(ScanRange::FromEnd({127, 0, 0, 1}, 1),
+                                           [&](int percent) { progress.push_back(percent); });
+    ASSERT_EQ(result.error, IcmpSocketError::None) << result.errorText;
+    ASSERT_EQ(result.answered.size(), 1u);
+    EXPECT_EQ(result.answered[0], (Ipv4Address{127, 0, 0, 1}));
+    EXPECT_EQ(progress.back(), 100);
 }
 
 } // namespace
