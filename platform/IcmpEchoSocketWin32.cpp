@@ -1,13 +1,14 @@
 #include "platform/IcmpEchoSocket.h"
 #include "platform/IcmpPacket.h"
 
-// clang-format off: the ICMP header needs the others first, and the callback type declared.
-#include <windows.h>
+// The ICMP header needs the others first, and the callback type declared.
+// clang-format off
 #include <winsock2.h>
+#include <windows.h>
 #include <winternl.h>
 #define PIO_APC_ROUTINE_DEFINED
-#include <icmpapi.h>
 #include <iphlpapi.h>
+#include <icmpapi.h>
 // clang-format on
 
 #include <array>

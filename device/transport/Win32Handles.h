@@ -1,8 +1,9 @@
 #pragma once
 
-// clang-format off: Winsock 2 before the rest of the system headers.
-#include <windows.h>
+// Winsock 2 before the rest of the system headers.
+// clang-format off
 #include <winsock2.h>
+#include <windows.h>
 // clang-format on
 
 namespace orlo {
