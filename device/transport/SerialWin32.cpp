@@ -10,6 +10,7 @@ namespace orlo {
 namespace {
 
 constexpr DWORD kQueueSize = 1024;
+constexpr DWORD kFallbackPollMs = 5;
 
 bool IsSupportedRate(std::uint32_t baudRate) {
     static constexpr std::array<std::uint32_t, 8> kRates{9600,   19200,  38400,  57600,
@@ -71,6 +72,32 @@ bool FinishOverlapped(HANDLE port, OVERLAPPED& overlapped, BOOL started, DWORD& 
         return false;
     }
     return ::GetOverlappedResult(port, &overlapped, &transferred, TRUE) != FALSE;
+}
+
+enum class CommWait { Byte, Stop, Unsupported };
+
+// Waits for the driver's "byte received" (or error) event or the stop request.
+CommWait WaitForByte(HANDLE port, HANDLE commEvent, HANDLE stop) {
+    OVERLAPPED overlapped{};
+    overlapped.hEvent = commEvent;
+    DWORD mask = 0;
+    if (::WaitCommEvent(port, &mask, &overlapped)) {
+        return CommWait::Byte;
+    }
+    if (::GetLastError() != ERROR_IO_PENDING) {
+        return CommWait::Unsupported;
+    }
+    const std::array<HANDLE, 2> handles{stop, commEvent};
+    const DWORD which =
+        ::WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), FALSE, INFINITE);
+    DWORD ignored = 0;
+    if (which != WAIT_OBJECT_0 + 1) {
+        // The pending wait must end before its OVERLAPPED goes out of scope.
+        ::CancelIoEx(port, &overlapped);
+        ::GetOverlappedResult(port, &overlapped, &ignored, TRUE);
+        return CommWait::Stop;
+    }
+    return ::GetOverlappedResult(port, &overlapped, &ignored, FALSE) ? CommWait::Byte : CommWait::Unsupported;
 }
 
 // An error the driver reports when the device behind the port has gone (USB adapter unplugged).
@@ -180,36 +207,22 @@ std::uint32_t CSerial::Unread() const {
 
 void CSerial::ReadLoop() {
     const UniqueHandle commEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    const std::array<HANDLE, 2> handles{wake_.Fd(), commEvent.Get()};
-    bool lineUp = commEvent.Valid();
-    while (lineUp) {
-        // Bytes that came before the wait was armed are taken first.
-        if (!ReadPiece()) {
-            break;
-        }
-        OVERLAPPED overlapped{};
-        overlapped.hEvent = commEvent.Get();
-        DWORD mask = 0;
-        if (!::WaitCommEvent(port_.Get(), &mask, &overlapped)) {
-            if (::GetLastError() != ERROR_IO_PENDING) {
-                lineUp = !LineGone(::GetLastError());
-                continue;
-            }
-            const DWORD which =
-                ::WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), FALSE, INFINITE);
-            if (which != WAIT_OBJECT_0 + 1) {
-                // Stop request: the pending wait must end before its OVERLAPPED goes out of scope.
-                ::CancelIoEx(port_.Get(), &overlapped);
-                DWORD ignored = 0;
-                ::GetOverlappedResult(port_.Get(), &overlapped, &ignored, TRUE);
+    bool eventsWork = commEvent.Valid();
+    // ReadPiece takes what is queued (bytes that came before a wait was armed too) and notices a line
+    // that has gone; between pieces the thread sleeps until the driver reports a byte.
+    while (ReadPiece()) {
+        if (eventsWork) {
+            const CommWait wait = WaitForByte(port_.Get(), commEvent.Get(), wake_.Fd());
+            if (wait == CommWait::Stop) {
                 return;
             }
-            DWORD ignored = 0;
-            if (!::GetOverlappedResult(port_.Get(), &overlapped, &ignored, FALSE)) {
-                lineUp = !LineGone(::GetLastError());
+            eventsWork = wait == CommWait::Byte;
+            if (eventsWork) {
+                continue;
             }
         }
-        if (::WaitForSingleObject(wake_.Fd(), 0) == WAIT_OBJECT_0) {
+        // A driver without comm events (Wine on a pseudo-terminal) is looked at again after a pause.
+        if (::WaitForSingleObject(wake_.Fd(), kFallbackPollMs) == WAIT_OBJECT_0) {
             return;
         }
     }
