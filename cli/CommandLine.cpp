@@ -150,7 +150,7 @@ std::string ToolUsage() {
 
 Connection:
   --lan HOST[:PORT]  the sensor on the LAN (port 9600 unless given)
-  --com PORT         the sensor on a serial port (a device path such as /dev/ttyACM0)
+  --com PORT         the sensor on a serial port (/dev/ttyACM0 and the like; COM3 on Windows)
   --baud RATE        the serial speed to use: 9600, 38400, 115200 (default), 230400 or 460800;
                      the other speeds are probed when the sensor does not answer at it
   --angle 90|50      the lens angle of view of the sensor (default 90)
