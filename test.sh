@@ -2,6 +2,8 @@
 # Builds everything and runs every test. Exits non-zero on any failure.
 # ORLO_SANITIZERS=1 also builds and runs the tests under AddressSanitizer + UndefinedBehaviorSanitizer,
 # the non-UI tests (all the threaded code) under ThreadSanitizer, and each fuzzer for 20 s.
+# ORLO_SANITIZERS=1 or ORLO_WINDOWS=1 also cross-builds the Qt-free programs for Windows and runs their
+# tests under Wine (scripts/windows-tests.sh).
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh
@@ -17,4 +19,7 @@ if [ "${ORLO_SANITIZERS:-0}" = 1 ]; then
     scripts/build.sh build-tsan -DORLO_SANITIZE=thread -DORLO_BUILD_UI=OFF -DORLO_BUILD_BENCH=OFF
     (cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure --parallel "$(nproc)" --timeout 600)
     scripts/run-fuzzers.sh build-fuzz 20
+fi
+if [ "${ORLO_SANITIZERS:-0}" = 1 ] || [ "${ORLO_WINDOWS:-0}" = 1 ]; then
+    scripts/windows-tests.sh build-windows
 fi

@@ -1,9 +1,9 @@
 #include "cli/CommandLine.h"
 
 #include "device/ConnectProcedures.h"
+#include "platform/Ipv4Address.h"
 
 #include <algorithm>
-#include <arpa/inet.h>
 #include <charconv>
 #include <string_view>
 
@@ -58,8 +58,7 @@ bool SplitHostPort(const std::string& text, GlobalOptions& options, UsageError& 
         error.message = "--lan: missing host";
         return false;
     }
-    in_addr address{};
-    if (LooksNumeric(*options.lanHost) && ::inet_pton(AF_INET, options.lanHost->c_str(), &address) != 1) {
+    if (LooksNumeric(*options.lanHost) && !ParseIpv4(*options.lanHost)) {
         error.message = "--lan: not an IPv4 address A.B.C.D: " + *options.lanHost;
         return false;
     }
@@ -153,7 +152,7 @@ std::string ToolUsage() {
 
 Connection:
   --lan HOST[:PORT]  the sensor on the LAN (port 9600 unless given)
-  --com PORT         the sensor on a serial port (a device path such as /dev/ttyACM0)
+  --com PORT         the sensor on a serial port (/dev/ttyACM0 and the like; COM3 on Windows)
   --baud RATE        the serial speed to use: 9600, 38400, 115200 (default), 230400 or 460800;
                      the other speeds are probed when the sensor does not answer at it
   --angle 90|50      the lens angle of view of the sensor (default 90)

@@ -122,7 +122,7 @@ int RunDetect(const CommandContext& context) {
     }
     if (!options.pngFile.empty()) {
         std::vector<std::uint8_t> png;
-        const std::string name = PrintableText(options.pngFile);
+        const std::string name = PrintablePath(options.pngFile);
         if (CPngConverter::Encode(lastPicture, png) != ImageStatus::Ok) {
             return context.Failure("cannot write " + name + ": the picture cannot be encoded as PNG", -1);
         }

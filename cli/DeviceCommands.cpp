@@ -63,7 +63,7 @@ namespace {
 
 // What went wrong with a settings file, naming the file, the key and the system's reason.
 std::string Describe(const std::string& file, const SettingsFileProblem& problem, const char* verb) {
-    const std::string name = PrintableText(file);
+    const std::string name = PrintablePath(file);
     const std::string key = PrintableText(problem.key);
     const std::string value = PrintableText(problem.value);
     using Cause = SettingsFileProblem::Cause;

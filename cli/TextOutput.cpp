@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 
 namespace orlo::cli {
 
@@ -50,6 +51,20 @@ std::string PrintableText(std::string_view text) {
         ++i;
     }
     return printable;
+}
+
+std::string PrintablePath(std::string_view file) {
+    constexpr char kSeparator = static_cast<char>(std::filesystem::path::preferred_separator);
+    std::string printable;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = file.find(kSeparator, start);
+        printable += PrintableText(file.substr(start, end == std::string_view::npos ? end : end - start));
+        if (end == std::string_view::npos) {
+            return printable;
+        }
+        printable += kSeparator;
+        start = end + 1;
+    }
 }
 
 std::string PrintableDeviceText(std::string_view cp932) {

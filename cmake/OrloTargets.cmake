@@ -20,8 +20,27 @@ function(orlo_add_gtest name)
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 120)
     endif()
+    # A cross build lists its tests when ctest runs (under the emulator), not while building.
+    if(CMAKE_CROSSCOMPILING)
+        set(discovery_mode PRE_TEST)
+    else()
+        set(discovery_mode POST_BUILD)
+    endif()
     gtest_discover_tests(${name}
         WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+        DISCOVERY_MODE ${discovery_mode}
         DISCOVERY_TIMEOUT 60
         PROPERTIES TIMEOUT ${ARG_TIMEOUT} LABELS "${ARG_LABELS}")
+endfunction()
+
+# Sources that hold operating-system code: on Windows each X.cpp is replaced by XWin32.cpp beside it.
+function(orlo_os_sources out)
+    set(result)
+    foreach(source IN LISTS ARGN)
+        if(WIN32)
+            string(REGEX REPLACE "\\.cpp$" "Win32.cpp" source ${source})
+        endif()
+        list(APPEND result ${source})
+    endforeach()
+    set(${out} ${result} PARENT_SCOPE)
 endfunction()

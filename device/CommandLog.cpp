@@ -1,10 +1,9 @@
 #include "device/CommandLog.h"
 
+#include "platform/FileIo.h"
+
 #include <cstdio>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <system_error>
-#include <unistd.h>
 
 namespace orlo {
 
@@ -13,25 +12,6 @@ namespace {
 bool IsRegularFile(const std::filesystem::path& path) {
     std::error_code error;
     return std::filesystem::is_regular_file(path, error);
-}
-
-// Opens the log for writing from its start. A symbolic link is not followed (it could make the log
-// overwrite any file the user may write), and only a regular file is taken (a FIFO would block).
-std::FILE* OpenLogFile(const std::filesystem::path& path) {
-    const int fd =
-        ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
-    if (fd < 0) {
-        return nullptr;
-    }
-    struct stat info {};
-    std::FILE* file = nullptr;
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::ftruncate(fd, 0) == 0) {
-        file = ::fdopen(fd, "wb");
-    }
-    if (file == nullptr) {
-        ::close(fd);
-    }
-    return file;
 }
 
 } // namespace
@@ -49,7 +29,7 @@ void CommandLog::StartLog() {
         return;
     }
     StopLog();
-    file_.reset(OpenLogFile(logPath_));
+    file_.reset(OpenRegularFileForRewrite(logPath_));
     if (!file_) {
         return;
     }

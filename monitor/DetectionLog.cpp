@@ -1,5 +1,7 @@
 #include "monitor/DetectionLog.h"
 
+#include "platform/FileIo.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <system_error>
@@ -57,7 +59,7 @@ void DetectionLog::StartNewLogFile() {
                   now.minute, now.second);
     std::lock_guard lock(mutex_);
     currentFile_ = logDirectory_ / name;
-    file_.reset(std::fopen(currentFile_.c_str(), "wb"));
+    file_.reset(OpenStdioFile(currentFile_, "wb"));
     if (!file_) {
         currentFile_.clear();
         return; // records are discarded while there is no file

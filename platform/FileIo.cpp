@@ -214,6 +214,27 @@ std::optional<std::string> ReadFileLimited(const std::filesystem::path& path, st
     return std::move(contents.text);
 }
 
+std::FILE* OpenStdioFile(const std::filesystem::path& path, const char* mode) {
+    return std::fopen(path.c_str(), mode);
+}
+
+std::FILE* OpenRegularFileForRewrite(const std::filesystem::path& path) {
+    const int fd =
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd < 0) {
+        return nullptr;
+    }
+    struct stat info {};
+    std::FILE* file = nullptr;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::ftruncate(fd, 0) == 0) {
+        file = ::fdopen(fd, "wb");
+    }
+    if (file == nullptr) {
+        ::close(fd);
+    }
+    return file;
+}
+
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes, std::error_code* error,
                          const AcceptWrittenFile& accept) {
     const std::filesystem::path target = FollowLink(path);

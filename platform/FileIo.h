@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -34,6 +35,14 @@ using AcceptWrittenFile = std::function<bool(const std::filesystem::path& writte
 // the same target never share a temporary file. A replaced file keeps its permissions; a symbolic
 // link is followed rather than replaced. On failure `error` (when given) holds the system's reason;
 // it stays clear when `accept` refused the file.
+// A stdio stream on a file named by a path in the system's own path encoding (fopen's modes).
+std::FILE* OpenStdioFile(const std::filesystem::path& path, const char* mode);
+
+// Opens a file for writing from its start ("wb"), creating it when missing. A symbolic link is not
+// followed (it could make the log overwrite any file the user may write), and only a regular file is
+// taken (a FIFO would block). Nothing when the file cannot be opened so.
+std::FILE* OpenRegularFileForRewrite(const std::filesystem::path& path);
+
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                          std::error_code* error = nullptr, const AcceptWrittenFile& accept = {});
 

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -55,6 +56,13 @@ public:
     void WaitReadable(std::chrono::milliseconds timeout) const;
 
 private:
+#ifdef _WIN32
+    // The ICMP helper's handle and the requests in flight, which must not move while they are.
+    struct Requests;
+    explicit IcmpEchoSocket(std::unique_ptr<Requests> requests);
+    std::unique_ptr<Requests> requests_;
+    bool raw_ = false;
+#else
     IcmpEchoSocket(int fd, bool raw, std::uint16_t identifier)
         : fd_(fd), raw_(raw), identifier_(identifier) {}
     void Close() noexcept;
@@ -63,6 +71,7 @@ private:
     bool raw_ = false;
     // Raw sockets see every echo reply of the host; the kernel sets and filters it on ping sockets.
     std::uint16_t identifier_ = 0;
+#endif
 };
 
 // The socket, or why none could be opened.

@@ -5,6 +5,13 @@
 #include <string>
 #include <string_view>
 
+#ifdef _WIN32
+// The system header names its own WriteProfileString as a macro; included first, its guard keeps it
+// from coming back after the macro is gone.
+#include <windows.h>
+#undef WriteProfileString
+#endif
+
 namespace orlo {
 
 // Stand-ins for the Windows private-profile functions on INI files (see IniDocument). The file is read at

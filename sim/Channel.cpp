@@ -4,11 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
-#include <ctime>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace orlo::sim {
 
@@ -16,12 +11,8 @@ namespace {
 
 using Clock = LinkControl::Clock;
 
-timespec toTimespec(Clock::duration d) {
-    if (d < Clock::duration::zero()) {
-        d = Clock::duration::zero();
-    }
-    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(d).count();
-    return timespec{static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
+Clock::duration notNegative(Clock::duration d) {
+    return std::max(d, Clock::duration::zero());
 }
 
 } // namespace
@@ -39,7 +30,7 @@ bool Channel::interrupted() const {
     return control_.stopping() || control_.generation() != generation_;
 }
 
-Channel::End Channel::serve(int fd) {
+Channel::End Channel::serve(NativeHandle fd) {
     generation_ = control_.generation();
     RequestReader reader;
     Clock::time_point frameDeadline{};
@@ -52,16 +43,12 @@ Channel::End Channel::serve(int fd) {
             return End::Restart;
         }
         std::array<pollfd, 2> fds{pollfd{fd, POLLIN, 0}, pollfd{wake_.fd(), POLLIN, 0}};
-        timespec timeout{};
-        const bool timed = reader.midFrame();
-        if (timed) {
-            timeout = toTimespec(frameDeadline - Clock::now());
+        std::optional<Clock::duration> timeout;
+        if (reader.midFrame()) {
+            timeout = notNegative(frameDeadline - Clock::now());
         }
-        const int ready = ::ppoll(fds.data(), fds.size(), timed ? &timeout : nullptr, nullptr);
+        const int ready = waitHandles(fds.data(), fds.size(), timeout);
         if (ready < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
             return End::PeerClosed;
         }
         if (fds[1].revents & POLLIN) {
@@ -74,14 +61,11 @@ Channel::End Channel::serve(int fd) {
             log("incomplete request discarded");
             continue;
         }
-        const ssize_t n = ::read(fd, buffer.data(), buffer.size());
-        if (n == 0) {
-            return End::PeerClosed;
+        const long n = readSome(fd, buffer.data(), buffer.size(), options_.socket);
+        if (n == kTryAgain) {
+            continue;
         }
-        if (n < 0) {
-            if (errno == EAGAIN || errno == EINTR) {
-                continue;
-            }
+        if (n <= 0) {
             return End::PeerClosed;
         }
         reader.feed(buffer.data(), static_cast<std::size_t>(n));
@@ -99,7 +83,7 @@ Channel::End Channel::serve(int fd) {
     }
 }
 
-bool Channel::respond(int fd, const Reply& reply, End& end) {
+bool Channel::respond(NativeHandle fd, const Reply& reply, End& end) {
     if (reply.silent) {
         return true;
     }
@@ -136,7 +120,8 @@ bool Channel::respond(int fd, const Reply& reply, End& end) {
     return true;
 }
 
-Channel::Write Channel::writeOut(int fd, const std::uint8_t* data, std::size_t size, std::uint32_t paceBaud) {
+Channel::Write Channel::writeOut(NativeHandle fd, const std::uint8_t* data, std::size_t size,
+                                 std::uint32_t paceBaud) {
     if (paceBaud == 0) {
         return writeAll(fd, data, size);
     }
@@ -158,28 +143,23 @@ Channel::Write Channel::writeOut(int fd, const std::uint8_t* data, std::size_t s
     return Write::Done;
 }
 
-Channel::Write Channel::writeAll(int fd, const std::uint8_t* data, std::size_t size) {
+Channel::Write Channel::writeAll(NativeHandle fd, const std::uint8_t* data, std::size_t size) {
     std::size_t done = 0;
     auto lastProgress = Clock::now();
     while (done < size) {
-        const ssize_t n = options_.socket ? ::send(fd, data + done, size - done, MSG_NOSIGNAL)
-                                          : ::write(fd, data + done, size - done);
+        const long n = writeSome(fd, data + done, size - done, options_.socket);
         if (n > 0) {
             done += static_cast<std::size_t>(n);
             lastProgress = Clock::now();
             continue;
         }
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0 && errno != EAGAIN) {
+        if (n == kFailed) {
             return Write::Failed;
         }
         const auto limit = lastProgress + core_.sendTimeout();
         std::array<pollfd, 2> fds{pollfd{fd, POLLOUT, 0}, pollfd{wake_.fd(), POLLIN, 0}};
-        const timespec timeout = toTimespec(limit - Clock::now());
-        const int ready = ::ppoll(fds.data(), fds.size(), &timeout, nullptr);
-        if (ready < 0 && errno != EINTR) {
+        const int ready = waitHandles(fds.data(), fds.size(), notNegative(limit - Clock::now()));
+        if (ready < 0) {
             return Write::Failed;
         }
         if (ready > 0 && (fds[1].revents & POLLIN)) {
@@ -208,8 +188,7 @@ bool Channel::sleepUntil(Clock::time_point until) {
             return true;
         }
         pollfd wake{wake_.fd(), POLLIN, 0};
-        const timespec timeout = toTimespec(left);
-        if (::ppoll(&wake, 1, &timeout, nullptr) > 0) {
+        if (waitHandles(&wake, 1, left) > 0) {
             wake_.drain();
         }
     }

@@ -31,14 +31,14 @@ public:
     Channel(Responder& core, LinkControl& control, WakeSignal& wake, Options options, SimLogger log);
 
     // `fd` must be non-blocking.
-    End serve(int fd);
+    End serve(NativeHandle fd);
 
 private:
     enum class Write { Done, Aborted, TimedOut, Failed };
 
-    bool respond(int fd, const Reply& reply, End& end);
-    Write writeOut(int fd, const std::uint8_t* data, std::size_t size, std::uint32_t paceBaud);
-    Write writeAll(int fd, const std::uint8_t* data, std::size_t size);
+    bool respond(NativeHandle fd, const Reply& reply, End& end);
+    Write writeOut(NativeHandle fd, const std::uint8_t* data, std::size_t size, std::uint32_t paceBaud);
+    Write writeAll(NativeHandle fd, const std::uint8_t* data, std::size_t size);
     // Waits until `until`; false when the wait was cut short by a stop or a restart.
     bool sleepUntil(LinkControl::Clock::time_point until);
     bool interrupted() const;

@@ -9,11 +9,12 @@
 
 namespace orlo::sim {
 
-// An eventfd that wakes one link thread out of poll().
+// An eventfd (a self-addressed loopback datagram socket on Windows) that wakes one link thread out
+// of waitHandles().
 class WakeSignal {
 public:
     WakeSignal();
-    int fd() const { return fd_.get(); }
+    NativeHandle fd() const { return fd_.get(); }
     bool valid() const { return fd_.valid(); }
     void notify();
     void drain();

@@ -21,13 +21,13 @@ std::string rectText(const Rect16& r) {
            std::to_string(r.bottom);
 }
 
-bool parseInts(const std::string& text, std::vector<long>& out) {
+bool parseInts(const std::string& text, std::vector<std::int64_t>& out) {
     out.clear();
     std::size_t pos = 0;
     while (true) {
         auto comma = text.find(',', pos);
         auto part = text.substr(pos, comma == std::string::npos ? std::string::npos : comma - pos);
-        long v = 0;
+        std::int64_t v = 0;
         auto [end, ec] = std::from_chars(part.data(), part.data() + part.size(), v);
         if (ec != std::errc{} || end != part.data() + part.size() || part.empty()) {
             return false;
@@ -41,9 +41,9 @@ bool parseInts(const std::string& text, std::vector<long>& out) {
 }
 
 template <typename T>
-bool fitValue(long v, T& dst) {
-    if (v < static_cast<long>(std::numeric_limits<T>::min()) ||
-        v > static_cast<long>(std::numeric_limits<T>::max())) {
+bool fitValue(std::int64_t v, T& dst) {
+    if (v < static_cast<std::int64_t>(std::numeric_limits<T>::min()) ||
+        v > static_cast<std::int64_t>(std::numeric_limits<T>::max())) {
         return false;
     }
     dst = static_cast<T>(v);
@@ -51,7 +51,7 @@ bool fitValue(long v, T& dst) {
 }
 
 bool parseRect(const std::string& text, Rect16& r, std::uint8_t* judge = nullptr) {
-    std::vector<long> v;
+    std::vector<std::int64_t> v;
     if (!parseInts(text, v) || v.size() != (judge ? 5u : 4u)) {
         return false;
     }
@@ -69,7 +69,7 @@ bool parseRect(const std::string& text, Rect16& r, std::uint8_t* judge = nullptr
 
 template <typename T>
 bool parseNumber(const std::string& text, T& dst) {
-    std::vector<long> v;
+    std::vector<std::int64_t> v;
     return parseInts(text, v) && v.size() == 1 && fitValue(v[0], dst);
 }
 

@@ -7,7 +7,6 @@
 #include "sim/UniqueFd.h"
 
 #include <cstdint>
-#include <netinet/in.h>
 #include <string>
 #include <thread>
 

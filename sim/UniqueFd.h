@@ -1,19 +1,20 @@
 #pragma once
 
-#include <unistd.h>
+#include "sim/SocketIo.h"
+
 #include <utility>
 
 namespace orlo::sim {
 
-// Owns one file descriptor and closes it.
+// Owns one file descriptor (a socket on Windows) and closes it.
 class UniqueFd {
 public:
     UniqueFd() = default;
-    explicit UniqueFd(int fd) : fd_(fd) {}
-    UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    explicit UniqueFd(NativeHandle fd) : fd_(fd) {}
+    UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, kNoHandle)) {}
     UniqueFd& operator=(UniqueFd&& other) noexcept {
         if (this != &other) {
-            reset(std::exchange(other.fd_, -1));
+            reset(std::exchange(other.fd_, kNoHandle));
         }
         return *this;
     }
@@ -21,17 +22,18 @@ public:
     UniqueFd& operator=(const UniqueFd&) = delete;
     ~UniqueFd() { reset(); }
 
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-    void reset(int fd = -1) {
-        if (fd_ >= 0) {
-            ::close(fd_);
+    NativeHandle get() const { return fd_; }
+    NativeHandle release() { return std::exchange(fd_, kNoHandle); }
+    bool valid() const { return fd_ != kNoHandle; }
+    void reset(NativeHandle fd = kNoHandle) {
+        if (valid()) {
+            closeHandle(fd_);
         }
         fd_ = fd;
     }
 
 private:
-    int fd_ = -1;
+    NativeHandle fd_ = kNoHandle;
 };
 
 } // namespace orlo::sim

@@ -1,12 +1,11 @@
 #include "sim/SimOptions.h"
 #include "sim/Simulator.h"
+#include "sim/StopRequest.h"
 
-#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <memory>
 #include <mutex>
-#include <pthread.h>
 
 int main(int argc, char** argv) {
     using namespace orlo::sim;
@@ -30,13 +29,8 @@ int main(int argc, char** argv) {
     }
     cmd.config.report = toStandardError;
 
-    // Block the stop signals before any thread exists, then wait for them here.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    sigaddset(&stopSignals, SIGHUP);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    // Before any thread exists, then waited for here.
+    StopRequest stopRequest;
 
     Simulator sim(cmd.config);
     if (!sim.start(error)) {
@@ -55,8 +49,7 @@ int main(int argc, char** argv) {
     }
     std::cout.flush();
 
-    int signal = 0;
-    sigwait(&stopSignals, &signal);
+    stopRequest.wait();
     sim.stop();
     return 0;
 }

@@ -2,6 +2,10 @@
 
 #include "platform/PrivateProfile.h"
 
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+
 namespace orlo {
 
 namespace {
@@ -59,6 +63,26 @@ const char* AreaKey(int item) {
 
 } // namespace
 
+std::optional<std::int32_t> WindowsComPortNumber(std::string_view port) {
+    if (port.size() < 4 || port.size() > 6) {
+        return std::nullopt;
+    }
+    const std::string_view prefix = port.substr(0, 3);
+    const auto isCom = std::equal(prefix.begin(), prefix.end(), "COM", [](char a, char b) {
+        return std::toupper(static_cast<unsigned char>(a)) == b;
+    });
+    std::int32_t number = 0;
+    const auto digits = port.substr(3);
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+    const bool leadingZero = digits.size() > 1 && digits.front() == '0';
+    const bool startsWithSign = !std::isdigit(static_cast<unsigned char>(digits.front()));
+    if (!isCom || startsWithSign || error != std::errc{} || end != digits.data() + digits.size() ||
+        leadingZero || number > 255) {
+        return std::nullopt;
+    }
+    return number;
+}
+
 AppConfig::AppConfig(const std::filesystem::path& directory)
     : configFile_(directory / "Orlo-X1.conf"), pefFile_(directory / "pef") {}
 
@@ -76,6 +100,9 @@ std::string AppConfig::ReadComPort() const {
 
 void AppConfig::WriteComPort(std::string_view port) {
     WriteText(configFile_, kApplication, "ComPort", port);
+    if (const auto number = WindowsComPortNumber(port)) {
+        WriteComNo(*number);
+    }
 }
 
 std::int32_t AppConfig::ReadBaudRate() const {

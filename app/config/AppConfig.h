@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +15,9 @@ namespace orlo {
 // cached: every read opens the file and every write changes it at once, so the acquisition loop sees a
 // change at its next cycle. A file that cannot be read gives the defaults; a failed write is not reported.
 // Numbers that are not numbers read as 0, a number followed by other text as that number.
+// n for a Windows serial port name "COMn" (n from 0 to 255, "com" in any case), else nothing.
+std::optional<std::int32_t> WindowsComPortNumber(std::string_view port);
+
 class AppConfig {
 public:
     explicit AppConfig(const std::filesystem::path& directory);
@@ -22,6 +26,7 @@ public:
     const std::filesystem::path& PefFile() const { return pefFile_; }
 
     // Last successful COM connection. On POSIX the port is a device path, kept in ComPort beside ComNo.
+    // A Windows port name "COMn" also goes to ComNo, the only key the original tool reads.
     std::int32_t ReadComNo() const;
     void WriteComNo(std::int32_t comNo);
     std::string ReadComPort() const;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "device/transport/OpenFailure.h"
-#include "device/transport/UniqueFd.h"
+#include "device/transport/OsHandles.h"
 #include "device/transport/WakeEvent.h"
 
 #include <atomic>
@@ -53,7 +53,7 @@ private:
     void ReleasePort();
 
     std::function<void()> bytesArrived_;
-    UniqueFd port_;
+    PortHandle port_;
     WakeEvent wake_;
     std::thread reader_;
     std::atomic<bool> hungUp_{false};

@@ -1,13 +1,12 @@
 #pragma once
 
-#include "device/transport/UniqueFd.h"
+#include "device/transport/OsHandles.h"
 #include "device/transport/WakeEvent.h"
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <mutex>
-#include <netinet/in.h>
 #include <string>
 #include <thread>
 
@@ -48,16 +47,20 @@ public:
     void Close();
 
 protected:
-    int SocketFd() const { return socket_.Get(); }
+    auto SocketFd() const { return socket_.Get(); }
     sockaddr_in& Address() { return address_; }
     // Called by the subclass once its socket is connected; starts the receive thread.
     bool StartReceiving();
 
 private:
+#ifdef _WIN32
+    void ReceiveLoop(SOCKET socket, HANDLE wake, int receiveSize);
+#else
     void ReceiveLoop(int socketFd, int wakeFd, int receiveSize);
+#endif
     void Deliver(const std::uint8_t* bytes, int length);
 
-    UniqueFd socket_;
+    SocketHandle socket_;
     sockaddr_in address_{};
     std::atomic<bool> connected_{false};
     int receiveSize_ = kDefaultReceiveSize;

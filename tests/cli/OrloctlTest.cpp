@@ -1,77 +1,14 @@
-#include "cli/Orloctl.h"
-
 #include "cli/CommandLine.h"
 #include "cli/TextOutput.h"
 #include "monitor/imaging/PngConverter.h"
 #include "platform/FileIo.h"
-#include "sim/Simulator.h"
-#include "tests/device/HostilePeer.h"
-#include "tests/device/TempDirectory.h"
-#include "tests/device/transport/PtyPair.h"
-#include "tests/device/transport/Unprivileged.h"
+#include "tests/cli/OrloctlFixture.h"
+#include "tests/device/SystemSkips.h"
 
 #include <gtest/gtest.h>
-#include <sstream>
-#include <sys/stat.h>
 
 namespace orlo::cli {
 namespace {
-
-using namespace std::chrono_literals;
-
-struct Outcome {
-    int status = 0;
-    std::string out;
-    std::string err;
-
-    std::string LastErrorLine() const {
-        std::istringstream in(err);
-        std::string line;
-        std::string last;
-        while (std::getline(in, line)) {
-            last = line;
-        }
-        return last;
-    }
-};
-
-class OrloctlTest : public ::testing::Test {
-protected:
-    test::TempDirectory directory;
-    std::unique_ptr<sim::Simulator> simulator;
-
-    void StartSimulator(const std::string& faults = "", bool pty = false) {
-        sim::SimConfig config;
-        config.tcp = sim::TcpEndpoint{"127.0.0.1", 0};
-        config.pty = pty;
-        config.throttle = false;
-        config.restartSilence = 300ms;
-        if (!faults.empty()) {
-            std::string error;
-            ASSERT_TRUE(config.faults.add(faults, error)) << error;
-        }
-        simulator = std::make_unique<sim::Simulator>(config);
-        std::string error;
-        ASSERT_TRUE(simulator->start(error)) << error;
-    }
-    void SetUp() override { StartSimulator(); }
-
-    Outcome Orloctl(std::vector<std::string> args) {
-        std::vector<std::string> full = {"--lan", "127.0.0.1:" + std::to_string(simulator->tcpPort()),
-                                         "--dir", directory.Path().string()};
-        full.insert(full.end(), args.begin(), args.end());
-        return Plain(full);
-    }
-    static Outcome Plain(const std::vector<std::string>& args) {
-        std::ostringstream out;
-        std::ostringstream err;
-        const int status = RunOrloctl(args, out, err);
-        return {status, out.str(), err.str()};
-    }
-    std::string File(const char* name) const { return (directory.Path() / name).string(); }
-
-    std::chrono::steady_clock::duration took{};
-};
 
 TEST_F(OrloctlTest, InfoPrintsModelAndVersion) {
     const Outcome run = Orloctl({"info"});
@@ -277,34 +214,6 @@ TEST_F(OrloctlTest, DeviceFailuresEndWithTheResultLine) {
               run.LastErrorLine());
 }
 
-TEST_F(OrloctlTest, AHostileSensorCannotHoldTheTool) {
-    using test::HostilePeer;
-    constexpr std::uint8_t getThreshold = 0x06;
-    const auto run = [&](const HostilePeer& peer) {
-        const auto start = std::chrono::steady_clock::now();
-        Outcome outcome = Plain({"--lan", "127.0.0.1:" + std::to_string(peer.Port()), "--dir",
-                                 directory.Path().string(), "get", "threshold"});
-        took = std::chrono::steady_clock::now() - start;
-        return outcome;
-    };
-    {
-        // A megabyte announced and trickled 1 KiB every 0.1 s: three of the read's one-second time-outs.
-        HostilePeer peer{
-            HostilePeer::Plan(HostilePeer::Misbehaviour::Trickle, getThreshold, 1'024'000, 1024, 100ms)};
-        const Outcome outcome = run(peer);
-        EXPECT_EQ(EXIT_DEVICE_FAILED, outcome.status);
-        EXPECT_NE(std::string::npos, outcome.LastErrorLine().find("(result 1)")) << outcome.err;
-        EXPECT_TRUE(outcome.out.empty());
-        EXPECT_LT(took, 10s);
-    }
-    {
-        HostilePeer peer{HostilePeer::Plan(HostilePeer::Misbehaviour::ResetMidFrame, getThreshold, 8, 3)};
-        const Outcome outcome = run(peer);
-        EXPECT_EQ(EXIT_DEVICE_FAILED, outcome.status);
-        EXPECT_NE(std::string::npos, outcome.LastErrorLine().find("(result -104)")) << outcome.err;
-    }
-}
-
 TEST_F(OrloctlTest, RestartWaitsForTheSensor) {
     const Outcome run = Orloctl({"restart"});
     EXPECT_EQ(EXIT_OK, run.status) << run.err;
@@ -312,34 +221,12 @@ TEST_F(OrloctlTest, RestartWaitsForTheSensor) {
 }
 
 TEST_F(OrloctlTest, InfoOverTheSerialLink) {
+    ORLO_SKIP_WITHOUT_PSEUDO_TERMINALS();
     StartSimulator("", true);
     ASSERT_FALSE(simulator->ptyPath().empty());
     const Outcome run = Plain({"--com", simulator->ptyPath(), "--dir", directory.Path().string(), "info"});
     EXPECT_EQ(EXIT_OK, run.status) << run.err;
     EXPECT_NE(std::string::npos, run.out.find("Orlo"));
-}
-
-TEST_F(OrloctlTest, PortTheUserMayNotOpenNamesTheDialoutGroup) {
-    test::PtyPair pty;
-    ASSERT_TRUE(pty.Valid());
-    ASSERT_EQ(::fchmod(pty.Slave(), 0), 0);
-    const std::string port = pty.SlavePath();
-    const int status = test::RunUnprivileged([&port] {
-        const Outcome run = Plain({"--com", port, "--dir", "/nonexistent", "info"});
-        if (run.status != EXIT_DEVICE_FAILED) {
-            return 1;
-        }
-        const std::string expected = "orloctl: cannot open " + port +
-                                     ": permission denied. Add your user to the dialout group (sudo usermod "
-                                     "-aG dialout $USER) and log in again. (result -52)";
-        return run.LastErrorLine() == expected ? 0 : 2;
-    });
-    EXPECT_EQ(status, 0);
-
-    // A port that is simply not there gets the plain message.
-    const Outcome missing = Plain({"--com", port + "-missing", "--dir", directory.Path().string(), "info"});
-    EXPECT_EQ(EXIT_DEVICE_FAILED, missing.status);
-    EXPECT_EQ(std::string::npos, missing.err.find("dialout")) << missing.err;
 }
 
 } // namespace

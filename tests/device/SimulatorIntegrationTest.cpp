@@ -5,6 +5,7 @@
 #include "device/SystemCommands.h"
 #include "settings/file/SettingsFile.h"
 #include "sim/Simulator.h"
+#include "tests/device/SystemSkips.h"
 #include "tests/device/TempDirectory.h"
 
 #include <gtest/gtest.h>
@@ -22,6 +23,12 @@ protected:
     test::TempDirectory directory;
     std::unique_ptr<sim::Simulator> simulator;
     DeviceSession session{directory.Path()};
+
+    void SetUp() override {
+        if (GetParam() == Link::Pty) {
+            ORLO_SKIP_WITHOUT_PSEUDO_TERMINALS();
+        }
+    }
 
     void Start(const std::string& faults = "", std::uint32_t sensorBaud = 115200) {
         sim::SimConfig config;
@@ -122,6 +129,7 @@ INSTANTIATE_TEST_SUITE_P(Links, SimulatorIntegrationTest, ::testing::Values(Link
                          [](const auto& info) { return info.param == Link::Tcp ? "Tcp" : "Pty"; });
 
 TEST(SimulatorComProbing, FindsTheSensorAtAnotherSpeedAndSwitchesIt) {
+    ORLO_SKIP_WITHOUT_PSEUDO_TERMINALS();
     test::TempDirectory directory;
     sim::SimConfig config;
     config.pty = true;

@@ -2,8 +2,8 @@
 
 #include <atomic>
 #include <filesystem>
+#include <random>
 #include <string>
-#include <unistd.h>
 
 namespace orlo::test {
 
@@ -12,8 +12,10 @@ class TempDirectory {
 public:
     TempDirectory() {
         static std::atomic<int> counter{0};
+        // Different for each test process, so parallel test programs never share a directory.
+        static const unsigned processTag = std::random_device{}();
         path_ = std::filesystem::temp_directory_path() /
-                ("orlo-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+                ("orlo-test-" + std::to_string(processTag) + "-" + std::to_string(counter++));
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
     }

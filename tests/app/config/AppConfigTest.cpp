@@ -267,6 +267,40 @@ TEST_F(AppConfigTest, ComPortKeepsADevicePathBesideComNo) {
     EXPECT_EQ(config.ReadComPort(), "/dev/serial/by-id/usb-Orlo_X1-if00");
 }
 
+TEST_F(AppConfigTest, AWindowsPortNameAlsoGoesToComNo) {
+    config.WriteComNo(3);
+    config.WriteComPort("COM12");
+    EXPECT_EQ(config.ReadComPort(), "COM12");
+    EXPECT_EQ(config.ReadComNo(), 12);
+    EXPECT_EQ(Stored("Application", "ComNo"), "12");
+    config.WriteComPort("/dev/ttyUSB0");
+    EXPECT_EQ(config.ReadComNo(), 12);
+
+    EXPECT_EQ(WindowsComPortNumber("com0"), 0);
+    EXPECT_EQ(WindowsComPortNumber("COM255"), 255);
+    for (const char* notAComPort :
+         {"COM", "COM256", "COM05", "COM-1", "COM1x", "COMx", "/dev/COM1", "LPT1"}) {
+        EXPECT_FALSE(WindowsComPortNumber(notAComPort)) << notAComPort;
+    }
+}
+
+TEST_F(AppConfigTest, AFileWrittenOnTheOtherSystemReadsAndKeepsItsLineEnds) {
+    // As the Windows tool leaves it: CRLF line ends, CP932 text.
+    WriteFile(config.ConfigFile(),
+              "[Application]\r\nComNo=7\r\nBaudRate=38400\r\n[OrloSetup]\r\nx=\x83\x65\r\n");
+    EXPECT_EQ(config.ReadComNo(), 7);
+    EXPECT_EQ(config.ReadBaudRate(), 38400);
+    config.WriteBaudRate(115200);
+    EXPECT_EQ(ReadFile(config.ConfigFile()),
+              "[Application]\r\nComNo=7\r\nBaudRate=115200\r\n[OrloSetup]\r\nx=\x83\x65\r\n");
+
+    // As this tool leaves it on POSIX: LF line ends.
+    WriteFile(config.ConfigFile(), "[Application]\nComPort=COM4\n");
+    EXPECT_EQ(config.ReadComPort(), "COM4");
+    config.WriteComPort("COM5");
+    EXPECT_EQ(ReadFile(config.ConfigFile()), "[Application]\nComPort=COM5\nComNo=5\n");
+}
+
 TEST_F(AppConfigTest, DirectoryInPlaceOfTheFileGivesDefaultsAndIgnoresWrites) {
     fs::create_directory(config.ConfigFile());
     config.WritePortNo(10001);
