@@ -3,6 +3,11 @@
 #include <span>
 #include <string_view>
 
+// <windows.h>, which some of our headers bring in on Windows, maps LoadString to the system's own.
+#ifdef LoadString
+#undef LoadString
+#endif
+
 namespace orlo {
 
 enum class Language { Japanese, English };

@@ -3,8 +3,7 @@
 namespace orlo::sim {
 
 // Windows has no pseudo-terminals: the simulator serves TCP only there.
-PtyLink::PtyLink(SensorCore& core, LinkControl& control, bool throttle, std::string symlinkPath,
-                 SimLogger log)
+PtyLink::PtyLink(Responder& core, LinkControl& control, bool throttle, std::string symlinkPath, SimLogger log)
     : core_(core), control_(control), throttle_(throttle), symlinkPath_(std::move(symlinkPath)),
       log_(std::move(log)) {}
 

@@ -1,3 +1,4 @@
+#include "cli/CommandLine.h"
 #include "tests/cli/OrloctlFixture.h"
 #include "tests/device/transport/PtyPair.h"
 #include "tests/device/transport/Unprivileged.h"
