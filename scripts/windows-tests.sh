@@ -2,7 +2,7 @@
 # scripts/windows-tests.sh BUILD_DIR: the Windows cross build (scripts/build-windows.sh) and its tests under
 # Wine, headless, in a Wine prefix inside BUILD_DIR (never in $HOME). When a native orlo-sim is built
 # (ORLO_NATIVE_SIM, default build/sim/orlo-sim), its pseudo-terminal becomes COM5 for the Win32 serial
-# tests; without it those tests skip and say why.
+# tests; without it those tests skip and say why. Ends by packaging the programs as a ZIP with CPack.
 set -euo pipefail
 dir=$1
 cd "$(dirname "$0")/.."
@@ -50,4 +50,11 @@ wait "$tcp_sim" 2>/dev/null || true
 [ "$info_status" -eq 0 ] || { echo "orloctl.exe info failed ($info_status)"; exit 1; }
 
 (cd "$dir" && ctest --output-on-failure --parallel "$(nproc)" --timeout 300)
+
+# The Windows package of the Qt-free programs holds both of them.
+(cd "$dir" && rm -f orlo-x1-*-windows-x64.zip && cpack -G ZIP >/dev/null)
+listing=$(cmake -E tar tf "$dir"/orlo-x1-*-windows-x64.zip)
+for program in orloctl.exe orlo-sim.exe; do
+    grep -q "/bin/$program\$" <<<"$listing" || { echo "the Windows package lacks bin/$program"; exit 1; }
+done
 echo "Windows stage: $(($(date +%s) - start)) s"
