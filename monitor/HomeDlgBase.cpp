@@ -273,30 +273,38 @@ void CHomeDlgBase::ReconnectAfterCancel(ConnectionType previous) {
 }
 
 void CHomeDlgBase::ConnectByCom() {
-    const auto result = RunTask(ComConnectDurationMs, [this] { return OpenLink(ConnectionType::Com); });
+    // The connection is remembered by the worker too: each key is a synced file write, which a busy
+    // disk can hold for longer than the window may stop answering.
+    const auto result = RunTask(ComConnectDurationMs, [this] {
+        const ResultCode connected = OpenLink(ConnectionType::Com);
+        if (connected == RC_OK && rememberConnection_) {
+            config_.WriteComPort(comPort_);
+            config_.WriteBaudRate(static_cast<std::int32_t>(baudRate_));
+            config_.WriteAngleOfViewCom(angleOfView_);
+        }
+        return connected;
+    });
     if (result.value_or(RC_OPEN_FAILED) != RC_OK) {
         ReportConnectError(result.value_or(RC_OPEN_FAILED),
                            result ? session_.SerialConnection().LastOpenFailure() : OpenFailure::None);
         return;
     }
-    if (rememberConnection_) {
-        config_.WriteComPort(comPort_);
-        config_.WriteBaudRate(static_cast<std::int32_t>(baudRate_));
-        config_.WriteAngleOfViewCom(angleOfView_);
-    }
     FinishConnect();
 }
 
 void CHomeDlgBase::ConnectByLan() {
-    const auto result = RunTask(LanConnectDurationMs, [this] { return OpenLink(ConnectionType::Lan); });
+    const auto result = RunTask(LanConnectDurationMs, [this] {
+        const ResultCode connected = OpenLink(ConnectionType::Lan);
+        if (connected == RC_OK && rememberConnection_) {
+            config_.WriteIpAddress(ipAddress_);
+            config_.WritePortNo(lanPort_);
+            config_.WriteAngleOfViewLan(angleOfView_);
+        }
+        return connected;
+    });
     if (result.value_or(RC_OPEN_FAILED) != RC_OK) {
         ReportConnectError(result.value_or(RC_OPEN_FAILED), OpenFailure::None);
         return;
-    }
-    if (rememberConnection_) {
-        config_.WriteIpAddress(ipAddress_);
-        config_.WritePortNo(lanPort_);
-        config_.WriteAngleOfViewLan(angleOfView_);
     }
     FinishConnect();
 }
