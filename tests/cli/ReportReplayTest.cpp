@@ -10,6 +10,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <map>
+#include <mutex>
 #include <regex>
 #include <sstream>
 
@@ -209,8 +210,17 @@ TEST_F(ReportReplayTest, ARecordedSessionReplaysToTheSameDetectionsAndPicture) {
 
     sim::SimConfig replayConfig;
     replayConfig.replayLog = (recorded / "CmdLog.log").string();
-    std::vector<std::string> unmatched;
-    replayConfig.report = [&unmatched](const std::string& line) { unmatched.push_back(line); };
+    // The simulator reports from its own thread, also while the test reads.
+    std::mutex reportsMutex;
+    std::vector<std::string> reports;
+    replayConfig.report = [&](const std::string& line) {
+        std::lock_guard lock(reportsMutex);
+        reports.push_back(line);
+    };
+    const auto unmatchedSoFar = [&] {
+        std::lock_guard lock(reportsMutex);
+        return reports;
+    };
     const auto replay = Start(replayConfig);
     std::vector<std::string> again = detect;
     again.insert(again.end(), {"--png", (replayed / "last.png").string()});
@@ -221,6 +231,7 @@ TEST_F(ReportReplayTest, ARecordedSessionReplaysToTheSameDetectionsAndPicture) {
     ASSERT_EQ(12u, lines.size());
     EXPECT_EQ(lines, WithoutTimes(played.out));
     EXPECT_EQ(ReadAll(recorded / "last.png"), ReadAll(replayed / "last.png"));
+    const auto unmatched = unmatchedSoFar();
     EXPECT_TRUE(unmatched.empty()) << (unmatched.empty() ? "" : unmatched.front());
     // The scene moved during the recording, so equal runs are not equal by accident.
     EXPECT_NE(lines.front(), lines.back());
@@ -228,8 +239,9 @@ TEST_F(ReportReplayTest, ARecordedSessionReplaysToTheSameDetectionsAndPicture) {
     // The recording is used up: a further request gets no answer and is reported.
     const ToolRun beyond = Orloctl(*replay, replayed, {"get", "threshold"});
     EXPECT_EQ(EXIT_DEVICE_FAILED, beyond.status);
-    ASSERT_FALSE(unmatched.empty());
-    EXPECT_NE(std::string::npos, unmatched.front().find("no answer")) << unmatched.front();
+    const auto afterwards = unmatchedSoFar();
+    ASSERT_FALSE(afterwards.empty());
+    EXPECT_NE(std::string::npos, afterwards.front().find("no answer")) << afterwards.front();
 }
 
 TEST_F(ReportReplayTest, ATruncatedRecordingIsRefusedWithItsLine) {
