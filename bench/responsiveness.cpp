@@ -503,15 +503,20 @@ double SecondsSinceBoot() {
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
 }
 
-// Notes the first paint of the main window and closes it.
+// Notes the first paint inside the main window and closes it. The window itself may never get one:
+// its scrolled content covers it.
 class FirstPaint : public QObject {
 public:
     std::optional<double> seconds;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        auto* window = qobject_cast<CMiraSettingsDlgBase*>(watched);
-        if (window != nullptr && event->type() == QEvent::Paint && !seconds) {
+        if (event->type() != QEvent::Paint || seconds) {
+            return false;
+        }
+        auto* widget = qobject_cast<QWidget*>(watched);
+        auto* window = widget != nullptr ? qobject_cast<CMiraSettingsDlgBase*>(widget->window()) : nullptr;
+        if (window != nullptr) {
             seconds = SecondsSinceBoot() - ProcessStartSeconds();
             QTimer::singleShot(0, window, [window] { window->close(); });
         }
