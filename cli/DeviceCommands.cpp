@@ -106,62 +106,62 @@ int RunWithSettingsFile(const CommandContext& context, const char* help,
     return run(session, record);
 }
 
+// A command that writes the file it is given from what it reads of the sensor.
+template <typename Run>
+int RunWritingFile(const CommandContext& context, const char* help, Run run) {
+    if (ShowHelp(context, help)) {
+        return EXIT_OK;
+    }
+    int status = EXIT_OK;
+    if (!OneFileArgument(context, status)) {
+        return status;
+    }
+    DeviceSession session(context.options.directory, context.LogSwitch());
+    if (!context.Connect(session, status)) {
+        return status;
+    }
+    return run(session, context.options.arguments[0]);
+}
+
 } // namespace
 
 int RunExport(const CommandContext& context) {
-    if (ShowHelp(context,
-                 "usage: orloctl CONNECTION export FILE\nBacks every setting of the sensor up to FILE "
-                 "(false-detection rectangles are not saved).\nThe backup is read back as import "
-                 "would read it before it replaces FILE.\n")) {
-        return EXIT_OK;
-    }
-    int status = EXIT_OK;
-    if (!OneFileArgument(context, status)) {
-        return status;
-    }
-    DeviceSession session(context.options.directory, context.LogSwitch());
-    if (!context.Connect(session, status)) {
-        return status;
-    }
-    const std::string& file = context.options.arguments[0];
-    SettingsFileProblem problem;
-    const ResultCode result = ExportSettings(session, file, &problem);
-    if (result != RC_OK && problem.cause != SettingsFileProblem::Cause::None) {
-        const std::string cause = Describe(file, problem, "write");
-        return context.Failure(problem.cause == SettingsFileProblem::Cause::File
-                                   ? cause
-                                   : "the backup would not restore, so it was not written: " + cause,
-                               result);
-    }
-    return result == RC_OK ? EXIT_OK : context.DeviceFailure(result);
+    return RunWritingFile(
+        context,
+        "usage: orloctl CONNECTION export FILE\nBacks every setting of the sensor up to FILE "
+        "(false-detection rectangles are not saved).\nThe backup is read back as import "
+        "would read it before it replaces FILE.\n",
+        [&](DeviceSession& session, const std::string& file) {
+            SettingsFileProblem problem;
+            const ResultCode result = ExportSettings(session, file, &problem);
+            if (result != RC_OK && problem.cause != SettingsFileProblem::Cause::None) {
+                const std::string cause = Describe(file, problem, "write");
+                return context.Failure(problem.cause == SettingsFileProblem::Cause::File
+                                           ? cause
+                                           : "the backup would not restore, so it was not written: " + cause,
+                                       result);
+            }
+            return result == RC_OK ? EXIT_OK : context.DeviceFailure(result);
+        });
 }
 
 int RunReport(const CommandContext& context) {
-    if (ShowHelp(
-            context,
-            "usage: orloctl CONNECTION report FILE.html\nWrites a commissioning report: date and time, the "
-            "connection,\nthe model and version, a fresh picture with the detection areas, masks, "
-            "false-detection\nrectangles and detections drawn over it, and every setting a backup holds, "
-            "in tables.\nOne self-contained HTML file, written only when the sensor was read "
-            "completely.\n")) {
-        return EXIT_OK;
-    }
-    int status = EXIT_OK;
-    if (!OneFileArgument(context, status)) {
-        return status;
-    }
-    DeviceSession session(context.options.directory, context.LogSwitch());
-    if (!context.Connect(session, status)) {
-        return status;
-    }
-    const std::string& file = context.options.arguments[0];
-    ReportProblem problem;
-    const ResultCode result = WriteReport(session, file, &problem);
-    if (problem.fileError) {
-        return context.Failure("cannot write " + PrintableText(file) + ": " + problem.fileError.message(),
-                               result);
-    }
-    return result == RC_OK ? EXIT_OK : context.DeviceFailure(result);
+    return RunWritingFile(
+        context,
+        "usage: orloctl CONNECTION report FILE.html\nWrites a commissioning report: date and time, the "
+        "connection,\nthe model and version, a fresh picture with the detection areas, masks, "
+        "false-detection\nrectangles and detections drawn over it, and every setting a backup holds, "
+        "in tables.\nOne self-contained HTML file, written only when the sensor was read "
+        "completely.\n",
+        [&](DeviceSession& session, const std::string& file) {
+            ReportProblem problem;
+            const ResultCode result = WriteReport(session, file, &problem);
+            if (problem.fileError) {
+                return context.Failure(
+                    "cannot write " + PrintableText(file) + ": " + problem.fileError.message(), result);
+            }
+            return result == RC_OK ? EXIT_OK : context.DeviceFailure(result);
+        });
 }
 
 int RunImport(const CommandContext& context) {

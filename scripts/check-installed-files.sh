@@ -56,9 +56,9 @@ complete_words() {
 }
 if [ -f "$completion" ]; then
     [ "$(complete_words orloctl '')" = "$commands" ] || fail "orloctl <TAB> does not offer exactly: $commands"
-    [ "$(complete_words orloctl --lan 10.0.0.1 --baud 9600 get '')" = "$settings" ] ||
+    [ "$(complete_words orloctl --lan 127.0.0.1 --baud 9600 get '')" = "$settings" ] ||
         fail "orloctl get <TAB> does not offer exactly: $settings"
-    [ "$(complete_words orloctl --lan 10.0.0.1 i)" = "$(printf '%s\n' import info initialize)" ] ||
+    [ "$(complete_words orloctl --lan 127.0.0.1 i)" = "$(printf '%s\n' import info initialize)" ] ||
         fail "orloctl i<TAB> does not offer import, info, initialize"
     grep -qx -- --baud <<<"$(complete_words orloctl --)" || fail "orloctl --<TAB> does not offer --baud"
 fi
