@@ -4,11 +4,11 @@
 set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config libpng-dev libgtest-dev libgmock-dev
           libbenchmark-dev qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev fonts-noto-cjk
-          xvfb xauth x11-utils libxcb1-dev qt6-translations-l10n clang libclang-rt-14-dev)
+          xvfb xauth x11-utils libxcb1-dev qt6-translations-l10n clang libclang-rt-14-dev ccache)
 # --windows: only what the Windows cross build and its tests under Wine need; other arguments are
 # further packages a script needs besides these.
 if [ "${1:-}" = --windows ]; then
-    packages=(cmake ninja-build g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix googletest wine wine64)
+    packages=(cmake ninja-build g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix googletest wine wine64 ccache)
 else
     packages+=("$@")
 fi
