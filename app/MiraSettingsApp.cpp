@@ -48,11 +48,16 @@ QString CMiraSettingsApp::ApplyLocale(std::string_view name) {
 }
 
 void CMiraSettingsApp::UseProgramFont() {
-    const QString family = QStringLiteral("Noto Sans CJK JP");
-    if (QFontDatabase::families().contains(family)) {
-        QFont font(family);
-        font.setPixelSize(13);
-        QApplication::setFont(font);
+    // Japanese Windows' own UI fonts first, then the CJK font of Linux systems (and of Wine).
+    const QStringList families = QFontDatabase::families();
+    for (const char* name : {"Meiryo UI", "Yu Gothic UI", "MS UI Gothic", "Noto Sans CJK JP"}) {
+        const QString family = QString::fromLatin1(name);
+        if (families.contains(family)) {
+            QFont font(family);
+            font.setPixelSize(13);
+            QApplication::setFont(font);
+            return;
+        }
     }
 }
 
@@ -72,8 +77,10 @@ bool CMiraSettingsApp::InstallQtTranslation(QTranslator& translator, Language la
         }
         return true;
     }
-    return translator.load(QStringLiteral("qtbase_ja"), directory) &&
-           QCoreApplication::installTranslator(&translator);
+    // The Windows build carries the file inside the program; elsewhere it comes with the system's Qt.
+    const bool loaded = translator.load(QStringLiteral("qtbase_ja"), QStringLiteral(":/translations")) ||
+                        translator.load(QStringLiteral("qtbase_ja"), directory);
+    return loaded && QCoreApplication::installTranslator(&translator);
 }
 
 Language CMiraSettingsApp::ChooseStartupLanguage(const QString& option) {

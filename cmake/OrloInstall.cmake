@@ -5,16 +5,25 @@ include(GNUInstallDirs)
 
 set(ORLO_DATA_DESTINATION ${CMAKE_INSTALL_DATADIR}/orlo-x1)
 
-# On Windows only the Qt-free programs: the desktop tool needs Qt's deployment there (README).
+# On Windows one folder holds the programs, conf\aml.dat beside them and a short README.txt: the
+# user unpacks it anywhere and the desktop tool keeps its files there (or in %LOCALAPPDATA%).
+if(WIN32)
+    set(ORLO_PROGRAM_DESTINATION .)
+    set(ORLO_MODE_LIST_DESTINATION conf)
+    install(FILES ${PROJECT_SOURCE_DIR}/packaging/windows/README.txt DESTINATION .)
+else()
+    set(ORLO_PROGRAM_DESTINATION ${CMAKE_INSTALL_BINDIR})
+    set(ORLO_MODE_LIST_DESTINATION ${ORLO_DATA_DESTINATION}/conf)
+endif()
 set(installed_programs orloctl orlo-sim)
-if(TARGET orlo-setup AND NOT WIN32)
+if(TARGET orlo-setup)
     list(APPEND installed_programs orlo-setup)
     # The sample mode list, found there when the user's folder has no conf/aml.dat.
-    install(FILES ${ORLO_SAMPLE_MODE_LIST} DESTINATION ${ORLO_DATA_DESTINATION}/conf)
+    install(FILES ${ORLO_SAMPLE_MODE_LIST} DESTINATION ${ORLO_MODE_LIST_DESTINATION})
 endif()
 foreach(program IN LISTS installed_programs)
     if(TARGET ${program})
-        install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+        install(TARGETS ${program} RUNTIME DESTINATION ${ORLO_PROGRAM_DESTINATION})
     endif()
 endforeach()
 

@@ -44,3 +44,14 @@ function(orlo_os_sources out)
     endforeach()
     set(${out} ${result} PARENT_SCOPE)
 endfunction()
+
+# A static Qt (the Windows build) links only the default platform plugin into a program; tests and
+# the screenshot mode also need the offscreen one.
+function(orlo_import_offscreen_plugin target)
+    if(TARGET Qt6::QOffscreenIntegrationPlugin)
+        get_target_property(qt_type Qt6::Core TYPE)
+        if(qt_type STREQUAL "STATIC_LIBRARY")
+            qt_import_plugins(${target} INCLUDE Qt6::QOffscreenIntegrationPlugin)
+        endif()
+    endif()
+endfunction()

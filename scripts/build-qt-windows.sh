@@ -2,11 +2,12 @@
 # scripts/build-qt-windows.sh: builds a static Qt 6 for 64-bit Windows (mingw-w64, posix threads) from
 # Debian 12's own qt6-base source package, with the host tools of the installed qt6-base-dev of the
 # same version. Installs into ${XDG_CACHE_HOME:-$HOME/.cache}/orlo-x1/qt-<version>-win64-<hash> and
-# prints that folder as its last line; does nothing but print it when that folder is complete.
+# prints that folder on standard output (everything else goes to standard error); does nothing but
+# print it when that folder is complete.
 # ORLO_QT_JOBS sets the build's parallelism (default: the number of cores).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-repo=$PWD
+exec 3>&1 1>&2
 scripts/install-deps.sh --windows
 scripts/install-deps.sh dpkg-dev
 
@@ -32,7 +33,7 @@ hash=$(printf '%s\n' "$version" "${options[@]}" | sha256sum | cut -c1-12)
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/orlo-x1
 prefix=$cache/qt-$upstream-win64-$hash
 if [ -f "$prefix/.complete" ]; then
-    echo "$prefix"
+    echo "$prefix" >&3
     exit 0
 fi
 
@@ -78,6 +79,6 @@ fi
 cmake --build "$build" --parallel "${ORLO_QT_JOBS:-$(nproc)}"
 cmake --install "$build" >/dev/null
 touch "$prefix/.complete"
-echo "Qt for Windows built in $(($(date +%s) - start)) s" >&2
+echo "Qt for Windows built in $(($(date +%s) - start)) s"
 rm -rf "$build"
-echo "$prefix"
+echo "$prefix" >&3

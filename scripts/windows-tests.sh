@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# scripts/windows-tests.sh BUILD_DIR: the Windows cross build (scripts/build-windows.sh) and its tests under
-# Wine, headless, in a Wine prefix inside BUILD_DIR (never in $HOME). When a native orlo-sim is built
-# (ORLO_NATIVE_SIM, default build/sim/orlo-sim), its pseudo-terminal becomes COM5 for the Win32 serial
-# tests; without it those tests skip and say why. Ends by packaging the programs as a ZIP with CPack.
+# scripts/windows-tests.sh BUILD_DIR: the Windows cross build (scripts/build-windows.sh, the desktop tool
+# included) and its tests under Wine, headless, in a Wine prefix inside BUILD_DIR (never in $HOME). When a
+# native orlo-sim is built (ORLO_NATIVE_SIM, default build/sim/orlo-sim), its pseudo-terminal becomes COM5
+# for the Win32 serial tests; without it those tests skip and say why. Ends by packaging the programs as a
+# ZIP with CPack, unpacking it into an empty folder and starting orlo-setup.exe --demo from there.
 set -euo pipefail
 dir=$1
 cd "$(dirname "$0")/.."
@@ -17,6 +18,9 @@ unset DISPLAY
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "Creating the Wine prefix $WINEPREFIX"
     wineboot --init >/dev/null 2>&1
+    wineserver --wait
+    # Qt 6 runs on Windows 10 and later; Wine reports Windows 7 unless told otherwise.
+    wine reg add 'HKCU\Software\Wine' /v Version /d win10 /f >/dev/null 2>&1
     wineserver --wait
 fi
 
@@ -51,10 +55,5 @@ wait "$tcp_sim" 2>/dev/null || true
 
 (cd "$dir" && ctest --output-on-failure --parallel "$(nproc)" --timeout 300)
 
-# The Windows package of the Qt-free programs holds both of them.
-(cd "$dir" && rm -f orlo-x1-*-windows-x64.zip && cpack -G ZIP >/dev/null)
-listing=$(cmake -E tar tf "$dir"/orlo-x1-*-windows-x64.zip)
-for program in orloctl.exe orlo-sim.exe; do
-    grep -q "/bin/$program\$" <<<"$listing" || { echo "the Windows package lacks bin/$program"; exit 1; }
-done
+scripts/windows-package-check.sh "$dir"
 echo "Windows stage: $(($(date +%s) - start)) s"
