@@ -9,12 +9,14 @@
 #include "uikit/Pictures.h"
 #include "uikit/StringText.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSessionManager>
 #include <QStyle>
 #include <QThread>
 #include <algorithm>
@@ -60,6 +62,9 @@ CMiraSettingsDlgBase::CMiraSettingsDlgBase(const PageFactory& factory, QWidget* 
     setWindowIcon(QIcon(QPixmap::fromImage(LoadPicture(PIC_APP_ICON))));
     CreatePages(factory);
     InitNavigationButtons();
+    // Direct: the session manager waits for the answer.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, &CMiraSettingsDlgBase::CommitSessionData,
+            Qt::DirectConnection);
 }
 
 CMiraSettingsDlgBase::~CMiraSettingsDlgBase() {
@@ -229,6 +234,21 @@ bool CMiraSettingsDlgBase::CanLeaveCurrentPage() {
     return true;
 }
 
+bool CMiraSettingsDlgBase::CanCloseCurrentPage() {
+    return currentPage_ == PageId::Home || CanLeaveCurrentPage();
+}
+
+void CMiraSettingsDlgBase::CommitSessionData(QSessionManager& manager) {
+    // The question needs the session manager's leave; without it the session ends as it would.
+    if (!manager.allowsInteraction()) {
+        return;
+    }
+    if (!CanCloseCurrentPage()) {
+        manager.cancel();
+    }
+    manager.release();
+}
+
 void CMiraSettingsDlgBase::ShowPage(PageId page) {
     currentPage_ = page;
     if (page == PageId::Home) {
@@ -305,6 +325,10 @@ void CMiraSettingsDlgBase::showEvent(QShowEvent* event) {
 }
 
 void CMiraSettingsDlgBase::closeEvent(QCloseEvent* event) {
+    if (!CanCloseCurrentPage()) {
+        event->ignore();
+        return;
+    }
     // While the window is still on screen, so the wait dialog shows what the program waits for.
     homePage_->PrepareToClose();
     event->accept();
