@@ -45,16 +45,17 @@ QFrame* Rule(QFrame::Shape shape, QWidget* parent) {
 
 CMiraSettingsDlgBase::CMiraSettingsDlgBase(const PageFactory& factory, QWidget* parent,
                                            CommandLog::Switch logSwitch)
-    : CBasisDialog(parent), session_(".", logSwitch), scrollArea_(new QScrollArea(this)),
-      content_(new QWidget), horizontalRule_(Rule(QFrame::HLine, content_)),
-      settingsLabel_(new QLabel(StringText(CAP_SETTINGS), content_)),
+    : CBasisDialog(parent), session_(".", logSwitch), navigation_(new QWidget(this)),
+      scrollArea_(new QScrollArea(this)), content_(new QWidget),
+      horizontalRule_(Rule(QFrame::HLine, navigation_)),
+      settingsLabel_(new QLabel(StringText(CAP_SETTINGS), navigation_)),
       verticalRule_(Rule(QFrame::VLine, content_)) {
     scrollArea_->setFrameShape(QFrame::NoFrame);
     scrollArea_->setWidget(content_);
     const QString texts[PAGE_COUNT] = {StringText(CAP_BACK), StringText(CAP_PAGE_CAMERA),
                                        StringText(CAP_PAGE_DETECTION), StringText(CAP_PAGE_SYSTEM)};
     for (int i = 0; i < PAGE_COUNT; ++i) {
-        auto* button = new COrgMFCButton(texts[i], content_);
+        auto* button = new COrgMFCButton(texts[i], navigation_);
         const PageId page = static_cast<PageId>(i);
         connect(button, &QPushButton::clicked, this, [this, page] { RequestPage(page); });
         navButtons_[static_cast<std::size_t>(i)] = button;
@@ -131,15 +132,21 @@ void CMiraSettingsDlgBase::InitNavigationButtons() {
 
 void CMiraSettingsDlgBase::LayoutWindow() {
     const QRect column = LayoutNavigation({8, 16});
-    const QRect pages = LayoutPages({column.right() + 1, 16});
+    navigation_->resize(column.right() + 1, column.bottom() + 1);
+    // In the scroll area, which starts at the column's right edge.
+    const QRect pages = LayoutPages({0, 16});
     FitSeparator(pages);
-    content_->resize(std::max(column.right(), pages.right()) + 1,
-                     std::max(column.bottom(), pages.bottom()) + 1);
+    content_->resize(pages.right() + 1, pages.bottom() + 1);
     FitToScreen();
 }
 
+QSize CMiraSettingsDlgBase::WholeSize() const {
+    return {navigation_->width() + content_->width(), std::max(navigation_->height(), content_->height())};
+}
+
 void CMiraSettingsDlgBase::FitToScreen() {
-    QSize client = content_->size();
+    const QSize whole = WholeSize();
+    QSize client = whole;
     if (const QScreen* display = screen()) {
         const QSize frame = isVisible() && frameGeometry().size() != size() ? frameGeometry().size() - size()
                                                                             : FRAME_ALLOWANCE;
@@ -153,10 +160,11 @@ void CMiraSettingsDlgBase::FitToScreen() {
         }
         if (wide) {
             client.setWidth(room.width());
-            client.setHeight(std::min(content_->height() + bar, room.height()));
+            client.setHeight(std::min(whole.height() + bar, room.height()));
         }
     }
-    scrollArea_->setGeometry(QRect(QPoint(0, 0), client));
+    const int column = navigation_->width();
+    scrollArea_->setGeometry(column, 0, client.width() - column, client.height());
     WindowSizeForClient(client);
 }
 
@@ -191,8 +199,7 @@ QRect CMiraSettingsDlgBase::LayoutPages(QPoint origin) {
 }
 
 void CMiraSettingsDlgBase::FitSeparator(const QRect& pageArea) {
-    verticalRule_->setGeometry(horizontalRule_->geometry().right() + 1, pageArea.top(), RULE_THICKNESS,
-                               pageArea.height());
+    verticalRule_->setGeometry(pageArea.left(), pageArea.top(), RULE_THICKNESS, pageArea.height());
     verticalRule_->raise();
 }
 
@@ -318,7 +325,7 @@ void CMiraSettingsDlgBase::changeEvent(QEvent* event) {
 void CMiraSettingsDlgBase::showEvent(QShowEvent* event) {
     CBasisDialog::showEvent(event);
     FitToScreen(); // now on its screen
-    if (size() != content_->size()) {
+    if (size() != WholeSize()) {
         move(screen()->availableGeometry().topLeft());
     }
     ShowEmptyTitleAsEmpty(*this);

@@ -22,9 +22,9 @@ class COrgMFCButton;
 // pages). It asks the current page before it leaves it, takes the pages back home when they report
 // a lost link, and shows the connected device in its caption. Closing it ends the program; a
 // settings page with edits not yet applied is asked first, as when it is left (also when the user's
-// session ends), then the pages go (monitoring, camera, detection, system), then the session.
-// Everything lies in a scroll area that shows it whole where the screen is large enough; on a smaller
-// screen the window keeps within the available area and the content scrolls.
+// session ends), then the pages go (monitoring, camera, detection, system), then the session. The
+// pages lie in a scroll area beside the navigation column, shown whole where the screen is large
+// enough; on a smaller screen the window keeps within the available area and only the pages scroll.
 class CMiraSettingsDlgBase : public CBasisDialog {
     Q_OBJECT
 
@@ -64,6 +64,8 @@ private:
     void LayoutWindow();
     QRect LayoutNavigation(QPoint origin);
     QRect LayoutPages(QPoint origin);
+    // The navigation column and the page area side by side, unscrolled.
+    QSize WholeSize() const;
     void FitSeparator(const QRect& pageArea);
     void SelectNavigationButton(PageId page);
     bool CanLeaveCurrentPage();
@@ -75,8 +77,9 @@ private:
     void SetNavigationEnabled(bool enabled);
 
     DeviceSession session_;
+    QWidget* navigation_; // the column on the left, outside the scroll area so that it stays put
     QScrollArea* scrollArea_;
-    QWidget* content_; // owned by the scroll area; parent of the navigation and the pages
+    QWidget* content_; // owned by the scroll area; parent of the pages
     std::array<COrgMFCButton*, PAGE_COUNT> navButtons_{};
     QFrame* horizontalRule_;
     QLabel* settingsLabel_;
