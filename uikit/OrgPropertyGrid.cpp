@@ -1,11 +1,13 @@
 #include "uikit/OrgPropertyGrid.h"
 
+#include "uikit/DigitsValidator.h"
+#include "uikit/OrgEdit.h"
+
 #include <QColorDialog>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QMenu>
 #include <QPixmap>
-#include <QRegularExpression>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <algorithm>
@@ -23,34 +25,39 @@ QString ColourText(const QColor& colour) {
     return QStringLiteral("RGB(%1, %2, %3)").arg(colour.red()).arg(colour.green()).arg(colour.blue());
 }
 
-// A number field that lets any number be typed and, when it is left (or committed), shows the value
-// limited to its range: below the minimum or erased gives the minimum, above the maximum the maximum.
+// A number field that takes digits only (and a minus where the range has negatives) and, when it is
+// left (or committed), shows the value limited to its range: below the minimum or erased gives the
+// minimum, above the maximum the maximum.
 class RangeSpinBox : public QSpinBox {
 public:
-    RangeSpinBox() { setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue); }
+    explicit RangeSpinBox(CRange limits) : limits_(limits) {
+        setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
+        setRange(limits.minimum, limits.maximum);
+    }
 
     QValidator::State validate(QString& text, int&) const override {
-        static const QRegularExpression number(
-            QRegularExpression::anchoredPattern(QStringLiteral("-?[0-9]{0,9}")));
         const QString typed = Typed(text);
-        if (!number.match(typed).hasMatch()) {
-            return QValidator::Invalid;
+        const QValidator::State form = CDigitsValidator::Check(typed, limits_.minimum < 0);
+        if (form != QValidator::Acceptable) {
+            return form;
         }
-        bool ok = false;
-        const int value = typed.toInt(&ok);
-        return ok && value >= minimum() && value <= maximum() ? QValidator::Acceptable
-                                                              : QValidator::Intermediate;
+        return Takes(COrgEdit::ParseLeadingInt(typed)) ? QValidator::Acceptable : QValidator::Intermediate;
     }
 
     void fixup(QString& text) const override { text = textFromValue(valueFromText(text)); }
 
     int valueFromText(const QString& text) const override {
-        bool ok = false;
-        const int value = Typed(text).toInt(&ok);
-        return ok ? std::clamp(value, minimum(), maximum()) : minimum();
+        const QString typed = Typed(text);
+        if (typed.isEmpty()) {
+            return limits_.minimum;
+        }
+        const int value = COrgEdit::ParseLeadingInt(typed);
+        return Takes(value) ? value : limits_.Clamp(value);
     }
 
 private:
+    bool Takes(int value) const { return limits_.Contains(value); }
+
     QString Typed(const QString& text) const {
         QString typed = text;
         if (typed.startsWith(prefix())) {
@@ -59,8 +66,10 @@ private:
         if (typed.endsWith(suffix())) {
             typed.chop(suffix().size());
         }
-        return typed.trimmed();
+        return typed;
     }
+
+    CRange limits_;
 };
 
 } // namespace
@@ -299,8 +308,7 @@ QWidget* COrgPropertyGridCtrl::CreateEditor(COrgPropertyGridProperty& property) 
         return combo;
     }
     case COrgPropertyGridProperty::Kind::Number: {
-        auto* spin = new RangeSpinBox();
-        spin->setRange(property.range_.minimum, property.range_.maximum);
+        auto* spin = new RangeSpinBox(property.range_);
         connect(spin, &QSpinBox::valueChanged, this, [target](int value) { target->SetValue(value); });
         return spin;
     }
