@@ -27,12 +27,24 @@ QString ColourText(const QColor& colour) {
 
 // A number field that takes digits only (and a minus where the range has negatives) and, when it is
 // left (or committed), shows the value limited to its range: below the minimum or erased gives the
-// minimum, above the maximum the maximum.
+// minimum, above the maximum the maximum. A value loaded from outside the range is shown as it is
+// until it is changed.
 class RangeSpinBox : public QSpinBox {
 public:
     explicit RangeSpinBox(CRange limits) : limits_(limits) {
         setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
         setRange(limits.minimum, limits.maximum);
+    }
+
+    // The range widens to hold a value outside the limits (a step from it goes back into them) and
+    // narrows again with the next value inside them.
+    void Show(int value) {
+        const int low = std::min(value, limits_.minimum);
+        const int high = std::max(value, limits_.maximum);
+        if (low != minimum() || high != maximum()) {
+            setRange(low, high);
+        }
+        setValue(value);
     }
 
     QValidator::State validate(QString& text, int&) const override {
@@ -56,7 +68,8 @@ public:
     }
 
 private:
-    bool Takes(int value) const { return limits_.Contains(value); }
+    // A value of the range, or the one shown from outside it, unchanged.
+    bool Takes(int value) const { return limits_.Contains(value) || value == this->value(); }
 
     QString Typed(const QString& text) const {
         QString typed = text;
@@ -165,6 +178,15 @@ void COrgPropertyGridProperty::SetValue(const QVariant& value) {
     Refresh();
 }
 
+void COrgPropertyGridProperty::LoadValue(const QVariant& value) {
+    if (kind_ != Kind::Number) {
+        SetValue(value);
+        return;
+    }
+    value_ = value.toInt();
+    Refresh();
+}
+
 QString COrgPropertyGridProperty::ValueText() const {
     switch (kind_) {
     case Kind::Group: {
@@ -207,9 +229,9 @@ void COrgPropertyGridProperty::Refresh() {
         } else if (auto* combo = qobject_cast<QComboBox*>(editor_)) {
             const QSignalBlocker blocker(combo);
             combo->setCurrentIndex(static_cast<int>(options_.indexOf(value_.toString())));
-        } else if (auto* spin = qobject_cast<QSpinBox*>(editor_)) {
+        } else if (auto* spin = dynamic_cast<RangeSpinBox*>(editor_)) {
             const QSignalBlocker blocker(spin);
-            spin->setValue(value_.toInt());
+            spin->Show(value_.toInt());
         }
     }
     if (parent_ != nullptr) {

@@ -64,6 +64,10 @@ void Paste(QWidget* input, const QString& clipboard) {
     QTest::keyClick(input, Qt::Key_V, Qt::ControlModifier);
 }
 
+QSpinBox* SpinOf(const COrgPropertyGridProperty& property) {
+    return qobject_cast<QSpinBox*>(property.GetEditor());
+}
+
 } // namespace
 
 class NumericEditsTest : public QObject {
@@ -117,6 +121,50 @@ private slots:
         negative.Empty();
         Paste(negative.input, QStringLiteral("-1"));
         QCOMPARE(negative.Text(), QStringLiteral("-1"));
+    }
+
+    // A value read from a device outside the range that can be typed is shown and kept as it is
+    // until the user changes it; what the user types or steps to is limited to the range.
+    void aLoadedNumberOutsideTheRangeStaysUntilChanged() {
+        COrgPropertyGridCtrl grid;
+        auto group = COrgPropertyGridProperty::MakeGroup(QStringLiteral("ms"));
+        group->AddSubItem(COrgPropertyGridProperty::MakeNumber(QStringLiteral("a"), 20000, {100, 20000}));
+        COrgPropertyGridProperty* number = grid.AddProperty(std::move(group))->GetSubItem(0);
+        QSpinBox* spin = SpinOf(*number);
+
+        number->LoadValue(30000);
+        QCOMPARE(number->GetValue().toInt(), 30000);
+        QCOMPARE(spin->text(), QStringLiteral("30000"));
+        QCOMPARE(grid.GetProperty(0)->ValueText(), QStringLiteral("30000"));
+        grid.CommitEdits();
+        QCOMPARE(number->GetValue().toInt(), 30000);
+        // A step goes to the nearer limit, and from there the range holds.
+        QTest::keyClick(spin, Qt::Key_Down);
+        QCOMPARE(number->GetValue().toInt(), 20000);
+        QTest::keyClick(spin, Qt::Key_Up);
+        QCOMPARE(number->GetValue().toInt(), 20000);
+        QCOMPARE(spin->text(), QStringLiteral("20000"));
+
+        number->LoadValue(50);
+        QCOMPARE(spin->text(), QStringLiteral("50"));
+        QTest::keyClick(spin, Qt::Key_Up);
+        QCOMPARE(number->GetValue().toInt(), 100);
+
+        number->LoadValue(50);
+        spin->selectAll();
+        QTest::keyClicks(spin, QStringLiteral("99999"));
+        grid.CommitEdits();
+        QCOMPARE(number->GetValue().toInt(), 20000);
+        QCOMPARE(spin->text(), QStringLiteral("20000"));
+
+        number->LoadValue(50);
+        spin->selectAll();
+        QTest::keyClicks(spin, QStringLiteral("60"));
+        grid.CommitEdits();
+        QCOMPARE(number->GetValue().toInt(), 100);
+        // Set by the program, a number is limited to the range.
+        number->SetValue(30000);
+        QCOMPARE(number->GetValue().toInt(), 20000);
     }
 };
 
