@@ -15,7 +15,6 @@
 
 #include <QHeaderView>
 #include <QLabel>
-#include <QRegularExpressionValidator>
 #include <algorithm>
 
 namespace orlo {
@@ -57,8 +56,6 @@ CIPAddressSearchDlg::CIPAddressSearchDlg(QWidget* parent, AppConfig& config, Ran
     resultList_->setObjectName(QStringLiteral("resultList"));
 
     startCtrl_->SetAddress(config_.ReadSearchStartAddress());
-    endEdit_->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), endEdit_));
     endEdit_->SetInt(config_.ReadSearchEndAddress());
     searchButton_->Setup(PIC_SEARCH_BUTTON, {1, true});
     searchButton_->setAccessibleName(StringText(CAP_SEARCH));

@@ -11,6 +11,7 @@
 #include "uikit/OrgEdit.h"
 #include "uikit/OrgListCtrl.h"
 
+#include <QClipboard>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -179,6 +180,19 @@ private slots:
         QCOMPARE(scan.range->Last(), 255);
         QCOMPARE(Child<COrgEdit>(dialog, "endEdit")->text(), QStringLiteral("255"));
         QCOMPARE(config_->ReadSearchEndAddress(), 255);
+    }
+
+    void endTakesDigitsOnly() {
+        FakeScan scan;
+        CIPAddressSearchDlg dialog(nullptr, *config_, scan.Function());
+        dialog.show();
+        COrgEdit* end = Child<COrgEdit>(dialog, "endEdit");
+        end->clear();
+        QTest::keyClicks(end, QStringLiteral("-2x5"));
+        QCOMPARE(end->text(), QStringLiteral("25"));
+        QGuiApplication::clipboard()->setText(QStringLiteral("0a"));
+        QTest::keyClick(end, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(end->text(), QStringLiteral("25"));
     }
 
     void endBelowStartDoesNothing() {
