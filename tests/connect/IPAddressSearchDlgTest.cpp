@@ -5,6 +5,7 @@
 #include "connect/IpAddressCtrl.h"
 #include "resources/StringTable.h"
 #include "tests/app/TaskRunnerDoubles.h"
+#include "tests/connect/AddressTyping.h"
 #include "tests/connect/DialogChecks.h"
 #include "uikit/ImgButton.h"
 #include "uikit/MessageBox.h"
@@ -16,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <algorithm>
+#include <memory>
 #include <optional>
 #include <thread>
 
@@ -85,6 +87,18 @@ void SetRange(const CIPAddressSearchDlg& dialog, const Ipv4Address& first, const
     Child<COrgEdit>(dialog, "endEdit")->setText(end);
 }
 
+// The dialog as it opens with the range 127.0.0.1 to end remembered, scanning with scan.
+std::unique_ptr<CIPAddressSearchDlg> OpenFromLoopback(AppConfig& config, FakeScan& scan, int end) {
+    config.WriteSearchStartAddress({127, 0, 0, 1});
+    config.WriteSearchEndAddress(end);
+    return std::make_unique<CIPAddressSearchDlg>(nullptr, config, scan.Function());
+}
+
+void ClickSearch(const QWidget& dialog) {
+    CImgButton* search = Child<CImgButton>(dialog, "searchButton");
+    QTest::mouseClick(search, Qt::LeftButton, {}, search->rect().center());
+}
+
 } // namespace
 
 class IPAddressSearchDlgTest : public QObject {
@@ -150,6 +164,25 @@ private slots:
         QVERIFY(!Child<CImgButton>(dialog, "okButton")->isEnabled());
         Child<CImgButton>(dialog, "okButton")->click();
         QVERIFY(dialog.isVisible());
+    }
+
+    // However the user gets into the start address, the address typed key by key is the one searched.
+    void typedStartAddressIsSearched_data() { test::AddEntryRows(); }
+
+    void typedStartAddressIsSearched() {
+        QFETCH(Ipv4Address, expected);
+        FakeScan scan;
+        const auto dialog = OpenFromLoopback(*config_, scan, 200);
+        QVERIFY(test::ShowActive(*dialog));
+        test::EnterRowAddress(*Child<CIpAddressCtrl>(*dialog, "startCtrl"),
+                              *Child<COrgEdit>(*dialog, "endEdit"));
+        if (QTest::currentTestFailed()) {
+            return;
+        }
+        ClickSearch(*dialog);
+        QVERIFY(scan.range.has_value());
+        QCOMPARE(scan.range->At(scan.range->First()), expected);
+        QCOMPARE(config_->ReadSearchStartAddress(), expected);
     }
 
     void okFollowsTheSelection() {
