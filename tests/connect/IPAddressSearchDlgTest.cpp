@@ -229,6 +229,42 @@ private slots:
         QCOMPARE(scan.range->Count(), 1);
     }
 
+    // Addresses that no host has are refused with a message; nothing is scanned or remembered.
+    void rangesWithoutHostsAreRefused_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("0.120.7.1") << QStringLiteral("0.120.7.1") << true;
+        QTest::newRow("0.255.255.255") << QStringLiteral("0.255.255.255") << true;
+        QTest::newRow("1.0.0.0") << QStringLiteral("1.0.0.0") << false;
+        QTest::newRow("223.255.255.255") << QStringLiteral("223.255.255.255") << false;
+        QTest::newRow("224.0.0.1") << QStringLiteral("224.0.0.1") << true;
+        QTest::newRow("239.1.2.3") << QStringLiteral("239.1.2.3") << true;
+        QTest::newRow("240.0.0.1") << QStringLiteral("240.0.0.1") << true;
+        QTest::newRow("255.255.255.255") << QStringLiteral("255.255.255.255") << true;
+        QTest::newRow("127.0.0.1") << QStringLiteral("127.0.0.1") << false;
+    }
+
+    void rangesWithoutHostsAreRefused() {
+        QFETCH(QString, typed);
+        QFETCH(bool, refused);
+        FakeScan scan;
+        const auto dialog = OpenFromLoopback(*config_, scan, 255);
+        QVERIFY(test::ShowActive(*dialog));
+        QTest::keySequence(QApplication::focusWidget(), QKeySequence::SelectAll);
+        test::TypeIntoFocus(typed);
+        COrgMessageBox::PresetAnswer(MessageAnswer::Ok);
+        ClickSearch(*dialog);
+        if (refused) {
+            QCOMPARE(COrgMessageBox::AnsweredTexts(), QStringList{Text(9400)});
+            QVERIFY(!scan.range.has_value());
+            QCOMPARE(config_->ReadSearchStartAddress(), (Ipv4Address{127, 0, 0, 1}));
+        } else {
+            QVERIFY(COrgMessageBox::AnsweredTexts().isEmpty());
+            QVERIFY(scan.range.has_value());
+            QCOMPARE(QString::fromStdString(FormatIpv4(scan.range->At(scan.range->First()))), typed);
+        }
+    }
+
     void icmpFailureIsExplainedInJapanese_data() {
         QTest::addColumn<int>("error");
         QTest::addColumn<int>("textId");
