@@ -29,6 +29,7 @@ constexpr int STR_ICMP_PING_GROUP = 9000;
 constexpr int STR_ICMP_RAW_CAPABILITY = 9001;
 constexpr int STR_ICMP_UNAVAILABLE = 9002;
 constexpr int STR_TASK_NOT_STARTED = 9010;
+constexpr int STR_NOT_HOST_RANGE = 9400;
 
 // What the user can do about it, with the system's own account below for whoever sets the PC up.
 QString IcmpFailureText(const ScanResult& result) {
@@ -111,10 +112,14 @@ void CIPAddressSearchDlg::Search() {
         end = kLastByte;
         endEdit_->SetInt(end);
     }
+    const ScanRange range = ScanRange::FromEnd(first, end);
+    if (!range.IsHostRange()) {
+        COrgMessageBox::Show(this, StringText(STR_NOT_HOST_RANGE), MessageButtons::Ok, MessageIcon::Warning);
+        return;
+    }
     config_.WriteSearchStartAddress(first);
     config_.WriteSearchEndAddress(end);
 
-    const ScanRange range = ScanRange::FromEnd(first, end);
     CWaitDlg* wait = waitDlg_;
     ScanResult result;
     // The bar has the range 0 to 100 and stands still but for the scan's progress.

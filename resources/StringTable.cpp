@@ -68,6 +68,7 @@ constexpr StringEntry kEntries[] = {
     {9002, "ICMPを送信できないため、IPアドレスを検索できません。", "ICMP cannot be sent, so IP addresses cannot be searched."},
     {9010, "処理を開始できませんでした。\nもう一度操作してください。", "The operation could not be started.\nPlease try again."},
     {9020, "Orlo-X1", "Orlo-X1"},
+    {9400, "このIPアドレスの範囲は検索できません。\n0.x.x.x と 224.x.x.x～255.x.x.x は機器に割り当てられないアドレスです。\nIPアドレスを確認してください。", "This IP address range cannot be searched.\nAddresses 0.x.x.x and 224.x.x.x to 255.x.x.x are never assigned to a device.\nPlease check the IP address."},
     // Commissioning report.
     {9600, "Orlo 設置報告書", "Orlo commissioning report"},
     {9601, "作成日時", "Created"},
