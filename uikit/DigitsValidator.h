@@ -18,6 +18,8 @@ public:
 
     State validate(QString& text, int& position) const override;
 
+    // Full-width digits and minus signs become their ASCII forms.
+    static void NarrowDigits(QString& text);
     // Invalid for any other character; Intermediate while no digit is there yet.
     static State Check(const QString& text, bool minusAllowed);
 

@@ -48,6 +48,7 @@ public:
     }
 
     QValidator::State validate(QString& text, int&) const override {
+        CDigitsValidator::NarrowDigits(text);
         const QString typed = Typed(text);
         const QValidator::State form = CDigitsValidator::Check(typed, limits_.minimum < 0);
         if (form != QValidator::Acceptable) {

@@ -93,6 +93,20 @@ private slots:
                                       << "-5";
     }
 
+    // What a Japanese input method sends in its full-width mode: the same number.
+    void fullWidthDigitsAreTheirNumber() {
+        for (const auto& [kind, make] : Kinds()) {
+            const Field field = make({-50, 1000});
+            field.Empty();
+            for (const QChar c : QStringLiteral("－４ｘ５")) {
+                QTest::sendKeyEvent(QTest::Click, field.input, Qt::Key_unknown, QString(c), Qt::NoModifier);
+            }
+            QVERIFY2(field.Text() == QStringLiteral("-45"), kind);
+            Paste(field.input, QStringLiteral("１２"));
+            QVERIFY2(field.Text() == QStringLiteral("-4512"), kind);
+        }
+    }
+
     void typedKeysLeaveOnlyTheNumber() {
         QFETCH(CRange, range);
         QFETCH(QString, typed);
