@@ -72,6 +72,7 @@ constexpr StringEntry kEntries[] = {
     // File dialog filters: "text|pattern|" pairs.
     {9440, "設定ファイル (*.ini)|*.ini|", "Settings File (*.ini)|*.ini|"},
     // Commissioning report.
+    {9420, "画角(接続時に選んだ値。センサーには送られません)", "Angle of view (chosen when connecting; not sent to the sensor)"},
     {9600, "Orlo 設置報告書", "Orlo commissioning report"},
     {9601, "作成日時", "Created"},
     {9602, "接続", "Connection"},
@@ -111,7 +112,6 @@ constexpr StringEntry kEntries[] = {
     {9636, "USB受信タイムアウト", "USB receive time-out"},
     {9637, "情報テキスト", "Information text"},
     {9638, "補助設定値", "Auxiliary value"},
-    {9639, "画角", "Angle of view"},
     {9640, "左", "left"},
     {9641, "上", "top"},
     {9642, "右", "right"},
