@@ -9,12 +9,14 @@
 #include "uikit/Pictures.h"
 #include "uikit/StringText.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSessionManager>
 #include <QStyle>
 #include <QThread>
 #include <algorithm>
@@ -43,16 +45,17 @@ QFrame* Rule(QFrame::Shape shape, QWidget* parent) {
 
 CMiraSettingsDlgBase::CMiraSettingsDlgBase(const PageFactory& factory, QWidget* parent,
                                            CommandLog::Switch logSwitch)
-    : CBasisDialog(parent), session_(".", logSwitch), scrollArea_(new QScrollArea(this)),
-      content_(new QWidget), horizontalRule_(Rule(QFrame::HLine, content_)),
-      settingsLabel_(new QLabel(StringText(CAP_SETTINGS), content_)),
+    : CBasisDialog(parent), session_(".", logSwitch), navigation_(new QWidget(this)),
+      scrollArea_(new QScrollArea(this)), content_(new QWidget),
+      horizontalRule_(Rule(QFrame::HLine, navigation_)),
+      settingsLabel_(new QLabel(StringText(CAP_SETTINGS), navigation_)),
       verticalRule_(Rule(QFrame::VLine, content_)) {
     scrollArea_->setFrameShape(QFrame::NoFrame);
     scrollArea_->setWidget(content_);
     const QString texts[PAGE_COUNT] = {StringText(CAP_BACK), StringText(CAP_PAGE_CAMERA),
                                        StringText(CAP_PAGE_DETECTION), StringText(CAP_PAGE_SYSTEM)};
     for (int i = 0; i < PAGE_COUNT; ++i) {
-        auto* button = new COrgMFCButton(texts[i], content_);
+        auto* button = new COrgMFCButton(texts[i], navigation_);
         const PageId page = static_cast<PageId>(i);
         connect(button, &QPushButton::clicked, this, [this, page] { RequestPage(page); });
         navButtons_[static_cast<std::size_t>(i)] = button;
@@ -60,6 +63,9 @@ CMiraSettingsDlgBase::CMiraSettingsDlgBase(const PageFactory& factory, QWidget* 
     setWindowIcon(QIcon(QPixmap::fromImage(LoadPicture(PIC_APP_ICON))));
     CreatePages(factory);
     InitNavigationButtons();
+    // Direct: the session manager waits for the answer.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, &CMiraSettingsDlgBase::CommitSessionData,
+            Qt::DirectConnection);
 }
 
 CMiraSettingsDlgBase::~CMiraSettingsDlgBase() {
@@ -126,15 +132,21 @@ void CMiraSettingsDlgBase::InitNavigationButtons() {
 
 void CMiraSettingsDlgBase::LayoutWindow() {
     const QRect column = LayoutNavigation({8, 16});
-    const QRect pages = LayoutPages({column.right() + 1, 16});
+    navigation_->resize(column.right() + 1, column.bottom() + 1);
+    // In the scroll area, which starts at the column's right edge.
+    const QRect pages = LayoutPages({0, 16});
     FitSeparator(pages);
-    content_->resize(std::max(column.right(), pages.right()) + 1,
-                     std::max(column.bottom(), pages.bottom()) + 1);
+    content_->resize(pages.right() + 1, pages.bottom() + 1);
     FitToScreen();
 }
 
+QSize CMiraSettingsDlgBase::WholeSize() const {
+    return {navigation_->width() + content_->width(), std::max(navigation_->height(), content_->height())};
+}
+
 void CMiraSettingsDlgBase::FitToScreen() {
-    QSize client = content_->size();
+    const QSize whole = WholeSize();
+    QSize client = whole;
     if (const QScreen* display = screen()) {
         const QSize frame = isVisible() && frameGeometry().size() != size() ? frameGeometry().size() - size()
                                                                             : FRAME_ALLOWANCE;
@@ -148,10 +160,11 @@ void CMiraSettingsDlgBase::FitToScreen() {
         }
         if (wide) {
             client.setWidth(room.width());
-            client.setHeight(std::min(content_->height() + bar, room.height()));
+            client.setHeight(std::min(whole.height() + bar, room.height()));
         }
     }
-    scrollArea_->setGeometry(QRect(QPoint(0, 0), client));
+    const int column = navigation_->width();
+    scrollArea_->setGeometry(column, 0, client.width() - column, client.height());
     WindowSizeForClient(client);
 }
 
@@ -186,8 +199,7 @@ QRect CMiraSettingsDlgBase::LayoutPages(QPoint origin) {
 }
 
 void CMiraSettingsDlgBase::FitSeparator(const QRect& pageArea) {
-    verticalRule_->setGeometry(horizontalRule_->geometry().right() + 1, pageArea.top(), RULE_THICKNESS,
-                               pageArea.height());
+    verticalRule_->setGeometry(pageArea.left(), pageArea.top(), RULE_THICKNESS, pageArea.height());
     verticalRule_->raise();
 }
 
@@ -227,6 +239,21 @@ bool CMiraSettingsDlgBase::CanLeaveCurrentPage() {
         return true;
     }
     return true;
+}
+
+bool CMiraSettingsDlgBase::CanCloseCurrentPage() {
+    return currentPage_ == PageId::Home || CanLeaveCurrentPage();
+}
+
+void CMiraSettingsDlgBase::CommitSessionData(QSessionManager& manager) {
+    // The question needs the session manager's leave; without it the session ends as it would.
+    if (!manager.allowsInteraction()) {
+        return;
+    }
+    if (!CanCloseCurrentPage()) {
+        manager.cancel();
+    }
+    manager.release();
 }
 
 void CMiraSettingsDlgBase::ShowPage(PageId page) {
@@ -298,13 +325,17 @@ void CMiraSettingsDlgBase::changeEvent(QEvent* event) {
 void CMiraSettingsDlgBase::showEvent(QShowEvent* event) {
     CBasisDialog::showEvent(event);
     FitToScreen(); // now on its screen
-    if (size() != content_->size()) {
+    if (size() != WholeSize()) {
         move(screen()->availableGeometry().topLeft());
     }
     ShowEmptyTitleAsEmpty(*this);
 }
 
 void CMiraSettingsDlgBase::closeEvent(QCloseEvent* event) {
+    if (!CanCloseCurrentPage()) {
+        event->ignore();
+        return;
+    }
     // While the window is still on screen, so the wait dialog shows what the program waits for.
     homePage_->PrepareToClose();
     event->accept();

@@ -11,6 +11,7 @@
 class QFrame;
 class QLabel;
 class QScrollArea;
+class QSessionManager;
 
 namespace orlo {
 
@@ -19,10 +20,11 @@ class COrgMFCButton;
 // The main window: owns the device session and the four pages, shows one page at a time and
 // switches with the navigation column on the left ("戻る" and, under "設定", the three settings
 // pages). It asks the current page before it leaves it, takes the pages back home when they report
-// a lost link, and shows the connected device in its caption. Closing it ends the program; the pages
-// go first (monitoring, camera, detection, system), then the session. Everything lies in a scroll
-// area that shows it whole where the screen is large enough; on a smaller screen the window keeps
-// within the available area and the content scrolls.
+// a lost link, and shows the connected device in its caption. Closing it ends the program; a
+// settings page with edits not yet applied is asked first, as when it is left (also when the user's
+// session ends), then the pages go (monitoring, camera, detection, system), then the session. The
+// pages lie in a scroll area beside the navigation column, shown whole where the screen is large
+// enough; on a smaller screen the window keeps within the available area and only the pages scroll.
 class CMiraSettingsDlgBase : public CBasisDialog {
     Q_OBJECT
 
@@ -62,15 +64,22 @@ private:
     void LayoutWindow();
     QRect LayoutNavigation(QPoint origin);
     QRect LayoutPages(QPoint origin);
+    // The navigation column and the page area side by side, unscrolled.
+    QSize WholeSize() const;
     void FitSeparator(const QRect& pageArea);
     void SelectNavigationButton(PageId page);
     bool CanLeaveCurrentPage();
+    // Whether closing may drop what the current page holds: the monitoring page ends its work in
+    // PrepareToClose instead of being asked (asking would stop its loop before the user decides).
+    bool CanCloseCurrentPage();
+    void CommitSessionData(QSessionManager& manager);
     void ShowPage(PageId page);
     void SetNavigationEnabled(bool enabled);
 
     DeviceSession session_;
+    QWidget* navigation_; // the column on the left, outside the scroll area so that it stays put
     QScrollArea* scrollArea_;
-    QWidget* content_; // owned by the scroll area; parent of the navigation and the pages
+    QWidget* content_; // owned by the scroll area; parent of the pages
     std::array<COrgMFCButton*, PAGE_COUNT> navButtons_{};
     QFrame* horizontalRule_;
     QLabel* settingsLabel_;

@@ -51,18 +51,22 @@ int main(int argc, char** argv) {
         }
         return std::unique_ptr<orlo::CHomePageBase>(std::move(page));
     };
-    pages.camera = [](orlo::DeviceSession& session, orlo::CMiraSettingsDlgBase& window) {
+    const auto modeList = [] {
         const auto programDirectory = QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
+        return orlo::LocateModeList(programDirectory);
+    };
+    pages.camera = [modeList](orlo::DeviceSession& session, orlo::CMiraSettingsDlgBase& window) {
         return std::unique_ptr<orlo::CPageBase>(
-            std::make_unique<orlo::CCameraDlg>(session, &window, orlo::LocateModeList(programDirectory)));
+            std::make_unique<orlo::CCameraDlg>(session, &window, modeList()));
     };
     pages.detection = [](orlo::DeviceSession& session, orlo::CMiraSettingsDlgBase& window) {
         // The configuration file lies in the working directory, the program's own.
         return std::unique_ptr<orlo::CPageBase>(
             std::make_unique<orlo::CDetectSettingDlg>(session, &window, "."));
     };
-    pages.system = [](orlo::DeviceSession& session, orlo::CMiraSettingsDlgBase& window) {
-        return std::unique_ptr<orlo::CPageBase>(std::make_unique<orlo::CSystemDlg>(session, &window));
+    pages.system = [modeList](orlo::DeviceSession& session, orlo::CMiraSettingsDlgBase& window) {
+        return std::unique_ptr<orlo::CPageBase>(
+            std::make_unique<orlo::CSystemDlg>(session, &window, modeList()));
     };
     orlo::CMiraSettingsApp app(std::move(pages));
     return app.InitInstance(options);

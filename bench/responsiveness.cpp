@@ -243,16 +243,18 @@ PageFactory RealPages() {
     pages.home = [](DeviceSession& session, CMiraSettingsDlgBase& window) {
         return std::unique_ptr<CHomePageBase>(std::make_unique<CHomeDlg>(session, window));
     };
-    pages.camera = [](DeviceSession& session, CMiraSettingsDlgBase& window) {
+    const auto modeList = [] {
         const auto programDirectory = QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
-        return std::unique_ptr<CPageBase>(
-            std::make_unique<CCameraDlg>(session, &window, LocateModeList(programDirectory)));
+        return LocateModeList(programDirectory);
+    };
+    pages.camera = [modeList](DeviceSession& session, CMiraSettingsDlgBase& window) {
+        return std::unique_ptr<CPageBase>(std::make_unique<CCameraDlg>(session, &window, modeList()));
     };
     pages.detection = [](DeviceSession& session, CMiraSettingsDlgBase& window) {
         return std::unique_ptr<CPageBase>(std::make_unique<CDetectSettingDlg>(session, &window, "."));
     };
-    pages.system = [](DeviceSession& session, CMiraSettingsDlgBase& window) {
-        return std::unique_ptr<CPageBase>(std::make_unique<CSystemDlg>(session, &window));
+    pages.system = [modeList](DeviceSession& session, CMiraSettingsDlgBase& window) {
+        return std::unique_ptr<CPageBase>(std::make_unique<CSystemDlg>(session, &window, modeList()));
     };
     return pages;
 }

@@ -2,6 +2,7 @@
 #include "device/SettingsTransfer.h"
 #include "device/SystemCommands.h"
 #include "report/CommissioningReport.h"
+#include "settings/core/ModeList.h"
 #include "settings/file/SettingsFile.h"
 
 #include <functional>
@@ -151,11 +152,13 @@ int RunReport(const CommandContext& context) {
         "usage: orloctl CONNECTION report FILE.html\nWrites a commissioning report: date and time, the "
         "connection,\nthe model and version, a fresh picture with the detection areas, masks, "
         "false-detection\nrectangles and detections drawn over it, and every setting a backup holds, "
-        "in tables.\nOne self-contained HTML file, written only when the sensor was read "
-        "completely.\n",
+        "in tables.\nThe operating mode is named from the mode list conf/aml.dat in the current "
+        "directory\nor in --dir DIR, when there is one.\nOne self-contained HTML file, written only "
+        "when the sensor was read completely.\n",
         [&](DeviceSession& session, const std::string& file) {
             ReportProblem problem;
-            const ResultCode result = WriteReport(session, file, &problem);
+            const std::vector<ModeRecord> modes = ReadModeList(LocateModeList(context.options.directory));
+            const ResultCode result = WriteReport(session, file, modes, &problem);
             if (problem.fileError) {
                 return context.Failure(
                     "cannot write " + PrintableText(file) + ": " + problem.fileError.message(), result);

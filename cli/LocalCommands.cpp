@@ -41,13 +41,18 @@ int RunScan(const CommandContext& context) {
         context.out
             << "usage: orloctl scan A.B.C.D-E [--json]\nSends an ICMP echo request to A.B.C.D .. A.B.C.E "
                "(E above 255 counts as 255)\nand prints every address that answered, in ascending "
-               "order.\n";
+               "order.\nRanges in 0.0.0.0/8, 224.0.0.0/4 and 240.0.0.0/4 are refused (exit status 64).\n";
         return EXIT_OK;
     }
     const auto& args = context.options.arguments;
     const auto range = args.size() == 1 ? ParseScanRange(args[0]) : std::nullopt;
     if (!range) {
         return context.UsageFailure("scan needs one range A.B.C.D-E with E not below D");
+    }
+    if (!range->IsHostRange()) {
+        return context.UsageFailure("scan " + args[0] +
+                                    ": not a range of host addresses (0.0.0.0/8, multicast 224.0.0.0/4 and "
+                                    "240.0.0.0/4 with 255.255.255.255 are never scanned)");
     }
     const ScanResult result = IpRangeScanner().Scan(*range, [](int) {});
     if (result.error != IcmpSocketError::None) {

@@ -15,7 +15,6 @@
 
 #include <QHeaderView>
 #include <QLabel>
-#include <QRegularExpressionValidator>
 #include <algorithm>
 
 namespace orlo {
@@ -30,6 +29,7 @@ constexpr int STR_ICMP_PING_GROUP = 9000;
 constexpr int STR_ICMP_RAW_CAPABILITY = 9001;
 constexpr int STR_ICMP_UNAVAILABLE = 9002;
 constexpr int STR_TASK_NOT_STARTED = 9010;
+constexpr int STR_NOT_HOST_RANGE = 9400;
 
 // What the user can do about it, with the system's own account below for whoever sets the PC up.
 QString IcmpFailureText(const ScanResult& result) {
@@ -57,8 +57,6 @@ CIPAddressSearchDlg::CIPAddressSearchDlg(QWidget* parent, AppConfig& config, Ran
     resultList_->setObjectName(QStringLiteral("resultList"));
 
     startCtrl_->SetAddress(config_.ReadSearchStartAddress());
-    endEdit_->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), endEdit_));
     endEdit_->SetInt(config_.ReadSearchEndAddress());
     searchButton_->Setup(PIC_SEARCH_BUTTON, {1, true});
     searchButton_->setAccessibleName(StringText(CAP_SEARCH));
@@ -114,10 +112,14 @@ void CIPAddressSearchDlg::Search() {
         end = kLastByte;
         endEdit_->SetInt(end);
     }
+    const ScanRange range = ScanRange::FromEnd(first, end);
+    if (!range.IsHostRange()) {
+        COrgMessageBox::Show(this, StringText(STR_NOT_HOST_RANGE), MessageButtons::Ok, MessageIcon::Warning);
+        return;
+    }
     config_.WriteSearchStartAddress(first);
     config_.WriteSearchEndAddress(end);
 
-    const ScanRange range = ScanRange::FromEnd(first, end);
     CWaitDlg* wait = waitDlg_;
     ScanResult result;
     // The bar has the range 0 to 100 and stands still but for the scan's progress.

@@ -6,16 +6,20 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QRegularExpressionValidator>
 #include <QStyleOptionFrame>
 #include <algorithm>
+#include <cstdlib>
 #include <utility>
 
 namespace orlo {
 namespace {
 
 constexpr int kMaxByte = 255;
+constexpr int kMaxDigits = 3;
+constexpr int kLastField = 3;
 
 bool IsModifierKey(int key) {
     return key == Qt::Key_Shift || key == Qt::Key_Control || key == Qt::Key_Alt || key == Qt::Key_Meta ||
@@ -25,6 +29,30 @@ bool IsModifierKey(int key) {
 int FrameWidth(const QWidget* widget) {
     return widget->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, widget);
 }
+
+// The digit a key types; a null character for any other key.
+QChar TypedDigit(const QKeyEvent& key) {
+    if (key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
+        return {};
+    }
+    const QString text = key.text();
+    return text.size() == 1 && text[0] >= QLatin1Char('0') && text[0] <= QLatin1Char('9') ? text[0] : QChar();
+}
+
+// One number of the control. A click that leaves nothing selected selects the whole number, so that
+// typing after a click anywhere in it replaces it; a drag still selects part of it.
+class NumberField : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        QLineEdit::mouseReleaseEvent(event);
+        if (event->button() == Qt::LeftButton && !hasSelectedText()) {
+            selectAll();
+        }
+    }
+};
 
 } // namespace
 
@@ -41,7 +69,7 @@ CIpAddressCtrl::CIpAddressCtrl(QWidget* parent) : QWidget(parent) {
             dot->setAlignment(Qt::AlignCenter);
             layout->addWidget(dot);
         }
-        auto* field = new QLineEdit(this); // owned by the control
+        auto* field = new NumberField(this); // owned by the control
         field->setFrame(false);
         field->setAlignment(Qt::AlignCenter);
         field->setValidator(digits);
@@ -88,14 +116,71 @@ void CIpAddressCtrl::FocusField(int index) {
     Field(index)->setFocus(Qt::TabFocusReason);
 }
 
+void CIpAddressCtrl::PlaceCaret(int index, bool atEnd) {
+    FocusField(index);
+    if (atEnd) {
+        Field(index)->end(false);
+    } else {
+        Field(index)->home(false);
+    }
+}
+
 void CIpAddressCtrl::OnEdited(int index) {
     QLineEdit* field = Field(index);
     if (field->text().toInt() > kMaxByte) {
         field->setText(QString::number(kMaxByte));
     }
-    if (field->text().size() == 3 && index < 3) {
+    if (field->text().size() == kMaxDigits && index < kLastField) {
         FocusField(index + 1);
         movedInto_ = index + 1;
+    }
+}
+
+void CIpAddressCtrl::TypeDigit(int index, QChar digit) {
+    QLineEdit* field = Field(index);
+    if (!field->hasSelectedText()) {
+        const int caret = field->cursorPosition();
+        const auto length = static_cast<int>(field->text().size());
+        if (caret == length && length >= kMaxDigits) {
+            if (index < kLastField) {
+                FocusField(index + 1);
+                TypeDigit(index + 1, digit);
+            }
+            return;
+        }
+        if (caret < length) {
+            field->setSelection(caret, length - caret);
+        }
+    }
+    field->insert(QString(digit)); // replaces the selection; OnEdited follows
+}
+
+void CIpAddressCtrl::DeleteAfterDot(int index) {
+    for (int next = index + 1; next <= kLastField; ++next) {
+        QLineEdit* field = Field(next);
+        if (!field->text().isEmpty()) {
+            field->setText(field->text().mid(1));
+            return;
+        }
+    }
+}
+
+void CIpAddressCtrl::SelectWhole() {
+    wholeSelected_ = true;
+    for (QLineEdit* field : fields_) {
+        field->selectAll();
+    }
+}
+
+void CIpAddressCtrl::DeselectWhole() {
+    if (!std::exchange(wholeSelected_, false)) {
+        return;
+    }
+    // The field with the focus keeps its own selection, as after a click into it.
+    for (QLineEdit* field : fields_) {
+        if (!field->hasFocus()) {
+            field->deselect();
+        }
     }
 }
 
@@ -114,62 +199,137 @@ bool CIpAddressCtrl::PasteAddress() {
         address[i] = static_cast<std::uint8_t>(value);
     }
     SetAddress(address);
-    FocusField(3);
-    Field(3)->end(false);
+    PlaceCaret(kLastField, true);
     return true;
 }
 
-bool CIpAddressCtrl::eventFilter(QObject* watched, QEvent* event) {
-    const int index = IndexOf(watched);
-    if (index >= 0 && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
-        update(); // the frame shows whether a field has the focus
-        movedInto_ = -1;
-        // Typing replaces the old number; a click places the caret where it was clicked instead.
-        if (event->type() == QEvent::FocusIn &&
-            static_cast<QFocusEvent*>(event)->reason() != Qt::MouseFocusReason) {
-            Field(index)->selectAll();
-        }
-    }
-    if (index < 0 || event->type() != QEvent::KeyPress) {
-        return QWidget::eventFilter(watched, event);
-    }
-    const auto* key = static_cast<QKeyEvent*>(event);
-    if (IsModifierKey(key->key())) {
-        return QWidget::eventFilter(watched, event); // Shift on the way to a dot
+bool CIpAddressCtrl::HandleKey(int index, const QKeyEvent& key) {
+    if (IsModifierKey(key.key())) {
+        return false; // Shift on the way to a dot
     }
     const bool justMovedHere = std::exchange(movedInto_, -1) == index;
+    if (key.matches(QKeySequence::SelectAll)) {
+        SelectWhole();
+        return true;
+    }
+    if (wholeSelected_ && key.matches(QKeySequence::Copy)) {
+        QApplication::clipboard()->setText(QString::fromStdString(FormatIpv4(GetAddress())));
+        return true;
+    }
+    const QChar digit = TypedDigit(key);
+    const bool erase = key.key() == Qt::Key_Backspace || key.key() == Qt::Key_Delete;
+    if (wholeSelected_ && (!digit.isNull() || erase)) {
+        // Typing over the whole address starts a new one in the first number.
+        wholeSelected_ = false;
+        for (QLineEdit* field : fields_) {
+            field->clear();
+        }
+        PlaceCaret(0, false);
+        if (digit.isNull()) {
+            return true;
+        }
+        index = 0;
+    } else {
+        DeselectWhole();
+    }
+    if (key.matches(QKeySequence::Paste)) {
+        return PasteAddress();
+    }
+    if (!digit.isNull()) {
+        TypeDigit(index, digit);
+        return true;
+    }
     const QLineEdit* field = Field(index);
     const bool atStart = field->cursorPosition() == 0 && !field->hasSelectedText();
     const bool atEnd = field->cursorPosition() == field->text().size() && !field->hasSelectedText();
-    if (key->matches(QKeySequence::Paste)) {
-        return PasteAddress();
-    }
-    switch (key->key()) {
+    const bool plain = !(key.modifiers() & Qt::ShiftModifier);
+    switch (key.key()) {
     case Qt::Key_Period:
         // The dot that ends a three-digit number has been typed ahead by the automatic move.
-        if (!justMovedHere && !field->text().isEmpty() && index < 3) {
+        if (!justMovedHere && !field->text().isEmpty() && index < kLastField) {
             FocusField(index + 1);
         }
         return true;
     case Qt::Key_Backspace:
     case Qt::Key_Left:
         if (atStart && index > 0) {
-            FocusField(index - 1);
-            Field(index - 1)->end(false);
+            PlaceCaret(index - 1, true);
             return true;
         }
         break;
     case Qt::Key_Right:
-        if (atEnd && index < 3) {
-            FocusField(index + 1);
-            Field(index + 1)->home(false);
+        if (atEnd && index < kLastField) {
+            PlaceCaret(index + 1, false);
+            return true;
+        }
+        break;
+    case Qt::Key_Delete:
+        if (atEnd) {
+            DeleteAfterDot(index);
+            return true;
+        }
+        break;
+    case Qt::Key_Home:
+    case Qt::Key_End:
+        if (plain) {
+            PlaceCaret(key.key() == Qt::Key_Home ? 0 : kLastField, key.key() == Qt::Key_End);
             return true;
         }
         break;
     default:
         break;
     }
+    return false;
+}
+
+bool CIpAddressCtrl::eventFilter(QObject* watched, QEvent* event) {
+    const int index = IndexOf(watched);
+    if (index < 0) {
+        return QWidget::eventFilter(watched, event);
+    }
+    switch (event->type()) {
+    case QEvent::FocusIn:
+    case QEvent::FocusOut: {
+        update(); // the frame shows whether a field has the focus
+        movedInto_ = -1;
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (event->type() == QEvent::FocusIn) {
+            // Typing replaces the old number; a click selects it once released (NumberField).
+            if (reason != Qt::MouseFocusReason) {
+                Field(index)->selectAll();
+            }
+        } else if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            DeselectWhole();
+        }
+        break;
+    }
+    case QEvent::MouseButtonPress:
+        DeselectWhole();
+        break;
+    case QEvent::KeyPress:
+        return HandleKey(index, *static_cast<QKeyEvent*>(event));
+    default:
+        break;
+    }
     return QWidget::eventFilter(watched, event);
+}
+
+void CIpAddressCtrl::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    const int x = event->position().toPoint().x();
+    const auto distance = [this, x](int i) { return std::abs(Field(i)->geometry().center().x() - x); };
+    int nearest = 0;
+    for (int i = 1; i <= kLastField; ++i) {
+        if (distance(i) < distance(nearest)) {
+            nearest = i;
+        }
+    }
+    DeselectWhole();
+    FocusField(nearest);
+    Field(nearest)->selectAll();
 }
 
 void CIpAddressCtrl::paintEvent(QPaintEvent*) {

@@ -13,7 +13,6 @@
 
 #include <QKeyEvent>
 #include <QLabel>
-#include <QRegularExpressionValidator>
 #include <algorithm>
 
 namespace orlo {
@@ -53,8 +52,6 @@ CLanConnectDlg::CLanConnectDlg(QWidget* parent, AppConfig& config)
     angleList_->setObjectName(QStringLiteral("angleOfViewList"));
 
     addressCtrl_->SetAddress(config_.ReadIpAddress());
-    portEdit_->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), portEdit_));
     portEdit_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     portEdit_->SetInt(config_.ReadPortNo());
     FillAngleOfView(*angleList_, config_.ReadAngleOfViewLan());

@@ -227,12 +227,19 @@ ResultCode SetOperatingModeVerified(DeviceSession& session, std::uint8_t mode) {
     return WriteAndVerify(session, mode, SetOperatingMode, GetOperatingMode);
 }
 
+ResultCode SetUsbSendTimeoutVerified(DeviceSession& session, std::uint16_t milliseconds) {
+    return WriteAndVerify(session, milliseconds, SetUsbSendTimeout, GetUsbSendTimeout);
+}
+
+ResultCode SetUsbReceiveTimeoutVerified(DeviceSession& session, std::uint16_t milliseconds) {
+    return WriteAndVerify(session, milliseconds, SetUsbReceiveTimeout, GetUsbReceiveTimeout);
+}
+
 ResultCode SetUsbTimeoutsVerified(DeviceSession& session, std::uint16_t sendMs, std::uint16_t receiveMs) {
-    if (const ResultCode result = WriteAndVerify(session, sendMs, SetUsbSendTimeout, GetUsbSendTimeout);
-        result != RC_OK) {
+    if (const ResultCode result = SetUsbSendTimeoutVerified(session, sendMs); result != RC_OK) {
         return result;
     }
-    return WriteAndVerify(session, receiveMs, SetUsbReceiveTimeout, GetUsbReceiveTimeout);
+    return SetUsbReceiveTimeoutVerified(session, receiveMs);
 }
 
 ResultCode Restart(DeviceSession& session, int timeoutMs) {

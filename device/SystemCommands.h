@@ -73,6 +73,8 @@ ResultCode GetOther27To28(DeviceSession& session, int timeoutMs, Other27To28& va
 // Write-and-verify for single values: read back after a successful write; a different value is -50,
 // a session lost in between is -1.
 ResultCode SetOperatingModeVerified(DeviceSession& session, std::uint8_t mode);
+ResultCode SetUsbSendTimeoutVerified(DeviceSession& session, std::uint16_t milliseconds);
+ResultCode SetUsbReceiveTimeoutVerified(DeviceSession& session, std::uint16_t milliseconds);
 // Send time-out first; the receive time-out is not written when the first fails.
 ResultCode SetUsbTimeoutsVerified(DeviceSession& session, std::uint16_t sendMs, std::uint16_t receiveMs);
 

@@ -1,5 +1,7 @@
 #include "platform/FileIo.h"
 
+#include "platform/TempFileName.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -121,9 +123,8 @@ public:
         static std::atomic<unsigned> counter{0};
         for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
             // O_EXCL settles any clash, e.g. with a file left by a crashed process of the same id.
-            std::filesystem::path candidate = target;
-            candidate.replace_filename("." + target.filename().string() + "." + std::to_string(::getpid()) +
-                                       "." + std::to_string(counter++) + ".tmp");
+            std::filesystem::path candidate =
+                TempFileName(target, static_cast<unsigned long>(::getpid()), counter++);
             const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             if (fd >= 0) {
                 fd_.emplace(fd);

@@ -1,5 +1,7 @@
 #include "platform/FileIo.h"
 
+#include "platform/TempFileName.h"
+
 #include <atomic>
 #include <fcntl.h>
 #include <io.h>
@@ -139,10 +141,7 @@ public:
     explicit TempFile(const std::filesystem::path& target) {
         static std::atomic<unsigned> counter{0};
         for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
-            std::filesystem::path candidate = target;
-            candidate.replace_filename("." + target.filename().string() + "." +
-                                       std::to_string(::GetCurrentProcessId()) + "." +
-                                       std::to_string(counter++) + ".tmp");
+            std::filesystem::path candidate = TempFileName(target, ::GetCurrentProcessId(), counter++);
             // CREATE_NEW settles any clash, e.g. with a file left by a crashed process of the same id.
             HANDLE handle = ::CreateFileW(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                           FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -25,8 +25,14 @@ public:
     int Last() const { return last_; }
     int Count() const { return last_ < first_ ? 0 : last_ - first_ + 1; }
     Ipv4Address At(int x) const { return {prefix_[0], prefix_[1], prefix_[2], static_cast<std::uint8_t>(x)}; }
+    // Whether the addresses can belong to hosts, so that a search may send to them: none of
+    // 0.0.0.0/8 ("this network"), multicast 224.0.0.0/4 or the reserved 240.0.0.0/4 with the broadcast
+    // 255.255.255.255. Loopback can. The addresses of a range share their first byte.
+    bool IsHostRange() const { return prefix_[0] != 0 && prefix_[0] < kFirstMulticastByte; }
 
 private:
+    static constexpr int kFirstMulticastByte = 224;
+
     ScanRange(const std::array<std::uint8_t, 3>& prefix, int first, int last)
         : prefix_(prefix), first_(first), last_(last) {}
 

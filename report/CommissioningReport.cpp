@@ -12,6 +12,7 @@
 #include "report/ReportTexts.h"
 #include "resources/StringTable.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 
@@ -142,24 +143,46 @@ std::string TableStart() {
     return "<table border=\"1\" cellspacing=\"0\" cellpadding=\"4\">\n";
 }
 
+// A table with a header row, which is repeated on every printed page the table reaches.
+std::string TableWithHeader(const std::vector<std::string>& header) {
+    return TableStart() + "<thead>" + Row(header, true) + "</thead>\n";
+}
+
 // What a key of the settings file means and in which unit it is counted.
 struct KeyMeaning {
     std::string meaning;
     std::string unit;
 };
 
-KeyMeaning MeaningOf(const std::string& key, const std::string& value) {
+// A text of the mode list: the list's reader keeps the bytes of a text that is no CP932, and those
+// are shown as \xNN so that the document stays valid UTF-8.
+std::string DecodedText(const std::string& text) {
+    return Utf8ToCp932(text) ? text : EscapedBytes(text);
+}
+
+// The operating mode with its name from the mode list beside it, when the list has the mode.
+std::string ModeMeaning(const std::string& value, const std::vector<ModeRecord>& modes) {
+    const int id = std::atoi(value.c_str());
+    const auto found =
+        std::find_if(modes.begin(), modes.end(), [id](const ModeRecord& mode) { return mode.id == id; });
+    const std::string meaning = Text(STR_REPORT_KEY_MODE);
+    return found == modes.end() ? meaning : meaning + " (" + DecodedText(found->name) + ")";
+}
+
+KeyMeaning MeaningOf(const std::string& key, const std::string& value, const std::vector<ModeRecord>& modes) {
     const std::string coordinate = Text(STR_REPORT_UNIT_COORDINATE);
     static const std::map<std::string, std::pair<int, int>> named = {
-        {"Mode", {STR_REPORT_KEY_MODE, 0}},
         {"Threshold", {STR_REPORT_KEY_THRESHOLD, 0}},
         {"SizeMin", {STR_REPORT_KEY_SIZE_MIN, STR_REPORT_UNIT_COORDINATE}},
         {"SizeMax", {STR_REPORT_KEY_SIZE_MAX, STR_REPORT_UNIT_COORDINATE}},
         {"USBSendTimeout", {STR_REPORT_KEY_USB_SEND, STR_REPORT_UNIT_MS}},
         {"USBReceiveTimeout", {STR_REPORT_KEY_USB_RECEIVE, STR_REPORT_UNIT_MS}},
         {"DeviceInfo", {STR_REPORT_KEY_DEVICE_INFO, 0}},
-        {"Other12", {STR_REPORT_KEY_ANGLE, STR_REPORT_UNIT_DEGREES}},
+        {"Other12", {STR_REPORT_KEY_ANGLE_OF_CONNECTION, STR_REPORT_UNIT_DEGREES}},
     };
+    if (key == "Mode") {
+        return {ModeMeaning(value, modes), ""};
+    }
     if (key == "Camera") {
         return {Text(STR_REPORT_KEY_CAMERA) + " (" +
                     std::to_string(std::atoi(value.c_str()) * DirectionDegrees) + "°)",
@@ -184,7 +207,8 @@ KeyMeaning MeaningOf(const std::string& key, const std::string& value) {
     return {Text(STR_REPORT_KEY_OTHER), ""};
 }
 
-// The section heading; mask sections are headed once for their group.
+// The section heading in the report's language with its English name beside it (the settings file
+// misspells one section, so the file's own names are not shown); mask sections are headed once.
 std::string SectionTitle(const std::string& group) {
     static const std::map<std::string, int> titles = {
         {"Camera", STR_REPORT_SECTION_CAMERA}, {"Ditection", STR_REPORT_SECTION_DETECTION},
@@ -192,7 +216,12 @@ std::string SectionTitle(const std::string& group) {
         {"System", STR_REPORT_SECTION_SYSTEM}, {"Other", STR_REPORT_SECTION_OTHER},
     };
     const auto found = titles.find(group);
-    return found == titles.end() ? Escaped(group) : Text(found->second) + " (" + Escaped(group) + ")";
+    if (found == titles.end()) {
+        return Escaped(group);
+    }
+    const std::string title = Text(found->second);
+    const std::string english(LoadString(found->second, Language::English));
+    return Escaped(title == english ? title : title + " (" + english + ")");
 }
 
 std::string Group(const std::string& section) {
@@ -212,15 +241,17 @@ std::string ValueCell(const std::string& section, const std::string& key, const 
 // One row per mask section: its number, the keys as columns, and what the row means.
 std::string MaskTable(const IniDocument& document, const std::vector<std::string>& sections) {
     const auto keys = document.Keys(sections.front());
-    std::string html = "<p>" + Escaped(Text(STR_REPORT_UNIT_COORDINATE)) + "</p>\n" + TableStart();
+    std::string html = "<p>" + Escaped(Text(STR_REPORT_UNIT_COORDINATE)) + "</p>\n";
     std::vector<std::string> header{Text(STR_REPORT_SECTION_NUMBER)};
     for (const auto& [key, value] : keys) {
         header.push_back(Escaped(key));
     }
     header.push_back(Text(STR_REPORT_STATE));
-    html += Row(header, true);
+    html += TableWithHeader(header);
     for (const std::string& section : sections) {
-        html += "<tr><td>" + Escaped(section) + "</td>";
+        // The editors number the masks by their slot, the file's sections count from 1.
+        const int slot = std::atoi(section.substr(Group(section).size()).c_str()) - 1;
+        html += "<tr><td>" + std::to_string(slot) + "</td>";
         std::map<std::string, std::string> values;
         for (const auto& [key, value] : document.Keys(section)) {
             html += ValueCell(section, key, value);
@@ -238,20 +269,19 @@ std::string MaskTable(const IniDocument& document, const std::vector<std::string
     return html + "</table>\n";
 }
 
-std::string KeyTable(const IniDocument& document, const std::string& section) {
-    std::string html = TableStart();
-    html +=
-        Row({Text(STR_REPORT_ITEM), Text(STR_REPORT_VALUE), Text(STR_REPORT_UNIT), Text(STR_REPORT_MEANING)},
-            true);
+std::string KeyTable(const IniDocument& document, const std::string& section,
+                     const std::vector<ModeRecord>& modes) {
+    std::string html = TableWithHeader(
+        {Text(STR_REPORT_ITEM), Text(STR_REPORT_VALUE), Text(STR_REPORT_UNIT), Text(STR_REPORT_MEANING)});
     for (const auto& [key, value] : document.Keys(section)) {
-        const KeyMeaning meaning = MeaningOf(key, value);
+        const KeyMeaning meaning = MeaningOf(key, value, modes);
         html += "<tr><td>" + Escaped(key) + "</td>" + ValueCell(section, key, value) + "<td>" +
                 Escaped(meaning.unit) + "</td><td>" + Escaped(meaning.meaning) + "</td></tr>\n";
     }
     return html + "</table>\n";
 }
 
-std::string SettingsTables(const SettingsRecord& settings) {
+std::string SettingsTables(const SettingsRecord& settings, const std::vector<ModeRecord>& modes) {
     IniDocument document;
     SetSettingsKeys(document, settings);
     std::string html;
@@ -264,7 +294,7 @@ std::string SettingsTables(const SettingsRecord& settings) {
         }
         html += "<h3>" + SectionTitle(group) + "</h3>\n";
         if (members.empty()) {
-            html += KeyTable(document, sections[i++]);
+            html += KeyTable(document, sections[i++], modes);
         } else {
             html += MaskTable(document, members);
         }
@@ -284,7 +314,7 @@ std::string Legend() {
         {SIZE_MASK_RESULT_COLOUR, STR_REPORT_EXCLUDED_SIZE},
         {FALSE_DETECTION_RESULT_COLOUR, STR_REPORT_EXCLUDED_FALSE},
     };
-    std::string html = TableStart() + Row({Text(STR_REPORT_COLOUR), Text(STR_REPORT_MEANING)}, true);
+    std::string html = TableWithHeader({Text(STR_REPORT_COLOUR), Text(STR_REPORT_MEANING)});
     for (const auto& [colour, id] : entries) {
         html += "<tr><td bgcolor=\"" + HexColour(colour) + "\" width=\"32\">&nbsp;</td><td>" +
                 Escaped(Text(id)) + "</td></tr>\n";
@@ -292,49 +322,27 @@ std::string Legend() {
     return html + "</table>\n";
 }
 
-ReportScene SceneOf(const ReportContent& content) {
-    ReportScene scene;
-    scene.picture = content.picture;
-    scene.portrait = content.portrait;
-    const SettingsRecord& s = content.settings;
-    scene.detectionAreas = {Rect{s.other08To11[0], s.other08To11[1], s.other08To11[2], s.other08To11[3]},
-                            Rect{s.other23To26[0], s.other23To26[1], s.other23To26[2], s.other23To26[3]}};
-    for (const SettingsAreaMask& mask : s.areaMasks) {
-        scene.areaMasks.push_back(
-            {static_cast<int>(mask.number) + 1, {mask.left, mask.top, mask.right, mask.bottom}});
-    }
-    for (const SettingsMotionMask& mask : s.motionMasks) {
-        scene.motionMasks.push_back(
-            {static_cast<int>(mask.number) + 1, {mask.left, mask.top, mask.right, mask.bottom}});
-    }
-    for (std::size_t i = 0; i < content.falseRects.size(); ++i) {
-        scene.falseRects.push_back({static_cast<int>(i) + 1, content.falseRects[i]});
-    }
-    scene.results = content.results;
-    return scene;
-}
-
 std::string PictureSection(const ReportContent& content) {
     std::vector<std::uint8_t> png;
     std::string html = "<h2>" + Text(STR_REPORT_PICTURE) + "</h2>\n";
-    if (CPngConverter::Encode(ComposeReportPicture(SceneOf(content)), png) == ImageStatus::Ok) {
+    if (CPngConverter::Encode(ComposeReportPicture(ReportSceneOf(content)), png) == ImageStatus::Ok) {
         html += "<p><img alt=\"\" src=\"data:image/png;base64," + Base64(png) + "\"></p>\n";
     }
     html += Legend();
-    html += "<h3>" + Text(STR_REPORT_RESULTS) + "</h3>\n" + TableStart() +
-            Row({Text(STR_REPORT_SECTION_NUMBER), Text(STR_REPORT_UNIT_COORDINATE),
-                 Text(STR_REPORT_DETECTION_VALUE), Text(STR_REPORT_STATE)},
-                true);
+    html += "<h3>" + Text(STR_REPORT_RESULTS) + "</h3>\n" +
+            TableWithHeader({Text(STR_REPORT_SECTION_NUMBER), Text(STR_REPORT_UNIT_COORDINATE),
+                             Text(STR_REPORT_DETECTION_VALUE), Text(STR_REPORT_STATE)});
     for (std::size_t i = 0; i < content.results.size(); ++i) {
         const DetectionResult& r = content.results[i];
         html += Row({std::to_string(i + 1), RectText({r.left, r.top, r.right, r.bottom}),
                      std::to_string(r.value), Escaped(ResultState(r))});
     }
     html += "</table>\n<h3>" + Text(STR_REPORT_FALSE_RECTS) + "</h3>\n<p>" +
-            Escaped(Text(STR_REPORT_FALSE_NOTE)) + "</p>\n" + TableStart() +
-            Row({Text(STR_REPORT_SECTION_NUMBER), Text(STR_REPORT_UNIT_COORDINATE)}, true);
-    for (std::size_t i = 0; i < content.falseRects.size(); ++i) {
-        html += Row({std::to_string(i + 1), RectText(content.falseRects[i])});
+            Escaped(Text(STR_REPORT_FALSE_NOTE)) + "</p>\n" +
+            TableWithHeader({Text(STR_REPORT_SECTION_NUMBER), Text(STR_REPORT_UNIT_COORDINATE)});
+    // Numbered by the sensor's slot, as the masks are.
+    for (std::size_t slot = 0; slot < content.falseRects.size(); ++slot) {
+        html += Row({std::to_string(slot), RectText(content.falseRects[slot])});
     }
     return html + "</table>\n";
 }
@@ -347,6 +355,28 @@ std::string TimeText(const LocalTimestamp& t) {
 }
 
 } // namespace
+
+ReportScene ReportSceneOf(const ReportContent& content) {
+    ReportScene scene;
+    scene.picture = content.picture;
+    scene.portrait = content.portrait;
+    const SettingsRecord& s = content.settings;
+    scene.detectionAreas = {Rect{s.other08To11[0], s.other08To11[1], s.other08To11[2], s.other08To11[3]},
+                            Rect{s.other23To26[0], s.other23To26[1], s.other23To26[2], s.other23To26[3]}};
+    for (const SettingsAreaMask& mask : s.areaMasks) {
+        scene.areaMasks.push_back(
+            {static_cast<int>(mask.number), {mask.left, mask.top, mask.right, mask.bottom}});
+    }
+    for (const SettingsMotionMask& mask : s.motionMasks) {
+        scene.motionMasks.push_back(
+            {static_cast<int>(mask.number), {mask.left, mask.top, mask.right, mask.bottom}});
+    }
+    for (std::size_t slot = 0; slot < content.falseRects.size(); ++slot) {
+        scene.falseRects.push_back({static_cast<int>(slot), content.falseRects[slot]});
+    }
+    scene.results = content.results;
+    return scene;
+}
 
 std::string ConnectionText(const DeviceSession& session) {
     switch (session.GetConnectionType()) {
@@ -390,7 +420,7 @@ ResultCode ReadReportContent(DeviceSession& session, ReportContent& content) {
     return RC_OK;
 }
 
-std::string ReportHtml(const ReportContent& content) {
+std::string ReportHtml(const ReportContent& content, const std::vector<ModeRecord>& modes) {
     const DeviceInfo& d = content.device;
     const std::string version = std::to_string(d.version1) + "." + std::to_string(d.version2) + "." +
                                 std::to_string(d.version3) + "." + std::to_string(d.version4);
@@ -403,15 +433,16 @@ std::string ReportHtml(const ReportContent& content) {
     html += Row({Text(STR_REPORT_VERSION), version});
     html += "</table>\n" + PictureSection(content);
     html += "<h2>" + Text(STR_REPORT_SETTINGS) + "</h2>\n<p>" + Escaped(Text(STR_REPORT_SETTINGS_NOTE)) +
-            "</p>\n" + SettingsTables(content.settings);
+            "</p>\n" + SettingsTables(content.settings, modes);
     return html + "</body>\n</html>\n";
 }
 
-ResultCode WriteReport(DeviceSession& session, const std::filesystem::path& path, ReportProblem* problem) {
+ResultCode WriteReport(DeviceSession& session, const std::filesystem::path& path,
+                       const std::vector<ModeRecord>& modes, ReportProblem* problem) {
     ReportContent content;
     ReportProblem found;
     found.code = ReadReportContent(session, content);
-    if (found.code == RC_OK && !WriteFileAtomically(path, ReportHtml(content), &found.fileError)) {
+    if (found.code == RC_OK && !WriteFileAtomically(path, ReportHtml(content, modes), &found.fileError)) {
         found.code = RC_NO_LINK;
     }
     if (problem != nullptr) {

@@ -7,6 +7,8 @@
 #include "monitor/imaging/ImageData.h"
 #include "platform/LocalTime.h"
 #include "regions/Geometry.h"
+#include "report/ReportPicture.h"
+#include "settings/core/ModeList.h"
 #include "settings/file/SettingsRecord.h"
 
 #include <filesystem>
@@ -36,10 +38,14 @@ ResultCode ReadReportContent(DeviceSession& session, ReportContent& content);
 // The open link: "LAN address:port" or "COM port baud rate".
 std::string ConnectionText(const DeviceSession& session);
 
+// What the report's picture shows: the regions numbered by their slot, as the editors number them.
+ReportScene ReportSceneOf(const ReportContent& content);
+
 // The report as one self-contained HTML document (UTF-8): the picture as an embedded PNG with every
 // region and result drawn over it, and every key of the settings file in tables, taken from the
-// writer's own list of keys, so that the report and a backup of the sensor agree.
-std::string ReportHtml(const ReportContent& content);
+// writer's own list of keys, so that the report and a backup of the sensor agree. The operating
+// mode is named from `modes` (the mode list) when the list has it; an empty list shows its number only.
+std::string ReportHtml(const ReportContent& content, const std::vector<ModeRecord>& modes);
 
 // Why a report was not written.
 struct ReportProblem {
@@ -50,6 +56,6 @@ struct ReportProblem {
 // Reads the sensor and writes the report through a temporary file beside `path`, which takes
 // `path`'s place only when complete; a failed read leaves `path` as it was.
 ResultCode WriteReport(DeviceSession& session, const std::filesystem::path& path,
-                       ReportProblem* problem = nullptr);
+                       const std::vector<ModeRecord>& modes, ReportProblem* problem = nullptr);
 
 } // namespace orlo

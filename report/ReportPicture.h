@@ -16,7 +16,7 @@ inline constexpr Rgb AREA_MASK_REGION_COLOUR{255, 255, 255};
 inline constexpr Rgb MOTION_MASK_REGION_COLOUR{204, 166, 191};
 inline constexpr Rgb FALSE_RECT_REGION_COLOUR{255, 0, 0};
 
-// A region slot with the number shown beside it (slot + 1).
+// A region with the number shown beside it.
 struct NumberedRegion {
     int number = 0;
     Rect rect = UNSET_RECT;

@@ -3,6 +3,7 @@
 namespace orlo {
 
 // String table ids of the commissioning report.
+inline constexpr int STR_REPORT_KEY_ANGLE_OF_CONNECTION = 9420;
 inline constexpr int STR_REPORT_TITLE = 9600;
 inline constexpr int STR_REPORT_CREATED = 9601;
 inline constexpr int STR_REPORT_CONNECTION = 9602;
@@ -42,7 +43,6 @@ inline constexpr int STR_REPORT_KEY_USB_SEND = 9635;
 inline constexpr int STR_REPORT_KEY_USB_RECEIVE = 9636;
 inline constexpr int STR_REPORT_KEY_DEVICE_INFO = 9637;
 inline constexpr int STR_REPORT_KEY_OTHER = 9638;
-inline constexpr int STR_REPORT_KEY_ANGLE = 9639;
 inline constexpr int STR_REPORT_EDGE_LEFT = 9640;
 inline constexpr int STR_REPORT_EDGE_TOP = 9641;
 inline constexpr int STR_REPORT_EDGE_RIGHT = 9642;

@@ -4,7 +4,8 @@
 set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config libpng-dev libgtest-dev libgmock-dev
           libbenchmark-dev qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev fonts-noto-cjk
-          xvfb xauth x11-utils libxcb1-dev qt6-translations-l10n clang libclang-rt-14-dev ccache)
+          xvfb xauth x11-utils libxcb1-dev qt6-translations-l10n clang libclang-rt-14-dev ccache
+          poppler-utils)
 # --windows: only what the Windows cross build and its tests under Wine need; other arguments are
 # further packages a script needs besides these.
 if [ "${1:-}" = --windows ]; then

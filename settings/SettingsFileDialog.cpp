@@ -10,7 +10,7 @@
 namespace orlo {
 namespace {
 
-constexpr int STR_SETTINGS_FILE_FILTER = 5000;
+constexpr int STR_SETTINGS_FILE_FILTER = 9440;
 constexpr int STR_REPORT_FILE_FILTER = 9663;
 
 QString AskSettingsFile(QWidget* parent, QFileDialog::AcceptMode mode) {

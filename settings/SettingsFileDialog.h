@@ -6,9 +6,9 @@ class QWidget;
 
 namespace orlo {
 
-// The file dialogs of the settings file ("Settings File (*.ini)"), starting in the program's
-// directory (the working directory). A name typed without ".ini" is used as typed. Both return the
-// chosen path, or an empty text when the user cancelled.
+// The file dialogs of the settings file (filter "*.ini", named in the program's language), starting
+// in the program's directory (the working directory). A name typed without ".ini" is used as typed.
+// Both return the chosen path, or an empty text when the user cancelled.
 
 // Asks before an existing file is replaced.
 QString AskSettingsFileToSave(QWidget* parent);

@@ -15,6 +15,7 @@
 #include "settings/ReturnHome.h"
 #include "settings/SettingsFileDialog.h"
 #include "settings/USBTimeoutSettingDlg.h"
+#include "settings/core/ModeList.h"
 #include "uikit/ImgButton.h"
 #include "uikit/MessageBox.h"
 #include "uikit/MessageEvent.h"
@@ -59,7 +60,8 @@ std::filesystem::path LocalPath(const QString& path) {
 
 } // namespace
 
-CSystemDlgBase::CSystemDlgBase(DeviceSession& session, QWidget* mainWindow, bool showTimeoutSection)
+CSystemDlgBase::CSystemDlgBase(DeviceSession& session, QWidget* mainWindow, bool showTimeoutSection,
+                               std::filesystem::path modeListFile)
     : CPageBase(mainWindow), restartLabel_(MakeLabel(StringText(CAP_RESTART_CAPTION), this)),
       initializeLabel_(MakeLabel(StringText(CAP_INITIALIZE_CAPTION), this)),
       timeoutLabel_(MakeLabel(StringText(CAP_TIMEOUT_CAPTION), this)),
@@ -71,7 +73,8 @@ CSystemDlgBase::CSystemDlgBase(DeviceSession& session, QWidget* mainWindow, bool
       recoverLabel_(MakeLabel(StringText(CAP_RECOVER_CAPTION), this)),
       reportLabel_(MakeLabel(StringText(STR_REPORT_SECTION), this)),
       reportText_(MakeLabel(StringText(STR_REPORT_TEXT), this)), session_(session),
-      waitDialog_(new CWaitDlg(this)), owner_(mainWindow), showTimeoutSection_(showTimeoutSection) {
+      waitDialog_(new CWaitDlg(this)), owner_(mainWindow), showTimeoutSection_(showTimeoutSection),
+      modeListFile_(std::move(modeListFile)) {
     void (CSystemDlgBase::*const handlers[SYSTEM_OPERATION_COUNT])() = {
         &CSystemDlgBase::ClickRestart, &CSystemDlgBase::ClickInitialize, &CSystemDlgBase::ClickTimeout,
         &CSystemDlgBase::ClickSave,    &CSystemDlgBase::ClickWrite,      &CSystemDlgBase::ClickRecover,
@@ -197,7 +200,7 @@ void CSystemDlgBase::ClickReport() {
             if (result != RC_OK) {
                 return result;
             }
-            const std::string html = ReportHtml(content);
+            const std::string html = ReportHtml(content, ReadModeList(modeListFile_));
             const QByteArray bytes = pdf ? ReportPdf(html) : QByteArray::fromStdString(html);
             written =
                 !bytes.isEmpty() && WriteFileAtomically(file, {bytes.constData(), std::size_t(bytes.size())});

@@ -4,6 +4,7 @@
 #include "device/ResultCode.h"
 
 #include <array>
+#include <filesystem>
 #include <functional>
 
 class QLabel;
@@ -21,8 +22,9 @@ inline constexpr int SYSTEM_OPERATION_COUNT = 7;
 // The system page: maintenance operations on the connected sensor, each started by its button after
 // a confirmation or a file choice and run on a worker behind the wait dialog: restart, restart with
 // the factory settings, the USB time-outs, saving the settings to a file, writing a file back, and
-// recovering the serial speed, and the commissioning report (HTML or PDF). It has no values of its own and
-// may always be left. The time-out section can be left out; the layout then closes the gap.
+// recovering the serial speed, and the commissioning report (HTML or PDF), which names the operating
+// mode from the mode list file. It has no values of its own and may always be left. The time-out
+// section can be left out; the layout then closes the gap.
 class CSystemDlgBase : public CPageBase {
     Q_OBJECT
 
@@ -30,7 +32,8 @@ public:
     static constexpr int RESTART_DURATION_MS = 150'000;
     static constexpr int FILE_DURATION_MS = 9000;
 
-    CSystemDlgBase(DeviceSession& session, QWidget* mainWindow, bool showTimeoutSection);
+    CSystemDlgBase(DeviceSession& session, QWidget* mainWindow, bool showTimeoutSection,
+                   std::filesystem::path modeListFile);
 
     bool CanLeavePage() override { return true; }
 
@@ -79,6 +82,7 @@ private:
     ResultCode result_ = RC_OK;
     QWidget* owner_;
     bool showTimeoutSection_;
+    std::filesystem::path modeListFile_;
 };
 
 } // namespace orlo

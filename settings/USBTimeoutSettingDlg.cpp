@@ -111,10 +111,11 @@ ResultCode CUSBTimeoutSettingDlg::RunWithWaitDialog(const std::function<ResultCo
 }
 
 void CUSBTimeoutSettingDlg::Load() {
-    const ResultCode result = RunWithWaitDialog([this] { return LoadUsbTimeouts(session_, timeouts_); });
+    const ResultCode result = RunWithWaitDialog([this] { return LoadUsbTimeouts(session_, loaded_); });
     if (result == RC_OK) {
-        SendItem()->SetValue(static_cast<int>(timeouts_.sendMs));
-        ReceiveItem()->SetValue(static_cast<int>(timeouts_.receiveMs));
+        // As the sensor holds them, also outside the range that can be typed.
+        SendItem()->LoadValue(static_cast<int>(loaded_.sendMs));
+        ReceiveItem()->LoadValue(static_cast<int>(loaded_.receiveMs));
         return;
     }
     COrgMessageBox::Show(this, QString::fromStdString(ResultMessage(result)));
@@ -125,9 +126,12 @@ void CUSBTimeoutSettingDlg::Load() {
 }
 
 void CUSBTimeoutSettingDlg::ClickOk() {
-    timeouts_.sendMs = static_cast<std::uint16_t>(SendItem()->GetValue().toInt());
-    timeouts_.receiveMs = static_cast<std::uint16_t>(ReceiveItem()->GetValue().toInt());
-    const ResultCode result = RunWithWaitDialog([this] { return ApplyUsbTimeouts(session_, timeouts_); });
+    grid_->CommitEdits();
+    const UsbTimeouts wanted{static_cast<std::uint16_t>(SendItem()->GetValue().toInt()),
+                             static_cast<std::uint16_t>(ReceiveItem()->GetValue().toInt())};
+    // Only what the user changed is written: a value the sensor holds outside the range stays.
+    const ResultCode result =
+        RunWithWaitDialog([this, wanted] { return ApplyUsbTimeouts(session_, wanted, loaded_); });
     if (result == RC_OK) {
         accept();
         return;

@@ -16,8 +16,9 @@ class DeviceSession;
 inline constexpr int WM_USB_TIMEOUT_LOAD = 0x7E8;
 
 // "タイムアウト値設定": the sensor's USB send and receive time-outs in a property grid, read when the
-// dialog opens and written with "OK", each read back. A failed read closes the dialog; a failed write
-// keeps it open with the values entered, except after a time-out, which also sends the owner home.
+// dialog opens; "OK" writes those the user changed, each read back. A failed read closes the dialog; a
+// failed write keeps it open with the values entered, except after a time-out, which also sends the
+// owner home.
 class CUSBTimeoutSettingDlg : public CBasisDialog {
     Q_OBJECT
 
@@ -52,8 +53,8 @@ private:
     CImgButton* cancelButton_;
     CWaitDlg* waitDialog_;
     ResultCode result_ = RC_OK;
-    // Written by the workers, read after they have ended.
-    UsbTimeouts timeouts_;
+    // The sensor's values, written by the load worker and read after it has ended.
+    UsbTimeouts loaded_;
     bool loadRequested_ = false;
 };
 

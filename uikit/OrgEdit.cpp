@@ -1,11 +1,19 @@
 #include "uikit/OrgEdit.h"
 
+#include "uikit/DigitsValidator.h"
+
 #include <algorithm>
 #include <limits>
 
 namespace orlo {
 
-COrgEdit::COrgEdit(QWidget* parent) : QLineEdit(parent) {}
+COrgEdit::COrgEdit(QWidget* parent) : QLineEdit(parent), digits_(new CDigitsValidator(this)) {
+    setValidator(digits_);
+}
+
+void COrgEdit::SetMinusAllowed(bool allowed) {
+    digits_->SetMinusAllowed(allowed);
+}
 
 void COrgEdit::SetInt(std::int32_t value) {
     setText(QString::number(value));

@@ -5,7 +5,10 @@
 
 namespace orlo {
 
-// A one-line edit that also reads and shows integers.
+class CDigitsValidator;
+
+// A one-line edit for integers: it takes digits only, typed or pasted (and a leading minus when
+// allowed), and reads and shows its text as a number.
 class COrgEdit : public QLineEdit {
     Q_OBJECT
 
@@ -20,8 +23,13 @@ public:
     // The text read as a decimal integer: optional blanks and sign, then the leading digits; 0 when
     // there are none. Saturates at the range of the type.
     std::int32_t GetInt() const;
+    // Off at first.
+    void SetMinusAllowed(bool allowed);
 
     static std::int32_t ParseLeadingInt(const QString& text);
+
+private:
+    CDigitsValidator* digits_;
 };
 
 } // namespace orlo

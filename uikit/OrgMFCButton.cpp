@@ -4,6 +4,13 @@
 #include <algorithm>
 
 namespace orlo {
+namespace {
+
+constexpr int CONTENT_LEFT = 10;
+constexpr int CONTENT_RIGHT = 2;
+constexpr int ICON_TEXT_GAP = 6;
+
+} // namespace
 
 COrgMFCButton::COrgMFCButton(const QString& text, QWidget* parent) : QPushButton(text, parent) {
     setAttribute(Qt::WA_Hover);
@@ -56,20 +63,28 @@ void COrgMFCButton::paintEvent(QPaintEvent* event) {
         painter.setBrush(Qt::NoBrush);
         painter.drawRoundedRect(QRectF(face).adjusted(0.5, 0.5, -0.5, -0.5), 4, 4);
     }
-    // Icon and text from the left, so that a column of these buttons lines up.
-    const QRect content = rect().adjusted(10, 0, -2, 0);
-    int textLeft = content.left();
     if (!icon().isNull()) {
-        const QIcon::Mode mode = isEnabled() ? QIcon::Normal : QIcon::Disabled;
-        const QRect iconBox(QPoint(content.left(), content.center().y() - iconSize().height() / 2 + 1),
-                            iconSize());
-        icon().paint(&painter, iconBox, Qt::AlignCenter, mode);
-        textLeft = iconBox.right() + 1 + 6;
+        icon().paint(&painter, IconRect(), Qt::AlignCenter, isEnabled() ? QIcon::Normal : QIcon::Disabled);
     }
     painter.setPen(
         palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
-    painter.drawText(QRect(QPoint(textLeft, content.top()), content.bottomRight()),
-                     Qt::AlignVCenter | Qt::AlignLeft, text());
+    painter.drawText(CaptionRect(), Qt::AlignVCenter | Qt::AlignLeft, text());
+}
+
+// Icon and text from the left, so that a column of these buttons lines up.
+QRect COrgMFCButton::ContentRect() const {
+    return rect().adjusted(CONTENT_LEFT, 0, -CONTENT_RIGHT, 0);
+}
+
+QRect COrgMFCButton::IconRect() const {
+    const QRect content = ContentRect();
+    return {QPoint(content.left(), content.center().y() - iconSize().height() / 2 + 1), iconSize()};
+}
+
+QRect COrgMFCButton::CaptionRect() const {
+    const QRect content = ContentRect();
+    const int left = icon().isNull() ? content.left() : IconRect().right() + 1 + ICON_TEXT_GAP;
+    return {QPoint(left, content.top()), content.bottomRight()};
 }
 
 } // namespace orlo

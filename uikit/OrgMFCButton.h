@@ -20,11 +20,16 @@ public:
     bool HasPressedLook() const { return pressedLook_; }
     // alpha 0..255
     void SetOverlay(const QColor& colour, int alpha);
+    // Without the standard face: where the caption is drawn.
+    QRect CaptionRect() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    QRect ContentRect() const;
+    QRect IconRect() const;
+
     bool standardFace_ = true;
     bool pressedLook_ = false;
     QColor overlay_{180, 200, 230};

@@ -1,11 +1,13 @@
 #include "uikit/OrgPropertyGrid.h"
 
+#include "uikit/DigitsValidator.h"
+#include "uikit/OrgEdit.h"
+
 #include <QColorDialog>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QMenu>
 #include <QPixmap>
-#include <QRegularExpression>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <algorithm>
@@ -23,34 +25,53 @@ QString ColourText(const QColor& colour) {
     return QStringLiteral("RGB(%1, %2, %3)").arg(colour.red()).arg(colour.green()).arg(colour.blue());
 }
 
-// A number field that lets any number be typed and, when it is left (or committed), shows the value
-// limited to its range: below the minimum or erased gives the minimum, above the maximum the maximum.
+// A number field that takes digits only (and a minus where the range has negatives) and, when it is
+// left (or committed), shows the value limited to its range: below the minimum or erased gives the
+// minimum, above the maximum the maximum. A value loaded from outside the range is shown as it is
+// until it is changed.
 class RangeSpinBox : public QSpinBox {
 public:
-    RangeSpinBox() { setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue); }
+    explicit RangeSpinBox(CRange limits) : limits_(limits) {
+        setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
+        setRange(limits.minimum, limits.maximum);
+    }
+
+    // The range widens to hold a value outside the limits (a step from it goes back into them) and
+    // narrows again with the next value inside them.
+    void Show(int value) {
+        const int low = std::min(value, limits_.minimum);
+        const int high = std::max(value, limits_.maximum);
+        if (low != minimum() || high != maximum()) {
+            setRange(low, high);
+        }
+        setValue(value);
+    }
 
     QValidator::State validate(QString& text, int&) const override {
-        static const QRegularExpression number(
-            QRegularExpression::anchoredPattern(QStringLiteral("-?[0-9]{0,9}")));
+        CDigitsValidator::NarrowDigits(text);
         const QString typed = Typed(text);
-        if (!number.match(typed).hasMatch()) {
-            return QValidator::Invalid;
+        const QValidator::State form = CDigitsValidator::Check(typed, limits_.minimum < 0);
+        if (form != QValidator::Acceptable) {
+            return form;
         }
-        bool ok = false;
-        const int value = typed.toInt(&ok);
-        return ok && value >= minimum() && value <= maximum() ? QValidator::Acceptable
-                                                              : QValidator::Intermediate;
+        return Takes(COrgEdit::ParseLeadingInt(typed)) ? QValidator::Acceptable : QValidator::Intermediate;
     }
 
     void fixup(QString& text) const override { text = textFromValue(valueFromText(text)); }
 
     int valueFromText(const QString& text) const override {
-        bool ok = false;
-        const int value = Typed(text).toInt(&ok);
-        return ok ? std::clamp(value, minimum(), maximum()) : minimum();
+        const QString typed = Typed(text);
+        if (typed.isEmpty()) {
+            return limits_.minimum;
+        }
+        const int value = COrgEdit::ParseLeadingInt(typed);
+        return Takes(value) ? value : limits_.Clamp(value);
     }
 
 private:
+    // A value of the range, or the one shown from outside it, unchanged.
+    bool Takes(int value) const { return limits_.Contains(value) || value == this->value(); }
+
     QString Typed(const QString& text) const {
         QString typed = text;
         if (typed.startsWith(prefix())) {
@@ -59,8 +80,10 @@ private:
         if (typed.endsWith(suffix())) {
             typed.chop(suffix().size());
         }
-        return typed.trimmed();
+        return typed;
     }
+
+    CRange limits_;
 };
 
 } // namespace
@@ -156,6 +179,15 @@ void COrgPropertyGridProperty::SetValue(const QVariant& value) {
     Refresh();
 }
 
+void COrgPropertyGridProperty::LoadValue(const QVariant& value) {
+    if (kind_ != Kind::Number) {
+        SetValue(value);
+        return;
+    }
+    value_ = value.toInt();
+    Refresh();
+}
+
 QString COrgPropertyGridProperty::ValueText() const {
     switch (kind_) {
     case Kind::Group: {
@@ -198,9 +230,9 @@ void COrgPropertyGridProperty::Refresh() {
         } else if (auto* combo = qobject_cast<QComboBox*>(editor_)) {
             const QSignalBlocker blocker(combo);
             combo->setCurrentIndex(static_cast<int>(options_.indexOf(value_.toString())));
-        } else if (auto* spin = qobject_cast<QSpinBox*>(editor_)) {
+        } else if (auto* spin = dynamic_cast<RangeSpinBox*>(editor_)) {
             const QSignalBlocker blocker(spin);
-            spin->setValue(value_.toInt());
+            spin->Show(value_.toInt());
         }
     }
     if (parent_ != nullptr) {
@@ -299,8 +331,7 @@ QWidget* COrgPropertyGridCtrl::CreateEditor(COrgPropertyGridProperty& property) 
         return combo;
     }
     case COrgPropertyGridProperty::Kind::Number: {
-        auto* spin = new RangeSpinBox();
-        spin->setRange(property.range_.minimum, property.range_.maximum);
+        auto* spin = new RangeSpinBox(property.range_);
         connect(spin, &QSpinBox::valueChanged, this, [target](int value) { target->SetValue(value); });
         return spin;
     }

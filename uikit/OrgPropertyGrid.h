@@ -66,7 +66,11 @@ public:
     qint64 GetData() const { return data_; }
     // Choice: the text (empty when none is chosen); Number: int; Colour: QColor; Group: invalid.
     const QVariant& GetValue() const { return value_; }
+    // A number is limited to the range.
     void SetValue(const QVariant& value);
+    // A value read from elsewhere: a number is kept and shown as it is, also outside the range, until
+    // it is changed. Other kinds as SetValue.
+    void LoadValue(const QVariant& value);
     // The value as shown: a group lists its items' values.
     QString ValueText() const;
     const QStringList& Options() const { return options_; }

@@ -14,6 +14,11 @@ CRangeEdit::CRangeEdit(QWidget* parent) : COrgEdit(parent) {
     });
 }
 
+void CRangeEdit::SetRange(CRange range) {
+    range_ = range;
+    SetMinusAllowed(range.minimum < 0);
+}
+
 void CRangeEdit::SetInt(std::int32_t value) {
     COrgEdit::SetInt(range_.Clamp(value));
 }

@@ -17,7 +17,8 @@ class CRangeEdit : public COrgEdit {
 public:
     explicit CRangeEdit(QWidget* parent = nullptr);
 
-    void SetRange(CRange range) { range_ = range; }
+    // A minus can be typed only when the range has negative numbers.
+    void SetRange(CRange range);
     CRange Range() const { return range_; }
     void SetInt(std::int32_t value) override;
 

@@ -104,6 +104,18 @@ QRect CDetectAreaList::ItemRect(int index) const {
     return index >= 0 && index < Count() ? entries_[static_cast<std::size_t>(index)].rect : QRect();
 }
 
+QRect CDetectAreaList::VisibleLabelRect(int index) const {
+    if (index < 0 || index >= Count()) {
+        return {};
+    }
+    const Entry& entry = entries_[static_cast<std::size_t>(index)];
+    return entry.item->labelRect.translated(entry.rect.topLeft()).intersected(rect().adjusted(1, 1, -1, -1));
+}
+
+QFont CDetectAreaList::LabelFont(int index) const {
+    return index >= 0 && index < Count() ? entries_[static_cast<std::size_t>(index)].item->font : font();
+}
+
 void CDetectAreaList::PaintItem(ItemSurface& item, bool selected) const {
     item.surface.Fill(selected ? palette().color(QPalette::Highlight) : QColor(Qt::white));
     QPainter painter(&item.surface.SurfaceBitmap());

@@ -39,6 +39,9 @@ public:
     bool AnySelected() const { return FirstSelected() != -1; }
     void ClearSelection();
     QRect ItemRect(int index) const;
+    // The part of a row's label place that the list shows (inside its outline), and the label's font.
+    QRect VisibleLabelRect(int index) const;
+    QFont LabelFont(int index) const;
     // One row: as wide as 30 "W" of the parent's plain font plus the swatch, as high as the text or
     // the swatch plus 8.
     QSize ItemSize() const { return itemSize_; }

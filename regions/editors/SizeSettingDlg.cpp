@@ -3,6 +3,7 @@
 #include "regions/editors/EditorLists.h"
 #include "resources/CaptionIds.h"
 #include "uikit/ImgButton.h"
+#include "uikit/MessageBox.h"
 #include "uikit/OrgListCtrl.h"
 #include "uikit/RangeEdit.h"
 #include "uikit/SpinButton.h"
@@ -16,6 +17,7 @@
 namespace orlo {
 namespace {
 
+constexpr int MSG_SIZE_MASK_INVALID = 1111;
 constexpr CRange SIZE_RANGE{20, 1600};
 constexpr QPoint DISPLAY_BOX{16, 48};
 constexpr QPoint LIST_POSITION{624, 48};
@@ -92,8 +94,15 @@ QColor CSizeSettingDlg::OutlineColour(const DetectionResult& detection, bool sel
 }
 
 void CSizeSettingDlg::accept() {
-    minimum_ = FieldValue(*minimumField_);
-    maximum_ = FieldValue(*maximumField_);
+    const int minimum = FieldValue(*minimumField_);
+    const int maximum = FieldValue(*maximumField_);
+    if (maximum < minimum) {
+        // Refused while the detections are still in view to choose from, not later by the page.
+        COrgMessageBox::Show(this, StringText(MSG_SIZE_MASK_INVALID));
+        return;
+    }
+    minimum_ = minimum;
+    maximum_ = maximum;
     CDetectionRunDlgBase::accept();
 }
 

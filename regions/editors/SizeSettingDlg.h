@@ -13,7 +13,7 @@ class CSpinButton;
 // The size mask editor "サイズマスク設定": a detection run of the sensor with every detection outlined
 // and numbered on the picture (purple when the current size mask excludes it, green otherwise, red
 // for the one picked in the list), the list of their sizes (the larger of width and height), and
-// the two limit fields. The pair is not checked here: the page does that when it applies.
+// the two limit fields. OK refuses a maximum below the minimum (the page checks again when it applies).
 class CSizeSettingDlg final : public CDetectionRunDlgBase {
     Q_OBJECT
 
@@ -39,7 +39,8 @@ public:
     QPoint NumberPosition(const DetectionResult& detection) const;
 
 public slots:
-    // Takes the fields' values, then ends with OK.
+    // Takes the fields' values and ends with OK; a maximum below the minimum is refused with a
+    // message and the dialog stays open.
     void accept() override;
 
 protected:

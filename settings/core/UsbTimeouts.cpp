@@ -17,9 +17,16 @@ ResultCode LoadUsbTimeouts(DeviceSession& session, UsbTimeouts& timeouts) {
     return result;
 }
 
-ResultCode ApplyUsbTimeouts(DeviceSession& session, const UsbTimeouts& timeouts) {
+ResultCode ApplyUsbTimeouts(DeviceSession& session, const UsbTimeouts& timeouts, const UsbTimeouts& loaded) {
+    const bool send = timeouts.sendMs != loaded.sendMs;
+    const bool receive = timeouts.receiveMs != loaded.receiveMs;
+    if (!send && !receive) {
+        return RC_OK;
+    }
     return RunWhileConnected(
-        session, {[&] { return SetUsbTimeoutsVerified(session, timeouts.sendMs, timeouts.receiveMs); }});
+        session,
+        {[&] { return send ? SetUsbSendTimeoutVerified(session, timeouts.sendMs) : RC_OK; },
+         [&] { return receive ? SetUsbReceiveTimeoutVerified(session, timeouts.receiveMs) : RC_OK; }});
 }
 
 } // namespace orlo

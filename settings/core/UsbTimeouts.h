@@ -16,7 +16,8 @@ struct UsbTimeouts {
 
 // Send time-out, then receive time-out; timeouts is written only on success.
 ResultCode LoadUsbTimeouts(DeviceSession& session, UsbTimeouts& timeouts);
-// Each written and read back, send first: a different value is -50 and ends the apply.
-ResultCode ApplyUsbTimeouts(DeviceSession& session, const UsbTimeouts& timeouts);
+// Writes each time-out that differs from `loaded` (what the sensor held), send first, and reads it
+// back: a different value is -50 and ends the apply. With nothing different nothing is sent.
+ResultCode ApplyUsbTimeouts(DeviceSession& session, const UsbTimeouts& timeouts, const UsbTimeouts& loaded);
 
 } // namespace orlo

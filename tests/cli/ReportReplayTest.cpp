@@ -4,6 +4,7 @@
 #include "platform/CodePage.h"
 #include "platform/FileIo.h"
 #include "platform/IniDocument.h"
+#include "settings/core/ModeList.h"
 #include "sim/Simulator.h"
 #include "tests/device/TempDirectory.h"
 
@@ -154,6 +155,30 @@ TEST_F(ReportReplayTest, ReportHoldsEveryValueOfTheBackupAndADecodablePicture) {
     EXPECT_NE(std::string::npos, html.find("Orlo-X1"));
     EXPECT_NE(std::string::npos, html.find("1.2.0.5"));
     EXPECT_NE(std::string::npos, html.find("50, 50, 300, 300"));
+}
+
+TEST_F(ReportReplayTest, TheModeIsNamedFromTheModeListOfTheDirectory) {
+    const auto sensor = Start({});
+    ASSERT_EQ(EXIT_OK, Orloctl(*sensor, directory.Path(), {"set", "mode", "2"}).status);
+    const auto modeMeaning = [&] {
+        const ToolRun report = Orloctl(*sensor, directory.Path(), {"report", File("report.html").string()});
+        EXPECT_EQ(EXIT_OK, report.status) << report.err;
+        const std::string html = ReadAll(File("report.html"));
+        const auto cell = html.find("data-key=\"Camera.Mode\">2</td><td></td><td>");
+        return cell == std::string::npos ? std::string() : html.substr(cell, html.find("</tr>", cell) - cell);
+    };
+    const std::string unnamed = modeMeaning();
+    ASSERT_FALSE(unnamed.empty());
+    EXPECT_EQ(std::string::npos, unnamed.find("低誤検出モード")) << unnamed;
+
+    std::string list;
+    std::string error;
+    ASSERT_TRUE(EncodeModeList(
+        {{0, "s.tbl", "s.tbl", "標準モード", ""}, {2, "l.tbl", "l.tbl", "低誤検出モード", ""}}, list, error))
+        << error;
+    std::filesystem::create_directories(directory.Path() / "conf");
+    ASSERT_TRUE(WriteFileAtomically(directory.Path() / "conf" / "aml.dat", list));
+    EXPECT_NE(std::string::npos, modeMeaning().find(" (低誤検出モード)</td>")) << modeMeaning();
 }
 
 TEST_F(ReportReplayTest, AFailedReadLeavesTheTargetAlone) {

@@ -5,17 +5,20 @@
 #include "connect/IpAddressCtrl.h"
 #include "resources/StringTable.h"
 #include "tests/app/TaskRunnerDoubles.h"
+#include "tests/connect/AddressTyping.h"
 #include "tests/connect/DialogChecks.h"
 #include "uikit/ImgButton.h"
 #include "uikit/MessageBox.h"
 #include "uikit/OrgEdit.h"
 #include "uikit/OrgListCtrl.h"
 
+#include <QClipboard>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <algorithm>
+#include <memory>
 #include <optional>
 #include <thread>
 
@@ -85,6 +88,18 @@ void SetRange(const CIPAddressSearchDlg& dialog, const Ipv4Address& first, const
     Child<COrgEdit>(dialog, "endEdit")->setText(end);
 }
 
+// The dialog as it opens with the range 127.0.0.1 to end remembered, scanning with scan.
+std::unique_ptr<CIPAddressSearchDlg> OpenFromLoopback(AppConfig& config, FakeScan& scan, int end) {
+    config.WriteSearchStartAddress({127, 0, 0, 1});
+    config.WriteSearchEndAddress(end);
+    return std::make_unique<CIPAddressSearchDlg>(nullptr, config, scan.Function());
+}
+
+void ClickSearch(const QWidget& dialog) {
+    CImgButton* search = Child<CImgButton>(dialog, "searchButton");
+    QTest::mouseClick(search, Qt::LeftButton, {}, search->rect().center());
+}
+
 } // namespace
 
 class IPAddressSearchDlgTest : public QObject {
@@ -152,6 +167,25 @@ private slots:
         QVERIFY(dialog.isVisible());
     }
 
+    // However the user gets into the start address, the address typed key by key is the one searched.
+    void typedStartAddressIsSearched_data() { test::AddEntryRows(); }
+
+    void typedStartAddressIsSearched() {
+        QFETCH(Ipv4Address, expected);
+        FakeScan scan;
+        const auto dialog = OpenFromLoopback(*config_, scan, 200);
+        QVERIFY(test::ShowActive(*dialog));
+        test::EnterRowAddress(*Child<CIpAddressCtrl>(*dialog, "startCtrl"),
+                              *Child<COrgEdit>(*dialog, "endEdit"));
+        if (QTest::currentTestFailed()) {
+            return;
+        }
+        ClickSearch(*dialog);
+        QVERIFY(scan.range.has_value());
+        QCOMPARE(scan.range->At(scan.range->First()), expected);
+        QCOMPARE(config_->ReadSearchStartAddress(), expected);
+    }
+
     void okFollowsTheSelection() {
         FakeScan scan{{{10, 0, 0, 1}, {10, 0, 0, 2}}, {}, {}, {}};
         CIPAddressSearchDlg dialog(nullptr, *config_, scan.Function());
@@ -181,6 +215,19 @@ private slots:
         QCOMPARE(config_->ReadSearchEndAddress(), 255);
     }
 
+    void endTakesDigitsOnly() {
+        FakeScan scan;
+        CIPAddressSearchDlg dialog(nullptr, *config_, scan.Function());
+        dialog.show();
+        COrgEdit* end = Child<COrgEdit>(dialog, "endEdit");
+        end->clear();
+        QTest::keyClicks(end, QStringLiteral("-2x5"));
+        QCOMPARE(end->text(), QStringLiteral("25"));
+        QGuiApplication::clipboard()->setText(QStringLiteral("0a"));
+        QTest::keyClick(end, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(end->text(), QStringLiteral("25"));
+    }
+
     void endBelowStartDoesNothing() {
         FakeScan scan;
         CIPAddressSearchDlg dialog(nullptr, *config_, scan.Function());
@@ -194,6 +241,42 @@ private slots:
         Child<CImgButton>(dialog, "searchButton")->click();
         QVERIFY(scan.range.has_value());
         QCOMPARE(scan.range->Count(), 1);
+    }
+
+    // Addresses that no host has are refused with a message; nothing is scanned or remembered.
+    void rangesWithoutHostsAreRefused_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("0.120.7.1") << QStringLiteral("0.120.7.1") << true;
+        QTest::newRow("0.255.255.255") << QStringLiteral("0.255.255.255") << true;
+        QTest::newRow("1.0.0.0") << QStringLiteral("1.0.0.0") << false;
+        QTest::newRow("223.255.255.255") << QStringLiteral("223.255.255.255") << false;
+        QTest::newRow("224.0.0.1") << QStringLiteral("224.0.0.1") << true;
+        QTest::newRow("239.1.2.3") << QStringLiteral("239.1.2.3") << true;
+        QTest::newRow("240.0.0.1") << QStringLiteral("240.0.0.1") << true;
+        QTest::newRow("255.255.255.255") << QStringLiteral("255.255.255.255") << true;
+        QTest::newRow("127.0.0.1") << QStringLiteral("127.0.0.1") << false;
+    }
+
+    void rangesWithoutHostsAreRefused() {
+        QFETCH(QString, typed);
+        QFETCH(bool, refused);
+        FakeScan scan;
+        const auto dialog = OpenFromLoopback(*config_, scan, 255);
+        QVERIFY(test::ShowActive(*dialog));
+        QTest::keySequence(QApplication::focusWidget(), QKeySequence::SelectAll);
+        test::TypeIntoFocus(typed);
+        COrgMessageBox::PresetAnswer(MessageAnswer::Ok);
+        ClickSearch(*dialog);
+        if (refused) {
+            QCOMPARE(COrgMessageBox::AnsweredTexts(), QStringList{Text(9400)});
+            QVERIFY(!scan.range.has_value());
+            QCOMPARE(config_->ReadSearchStartAddress(), (Ipv4Address{127, 0, 0, 1}));
+        } else {
+            QVERIFY(COrgMessageBox::AnsweredTexts().isEmpty());
+            QVERIFY(scan.range.has_value());
+            QCOMPARE(QString::fromStdString(FormatIpv4(scan.range->At(scan.range->First()))), typed);
+        }
     }
 
     void icmpFailureIsExplainedInJapanese_data() {

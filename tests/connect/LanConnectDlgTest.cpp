@@ -3,6 +3,7 @@
 #include "app/config/AppConfig.h"
 #include "connect/IPAddressSearchDlg.h"
 #include "connect/IpAddressCtrl.h"
+#include "tests/connect/AddressTyping.h"
 #include "tests/connect/DialogChecks.h"
 #include "uikit/ImgButton.h"
 #include "uikit/MessageBox.h"
@@ -107,6 +108,25 @@ private slots:
         QVERIFY(address->Field(0)->hasFocus());
         test::TypeIntoFocus(typed);
         QCOMPARE(address->GetAddress(), expected);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.Address(), expected);
+    }
+
+    // However the user gets into the address (mouse, Ctrl+A, Home, End with Backspace, Home with
+    // Delete), typing an address key by key gives exactly that address.
+    void addressTypedOverTheShownOne_data() { test::AddEntryRows(); }
+
+    void addressTypedOverTheShownOne() {
+        QFETCH(Ipv4Address, expected);
+        config_->WriteIpAddress({127, 0, 0, 1});
+        CLanConnectDlg dialog(nullptr, *config_);
+        QVERIFY(test::ShowActive(dialog));
+        test::EnterRowAddress(*Child<CIpAddressCtrl>(dialog, "addressCtrl"),
+                              *Child<COrgEdit>(dialog, "portEdit"));
+        if (QTest::currentTestFailed()) {
+            return;
+        }
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(dialog.Address(), expected);
@@ -237,6 +257,96 @@ private slots:
         control.Field(0)->setFocus();
         QTest::keySequence(control.Field(0), QKeySequence::Paste);
         QCOMPARE(control.GetAddress(), (Ipv4Address{0, 20, 30, 40}));
+    }
+
+    void controlAKeepsTheWholeAddressTogether() {
+        CIpAddressCtrl control;
+        control.SetAddress({192, 168, 0, 10});
+        QVERIFY(test::ShowActive(control));
+        test::ClickInto(*control.Field(2), 1);
+        QTest::keySequence(QApplication::focusWidget(), QKeySequence::SelectAll);
+        for (int i = 0; i < 4; ++i) {
+            QCOMPARE(control.Field(i)->selectedText(), control.Field(i)->text());
+        }
+        QTest::keySequence(QApplication::focusWidget(), QKeySequence::Copy);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("192.168.0.10"));
+        // Any other key ends the whole selection; the number with the caret keeps its own.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Shift);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+        QVERIFY(!control.Field(0)->hasSelectedText());
+        QVERIFY(!control.Field(3)->hasSelectedText());
+
+        // Erasing the whole address leaves four empty numbers and the caret in the first.
+        QTest::keySequence(QApplication::focusWidget(), QKeySequence::SelectAll);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
+        QCOMPARE(FieldTexts(control), (QStringList{"", "", "", ""}));
+        QVERIFY(control.Field(0)->hasFocus());
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("12"));
+        QCOMPARE(FieldTexts(control), (QStringList{"12", "", "", ""}));
+
+        // A click into another number ends the whole selection too.
+        QTest::keySequence(QApplication::focusWidget(), QKeySequence::SelectAll);
+        test::ClickInto(*control.Field(3), 0);
+        QVERIFY(!control.Field(0)->hasSelectedText());
+        QVERIFY(control.Field(3)->hasFocus());
+    }
+
+    void typingInsideNumbersAndAcrossTheDots() {
+        CIpAddressCtrl control;
+        control.SetAddress({192, 168, 0, 10});
+        QVERIFY(test::ShowActive(control));
+        test::ClickInto(*control.Field(2), 1);
+        // Home goes to the start of the first number; a digit after the caret replaces the rest of it.
+        test::PressKey(Qt::Key_Home);
+        test::PressKey(Qt::Key_Right);
+        QTest::keyClick(QApplication::focusWidget(), '5');
+        QCOMPARE(FieldTexts(control), (QStringList{"15", "168", "0", "10"}));
+        QVERIFY(control.Field(0)->hasFocus());
+        QTest::keyClick(QApplication::focusWidget(), '0');
+        QVERIFY(control.Field(1)->hasFocus()); // the third digit moved on
+
+        // A digit at the end of a full number goes on into the next number.
+        test::PressKey(Qt::Key_Home);
+        test::PressKey(Qt::Key_Right, 3);
+        QTest::keyClick(QApplication::focusWidget(), '7');
+        QCOMPARE(FieldTexts(control), (QStringList{"150", "7", "0", "10"}));
+        QVERIFY(control.Field(1)->hasFocus());
+
+        // Delete at the end of a number takes the digits after the dot, passing over empty numbers.
+        test::PressKey(Qt::Key_Home);
+        test::PressKey(Qt::Key_Right, 3);
+        test::PressKey(Qt::Key_Delete, 3);
+        QCOMPARE(FieldTexts(control), (QStringList{"150", "", "", "0"}));
+        QVERIFY(control.Field(0)->hasFocus());
+        QCOMPARE(control.Field(0)->cursorPosition(), 3);
+
+        // End goes to the end of the last number; Backspace and Left step back over the dots.
+        test::PressKey(Qt::Key_End);
+        QVERIFY(control.Field(3)->hasFocus());
+        test::PressKey(Qt::Key_Backspace, 3);
+        QVERIFY(control.Field(1)->hasFocus());
+        QCOMPARE(FieldTexts(control), (QStringList{"150", "", "", ""}));
+        test::PressKey(Qt::Key_Left);
+        QVERIFY(control.Field(0)->hasFocus());
+        QCOMPARE(control.Field(0)->cursorPosition(), 3);
+    }
+
+    void clicksSelectTheNumberUnlessDragged() {
+        CIpAddressCtrl control;
+        control.SetAddress({192, 168, 0, 10});
+        QVERIFY(test::ShowActive(control));
+        // Beside the numbers, on the frame: the nearest number.
+        QTest::mouseClick(&control, Qt::LeftButton, {}, QPoint(control.width() - 2, control.height() / 2));
+        QVERIFY(control.Field(3)->hasFocus());
+        QCOMPARE(control.Field(3)->selectedText(), QStringLiteral("10"));
+        // A drag over part of a number selects that part, and typing replaces only it.
+        QLineEdit& second = *control.Field(1);
+        QTest::mousePress(&second, Qt::LeftButton, {}, test::PointOfCaret(second, 0));
+        QTest::mouseMove(&second, test::PointOfCaret(second, 2));
+        QTest::mouseRelease(&second, Qt::LeftButton, {}, test::PointOfCaret(second, 2));
+        QCOMPARE(second.selectedText(), QStringLiteral("16"));
+        QTest::keyClick(&second, '7');
+        QCOMPARE(FieldTexts(control), (QStringList{"192", "78", "0", "10"}));
     }
 
     void layout() {

@@ -142,6 +142,35 @@ private slots:
         QVERIFY(page.CanLeavePage());
     }
 
+    // A key mistyped in the threshold is refused as it is typed: the sensor receives the number the
+    // user meant, and letters alone leave the value as it was.
+    void ATypoInTheThresholdNeverReachesTheSensor() {
+        PageFixture f;
+        QVERIFY(f.ConnectSimulator());
+        f.ShowPage(PageId::Detection);
+        CDetectSettingDlg& page = *f.detection;
+        f.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+        CRangeEdit* edit = page.ThresholdEdit();
+        QCOMPARE(edit->text(), QString::number(f.simulator->settings().threshold));
+        // A click into the edit selects the whole value; typing replaces it.
+        QTest::mouseClick(edit, Qt::LeftButton);
+        QTRY_COMPARE(edit->selectedText(), edit->text());
+        QTest::keyClicks(edit, QStringLiteral("4x5"));
+        QTest::mouseClick(page.ApplyButton(), Qt::LeftButton);
+        QCOMPARE(page.LastResult(), RC_OK);
+        QCOMPARE(f.simulator->settings().threshold, 45);
+        QCOMPARE(edit->text(), QStringLiteral("45"));
+
+        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(edit, QStringLiteral("abc"));
+        QTest::mouseClick(page.ApplyButton(), Qt::LeftButton);
+        QCOMPARE(page.LastResult(), RC_OK);
+        QCOMPARE(f.simulator->settings().threshold, 45);
+        QCOMPARE(edit->text(), QStringLiteral("45"));
+        QVERIFY(f.unexpectedBoxes.isEmpty());
+    }
+
     void AThresholdOfZeroIsShownAsOneAndCountsAsChanged() {
         PageFixture f;
         f.AttachFake();

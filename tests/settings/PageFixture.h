@@ -155,8 +155,8 @@ struct PageFixture {
             detection = page.get();
             return std::unique_ptr<CPageBase>(std::move(page));
         };
-        factory.system = [this](DeviceSession& session, CMiraSettingsDlgBase& main) {
-            auto page = std::make_unique<CSystemDlg>(session, &main);
+        factory.system = [this, modeList](DeviceSession& session, CMiraSettingsDlgBase& main) {
+            auto page = std::make_unique<CSystemDlg>(session, &main, modeList);
             system = page.get();
             return std::unique_ptr<CPageBase>(std::move(page));
         };

@@ -1,9 +1,11 @@
 #include "tests/settings/MonitoredWindow.h"
 #include "uikit/ImgButton.h"
+#include "uikit/OrgMFCButton.h"
 
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 namespace orlo {
 namespace {
@@ -18,6 +20,33 @@ bool ClickReaches(QWidget& window, QWidget& widget) {
     const QPoint centre = widget.mapTo(&window, widget.rect().center());
     QWidget* hit = window.childAt(centre);
     return hit != nullptr && (hit == &widget || widget.isAncestorOf(hit));
+}
+
+// Clicks where the widget is shown, on whatever the window system would deliver the click to there.
+void ClickOnWindow(QWidget& window, QWidget& widget) {
+    const QPoint at = widget.mapTo(&window, widget.rect().center());
+    QWidget* hit = window.childAt(at);
+    QVERIFY(hit != nullptr);
+    QTest::mouseClick(hit, Qt::LeftButton, {}, hit->mapFrom(&window, at));
+}
+
+// One notch of the mouse wheel, downwards, with the pointer over the middle of the page area.
+void WheelDown(QScrollArea& scroll) {
+    QWidget& viewport = *scroll.viewport();
+    const QPoint at = viewport.rect().center();
+    QWheelEvent wheel(at, viewport.mapToGlobal(at), QPoint(), QPoint(0, -QWheelEvent::DefaultDeltasPerStep),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&viewport, &wheel);
+}
+
+// Where each navigation button is on the window.
+QList<QRect> NavigationOnWindow(CMiraSettingsDlgBase& window) {
+    QList<QRect> places;
+    for (PageId page : {PageId::Home, PageId::Camera, PageId::Detection, PageId::System}) {
+        QWidget* button = window.NavigationButton(page);
+        places << QRect(button->mapTo(&window, QPoint(0, 0)), button->size());
+    }
+    return places;
 }
 
 } // namespace
@@ -57,14 +86,20 @@ private slots:
                 if (!button->isVisibleTo(&window) || button->isWindow()) {
                     continue;
                 }
-                scroll.ensureWidgetVisible(button, 0, 0);
-                const QRect onViewport(button->mapTo(scroll.viewport(), QPoint(0, 0)), button->size());
-                if (!scroll.viewport()->rect().contains(onViewport) || !ClickReaches(window, *button)) {
+                // What scrolls must be scrolled to; the rest must be on the window as it is.
+                QRect visible = window.rect();
+                if (scroll.widget()->isAncestorOf(button)) {
+                    scroll.ensureWidgetVisible(button, 0, 0);
+                    visible =
+                        QRect(scroll.viewport()->mapTo(&window, QPoint(0, 0)), scroll.viewport()->size());
+                }
+                const QRect onWindow(button->mapTo(&window, QPoint(0, 0)), button->size());
+                if (!visible.contains(onWindow) || !ClickReaches(window, *button)) {
                     unreachable << QStringLiteral("page %1: '%2' at %3, %4")
                                        .arg(static_cast<int>(page))
                                        .arg(button->text())
-                                       .arg(onViewport.x())
-                                       .arg(onViewport.y());
+                                       .arg(onWindow.x())
+                                       .arg(onWindow.y());
                 }
                 ++checked;
             }
@@ -77,11 +112,45 @@ private slots:
         CImgButton* filter = home->FilterButton(3);
         scroll.ensureWidgetVisible(filter, 0, 0);
         const int before = filter->GetCheckState();
-        const QPoint at = filter->mapTo(&window, filter->rect().center());
-        QWidget* hit = window.childAt(at); // where the window system would deliver the click
-        QVERIFY(hit != nullptr);
-        QTest::mouseClick(hit, Qt::LeftButton, {}, hit->mapFrom(&window, at));
+        ClickOnWindow(window, *filter);
         QCOMPARE(filter->GetCheckState(), 1 - before);
+    }
+
+    // Scrolling moves the page alone: the navigation column stays where it is and works at any
+    // scroll position.
+    void thePageScrollsUnderAFixedNavigationColumn() {
+        test::MonitoredWindow monitored;
+        QVERIFY(monitored.started);
+        PageFixture& f = *monitored.fixture;
+        QTRY_VERIFY_WITH_TIMEOUT(monitored.home->IsMonitoring(), SLOW);
+        CMiraSettingsDlgBase& window = *f.window;
+        f.ShowPage(PageId::Detection);
+        QScrollArea& scroll = *window.ScrollArea();
+        QScrollBar& bar = *scroll.verticalScrollBar();
+        QVERIFY(bar.isVisible());
+        QCOMPARE(bar.value(), 0);
+        const QList<QRect> column = NavigationOnWindow(window);
+        CPageBase& page = *window.Page(PageId::Detection);
+        const QPoint pageAt = page.mapTo(&window, QPoint(0, 0));
+
+        while (bar.value() < bar.maximum()) {
+            const int before = bar.value();
+            WheelDown(scroll);
+            QVERIFY(bar.value() > before);
+        }
+        QVERIFY(bar.value() > 0);
+        QCOMPARE(page.mapTo(&window, QPoint(0, 0)), pageAt - QPoint(0, bar.value()));
+        QCOMPARE(NavigationOnWindow(window), column);
+
+        for (PageId target : {PageId::System, PageId::Camera, PageId::Home}) {
+            ClickOnWindow(window, *window.NavigationButton(target));
+            QCOMPARE(window.CurrentPage(), target);
+            QCOMPARE(NavigationOnWindow(window), column);
+            // The new page's load, before the next click asks the page whether it may be left.
+            QCoreApplication::sendPostedEvents(window.Page(target),
+                                               MessageType(CSettingBaseDlg::WM_APP_LOAD));
+        }
+        QVERIFY(f.unexpectedBoxes.isEmpty());
     }
 };
 

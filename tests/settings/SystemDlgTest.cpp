@@ -30,6 +30,7 @@ constexpr int MSG_CONFIRM_RESTART = 1123;
 constexpr int MSG_CONFIRM_INITIALIZE = 1124;
 constexpr int MSG_CONFIRM_WRITE = 1125;
 constexpr int MSG_CONFIRM_RECOVER = 1131;
+constexpr int STR_REPORT_KEY_MODE = 9631;
 
 void Click(const PageFixture& f, SystemOperation operation) {
     f.system->Button(operation)->click();
@@ -173,6 +174,8 @@ private slots:
         QCOMPARE(f.system->FilePath(), html + QStringLiteral(".html"));
         const QByteArray document = FileText(html + QStringLiteral(".html"));
         QVERIFY(document.contains("data-key=\"Ditection.Threshold\""));
+        // The simulator's mode 0 is named from the page's mode list.
+        QVERIFY(document.contains((Text(STR_REPORT_KEY_MODE) + QString::fromUtf8(" (標準モード)")).toUtf8()));
         QVERIFY(document.contains("data:image/png;base64,"));
 
         const QString pdf = f.directory.filePath(QStringLiteral("site-report.PDF"));
@@ -363,8 +366,8 @@ private slots:
 
     void LayoutWithAndWithoutTheTimeoutSection() {
         DeviceSession session;
-        CSystemDlgBase with(session, nullptr, true);
-        CSystemDlgBase without(session, nullptr, false);
+        CSystemDlgBase with(session, nullptr, true, {});
+        CSystemDlgBase without(session, nullptr, false, {});
         const auto top = [](const CSystemDlgBase& page, SystemOperation operation) {
             return page.Button(operation)->y();
         };

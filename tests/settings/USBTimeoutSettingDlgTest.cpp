@@ -8,6 +8,7 @@
 
 #include <QKeyEvent>
 #include <QSpinBox>
+#include <QtTest>
 
 namespace orlo {
 namespace {
@@ -65,6 +66,10 @@ struct Fixture {
     static const QStringList& Shown() { return COrgMessageBox::AnsweredTexts(); }
 };
 
+QSpinBox* Spin(const COrgPropertyGridProperty* property) {
+    return qobject_cast<QSpinBox*>(property->GetEditor());
+}
+
 } // namespace
 
 class USBTimeoutSettingDlgTest : public QObject {
@@ -113,6 +118,40 @@ private slots:
         QCOMPARE(f.sensor.receiveTimeoutMs, 20000);
         QVERIFY(!f.dialog->isVisible());
         QCOMPARE(f.dialog->result(), int(QDialog::Accepted));
+        QVERIFY(f.Shown().isEmpty());
+    }
+
+    // A sensor holding time-outs outside the range that can be typed: they are shown as they are and
+    // left alone unless the user changes them; what the user types is limited to the range.
+    void TimeoutsOutsideTheRangeAreKeptUnlessEdited() {
+        {
+            Fixture f;
+            f.sensor.sendTimeoutMs = 30000;
+            f.sensor.receiveTimeoutMs = 50;
+            f.Open();
+            QCOMPARE(f.Send(), 30000);
+            QCOMPARE(f.Receive(), 50);
+            QCOMPARE(Spin(f.dialog->SendItem())->text(), QStringLiteral("30000"));
+            QCOMPARE(Spin(f.dialog->ReceiveItem())->text(), QStringLiteral("50"));
+            f.sensor.ClearCodes();
+            f.Ok();
+            QVERIFY(f.sensor.Codes().empty());
+            QCOMPARE(f.sensor.sendTimeoutMs, 30000);
+            QCOMPARE(f.sensor.receiveTimeoutMs, 50);
+            QCOMPARE(f.dialog->result(), int(QDialog::Accepted));
+        }
+        Fixture f;
+        f.sensor.sendTimeoutMs = 30000;
+        f.sensor.receiveTimeoutMs = 50;
+        f.Open();
+        QSpinBox* receive = Spin(f.dialog->ReceiveItem());
+        receive->selectAll();
+        QTest::keyClicks(receive, QStringLiteral("99999"));
+        f.sensor.ClearCodes();
+        f.Ok();
+        QCOMPARE(f.sensor.Codes(), (Codes{0x19, 0x1A}));
+        QCOMPARE(f.sensor.receiveTimeoutMs, 20000);
+        QCOMPARE(f.sensor.sendTimeoutMs, 30000);
         QVERIFY(f.Shown().isEmpty());
     }
 
@@ -165,6 +204,7 @@ private slots:
     void ApplyFailuresCloseOnlyAfterATimeout() {
         Fixture f;
         f.Open();
+        f.dialog->SendItem()->SetValue(250);
         f.link.FailNextSend(0);
         COrgMessageBox::PresetAnswer(MessageAnswer::Ok);
         f.Ok();

@@ -1,5 +1,6 @@
 #include "platform/IcmpPacket.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -18,14 +19,16 @@ std::vector<std::uint8_t> ReplyTo(const EchoRequest& request) {
 
 // An IPv4 header of headerWords x 4 bytes (options zero) in front of an ICMP message.
 std::vector<std::uint8_t> WithIpHeader(const std::vector<std::uint8_t>& icmp, int headerWords = 5) {
-    std::vector<std::uint8_t> packet(static_cast<std::size_t>(headerWords) * 4, 0);
+    const std::size_t header = static_cast<std::size_t>(headerWords) * 4;
+    // Sized once and copied into: growing a 20-byte vector by insert makes GCC 12 at -O3 report a
+    // false out-of-bounds copy (-Warray-bounds).
+    std::vector<std::uint8_t> packet(header + icmp.size(), 0);
     packet[0] = static_cast<std::uint8_t>(0x40 | headerWords);
-    const std::size_t total = packet.size() + icmp.size();
-    packet[2] = static_cast<std::uint8_t>(total >> 8);
-    packet[3] = static_cast<std::uint8_t>(total);
+    packet[2] = static_cast<std::uint8_t>(packet.size() >> 8);
+    packet[3] = static_cast<std::uint8_t>(packet.size());
     packet[8] = 64;
     packet[9] = 1;
-    packet.insert(packet.end(), icmp.begin(), icmp.end());
+    std::copy(icmp.begin(), icmp.end(), packet.begin() + static_cast<std::ptrdiff_t>(header));
     return packet;
 }
 

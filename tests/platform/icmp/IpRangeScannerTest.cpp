@@ -37,6 +37,27 @@ std::vector<Ipv4Address> Addresses(std::array<std::uint8_t, 3> prefix, int first
     return addresses;
 }
 
+// A range of the one address.
+ScanRange Only(const Ipv4Address& address) {
+    return ScanRange::FromEnd(address, address[3]);
+}
+
+TEST(ScanRange, OnlyRangesOfHostAddressesMayBeSearched) {
+    EXPECT_FALSE(Only({0, 0, 0, 0}).IsHostRange());
+    EXPECT_FALSE(Only({0, 255, 255, 255}).IsHostRange());
+    EXPECT_TRUE(Only({1, 0, 0, 0}).IsHostRange());
+    EXPECT_TRUE(Only({127, 0, 0, 1}).IsHostRange());
+    EXPECT_TRUE(Only({192, 168, 0, 1}).IsHostRange());
+    EXPECT_TRUE(Only({223, 255, 255, 255}).IsHostRange());
+    EXPECT_FALSE(Only({224, 0, 0, 0}).IsHostRange());
+    EXPECT_FALSE(Only({239, 255, 255, 255}).IsHostRange());
+    EXPECT_FALSE(Only({240, 0, 0, 0}).IsHostRange());
+    EXPECT_FALSE(Only({255, 255, 255, 255}).IsHostRange());
+    // The whole range goes by its first byte, whatever its last.
+    EXPECT_FALSE(ScanRange::FromEnd({0, 120, 7, 1}, 255).IsHostRange());
+    EXPECT_TRUE(ScanRange::FromEnd({223, 1, 2, 0}, 255).IsHostRange());
+}
+
 class IpRangeScannerNetwork : public testing::Test {
 protected:
     void SetUp() override {

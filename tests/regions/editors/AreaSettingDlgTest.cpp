@@ -283,23 +283,26 @@ private slots:
         QVERIFY(!editor.Areas()[5].IsSet());
     }
 
-    void deleteAllAsksFirst() {
+    void deleteAllAsksFirstThenEmptiesEverySlotUpToTheLast() {
         SimulatedSensor sensor;
         QVERIFY(sensor.started);
         std::vector<CAreaMaskArea> areas = EmptyAreas();
         areas[0].SetRect({0, 0, 100, 100});
         areas[9].SetRect({500, 500, 700, 700});
+        areas[15].SetRect({1200, 800, 1400, 1000});
         CAreaSettingDlg editor(&sensor.session, &sensor.owner, areas);
         QVERIFY(ShowAndLoad(editor));
         COrgMessageBox::PresetAnswer(MessageAnswer::No);
-        editor.DeleteAllButton()->click();
+        QTest::mouseClick(editor.DeleteAllButton(), Qt::LeftButton);
         QCOMPARE(COrgMessageBox::AnsweredTexts().back(), Text(1130));
-        QCOMPARE(editor.List()->rowCount(), 2);
+        QCOMPARE(editor.List()->rowCount(), 3);
         COrgMessageBox::PresetAnswer(MessageAnswer::Yes);
-        editor.DeleteAllButton()->click();
+        QTest::mouseClick(editor.DeleteAllButton(), Qt::LeftButton);
+        QCOMPARE(COrgMessageBox::AnsweredTexts().size(), 2);
         QCOMPARE(editor.List()->rowCount(), 0);
-        for (const CAreaMaskArea& area : editor.Areas()) {
-            QVERIFY(!area.IsSet());
+        QCOMPARE(editor.Areas().size(), std::size_t{AREA_MASK_SLOTS});
+        for (std::size_t slot = 0; slot < editor.Areas().size(); ++slot) {
+            QVERIFY2(!editor.Areas()[slot].IsSet(), qPrintable(QString::number(slot)));
         }
         QVERIFY(!editor.DeleteAllButton()->isEnabled());
         QVERIFY(!editor.BulkJudgementButton()->isEnabled());

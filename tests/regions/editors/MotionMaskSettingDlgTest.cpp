@@ -122,6 +122,30 @@ private slots:
         QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, QPoint(10, list.viewport()->height() - 5));
         QCOMPARE(editor.ListSelection(), -1);
     }
+
+    void deleteAllEmptiesEverySlotUpToTheLast() {
+        SimulatedSensor sensor;
+        QVERIFY(sensor.started);
+        std::vector<CTevoArea> masks(MOTION_MASK_SLOTS);
+        for (int slot = 0; slot < MOTION_MASK_SLOTS; ++slot) {
+            masks[static_cast<std::size_t>(slot)].SetNumber(slot);
+        }
+        for (const std::size_t slot : {0U, 6U, 14U, 15U}) {
+            masks[slot].SetRect({static_cast<int>(slot) * 90, 100, static_cast<int>(slot) * 90 + 80, 300});
+        }
+        CMotionMaskSettingDlg editor(&sensor.session, &sensor.owner, masks);
+        QVERIFY(ShowAndLoad(editor));
+        QCOMPARE(editor.List()->rowCount(), 4);
+        COrgMessageBox::PresetAnswer(MessageAnswer::Yes);
+        QTest::mouseClick(editor.DeleteAllButton(), Qt::LeftButton);
+        QCOMPARE(COrgMessageBox::AnsweredTexts(), QStringList{Text(1130)});
+        QCOMPARE(editor.Masks().size(), std::size_t{MOTION_MASK_SLOTS});
+        for (std::size_t slot = 0; slot < editor.Masks().size(); ++slot) {
+            QVERIFY2(!editor.Masks()[slot].IsSet(), qPrintable(QString::number(slot)));
+        }
+        QCOMPARE(editor.List()->rowCount(), 0);
+        QVERIFY(!editor.DeleteAllButton()->isEnabled());
+    }
 };
 
 } // namespace orlo

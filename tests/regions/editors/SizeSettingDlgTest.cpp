@@ -55,6 +55,13 @@ int NumberPixels(const CSizeSettingDlg& editor, const DetectionResult& detection
     return count;
 }
 
+// Clicks into the field, selects its text and types the new one key by key.
+void TypeInto(CRangeEdit& field, const QString& text) {
+    QTest::mouseClick(&field, Qt::LeftButton);
+    QTest::keyClick(&field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(&field, text);
+}
+
 } // namespace
 
 class SizeSettingDlgTest : public QObject {
@@ -159,26 +166,41 @@ private slots:
         }
     }
 
-    void okTakesTheFieldsUnchecked() {
+    void cancelKeepsThePagesValues() {
         SimulatedSensor sensor;
         QVERIFY(sensor.started);
-        {
-            CSizeSettingDlg editor(&sensor.session, &sensor.owner, 300, 700);
-            QVERIFY(ShowAndLoad(editor));
-            editor.MinimumField()->setText(QStringLiteral("500"));
-            editor.CancelButton()->click();
-            QCOMPARE(editor.Minimum(), 300);
-            QCOMPARE(editor.Maximum(), 700);
-        }
         CSizeSettingDlg editor(&sensor.session, &sensor.owner, 300, 700);
         QVERIFY(ShowAndLoad(editor));
-        // A maximum below the minimum is the page's business.
-        editor.MinimumField()->setText(QStringLiteral("500"));
-        editor.MaximumField()->setText(QStringLiteral("400"));
-        editor.OkButton()->click();
+        TypeInto(*editor.MinimumField(), QStringLiteral("500"));
+        QTest::mouseClick(editor.CancelButton(), Qt::LeftButton);
+        QCOMPARE(editor.result(), int(QDialog::Rejected));
+        QCOMPARE(std::pair(editor.Minimum(), editor.Maximum()), std::pair(300, 700));
+    }
+
+    void okRefusesAMaximumBelowTheMinimumAndStaysOpen() {
+        SimulatedSensor sensor;
+        QVERIFY(sensor.started);
+        CSizeSettingDlg editor(&sensor.session, &sensor.owner, 300, 700);
+        QVERIFY(ShowAndLoad(editor));
+        editor.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&editor));
+        TypeInto(*editor.MinimumField(), QStringLiteral("1500"));
+        TypeInto(*editor.MaximumField(), QStringLiteral("1200"));
+        COrgMessageBox::PresetAnswer(MessageAnswer::Ok);
+        QTest::mouseClick(editor.OkButton(), Qt::LeftButton);
+        QCOMPARE(COrgMessageBox::AnsweredTexts(), QStringList{Text(1111)});
+        QVERIFY(editor.isVisible());
+        QCOMPARE(editor.MinimumField()->text(), QStringLiteral("1500"));
+        QCOMPARE(editor.MaximumField()->text(), QStringLiteral("1200"));
+        QCOMPARE(std::pair(editor.Minimum(), editor.Maximum()), std::pair(300, 700));
+
+        // An equal pair is valid.
+        TypeInto(*editor.MaximumField(), QStringLiteral("1500"));
+        QTest::mouseClick(editor.OkButton(), Qt::LeftButton);
+        QCOMPARE(COrgMessageBox::AnsweredTexts().size(), 1);
+        QVERIFY(!editor.isVisible());
         QCOMPARE(editor.result(), int(QDialog::Accepted));
-        QCOMPARE(editor.Minimum(), 500);
-        QCOMPARE(editor.Maximum(), 400);
+        QCOMPARE(std::pair(editor.Minimum(), editor.Maximum()), std::pair(1500, 1500));
     }
 
     void outOfRangeFieldsFollowTheRangeEdit() {

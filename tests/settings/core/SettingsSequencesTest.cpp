@@ -113,7 +113,7 @@ TEST_F(SettingsSequencesTest, UsbTimeoutsLoadAndApplyWithReadBack) {
     EXPECT_EQ((Codes{0x18, 0x1A}), sensor.Codes());
 
     sensor.ClearCodes();
-    ASSERT_EQ(RC_OK, ApplyUsbTimeouts(session, {20000, 100}));
+    ASSERT_EQ(RC_OK, ApplyUsbTimeouts(session, {20000, 100}, timeouts));
     EXPECT_EQ((Codes{0x17, 0x18, 0x19, 0x1A}), sensor.Codes());
     EXPECT_EQ((Bytes{0x20, 0x4E}), sensor.LastPayload(0x17));
     EXPECT_EQ(100, sensor.receiveTimeoutMs);
@@ -122,7 +122,7 @@ TEST_F(SettingsSequencesTest, UsbTimeoutsLoadAndApplyWithReadBack) {
     // not written.
     sensor.ClearCodes();
     sensor.storeTimeout = [](std::uint16_t ms) { return static_cast<std::uint16_t>(ms / 1000 * 1000); };
-    EXPECT_EQ(RC_VERIFY_MISMATCH, ApplyUsbTimeouts(session, {1234, 3000}));
+    EXPECT_EQ(RC_VERIFY_MISMATCH, ApplyUsbTimeouts(session, {1234, 3000}, {20000, 100}));
     EXPECT_EQ((Codes{0x17, 0x18}), sensor.Codes());
     EXPECT_EQ(1000, sensor.sendTimeoutMs);
 
@@ -132,7 +132,32 @@ TEST_F(SettingsSequencesTest, UsbTimeoutsLoadAndApplyWithReadBack) {
     EXPECT_EQ(before, timeouts);
     session.Disconnect();
     EXPECT_EQ(RC_NO_LINK, LoadUsbTimeouts(session, timeouts));
-    EXPECT_EQ(RC_NO_LINK, ApplyUsbTimeouts(session, {1000, 1000}));
+    EXPECT_EQ(RC_NO_LINK, ApplyUsbTimeouts(session, {1000, 1000}, timeouts));
+}
+
+// Values the sensor holds outside the range the tool lets the user type are not written back.
+TEST_F(SettingsSequencesTest, UsbTimeoutsApplyWritesOnlyWhatDiffersFromTheLoadedValues) {
+    sensor.sendTimeoutMs = 30000;
+    sensor.receiveTimeoutMs = 50;
+    UsbTimeouts loaded;
+    ASSERT_EQ(RC_OK, LoadUsbTimeouts(session, loaded));
+    sensor.ClearCodes();
+    EXPECT_EQ(RC_OK, ApplyUsbTimeouts(session, loaded, loaded));
+    EXPECT_TRUE(sensor.Codes().empty());
+
+    EXPECT_EQ(RC_OK, ApplyUsbTimeouts(session, {30000, 200}, loaded));
+    EXPECT_EQ((Codes{0x19, 0x1A}), sensor.Codes());
+    EXPECT_EQ(30000, sensor.sendTimeoutMs);
+    EXPECT_EQ(200, sensor.receiveTimeoutMs);
+
+    sensor.ClearCodes();
+    EXPECT_EQ(RC_OK, ApplyUsbTimeouts(session, {20000, 50}, loaded));
+    EXPECT_EQ((Codes{0x17, 0x18}), sensor.Codes());
+    EXPECT_EQ(20000, sensor.sendTimeoutMs);
+
+    // Nothing to write needs no link.
+    session.Disconnect();
+    EXPECT_EQ(RC_OK, ApplyUsbTimeouts(session, loaded, loaded));
 }
 
 } // namespace

@@ -187,7 +187,7 @@ TEST_F(SettingsFileTest, LongDeviceTextIsCutAtACharacterBoundary) {
     SettingsRecord record;
     ASSERT_EQ(0, ReadSettingsFile(file, record));
     EXPECT_EQ(*Utf8ToCp932("あいうえおかきくけこ"), record.deviceInfo);
-    WriteSampleWith("System", "DeviceInfo", "x" + std::string("あいうえおかきくけこ")); // 21 bytes
+    WriteSampleWith("System", "DeviceInfo", std::string("x") + "あいうえおかきくけこ"); // 21 bytes
     ASSERT_EQ(0, ReadSettingsFile(file, record));
     EXPECT_EQ(*Utf8ToCp932("xあいうえおかきくけ"), record.deviceInfo);
 }
@@ -245,8 +245,9 @@ TEST_F(SettingsFileTest, WriteFailureIsReported) {
 TEST_F(SettingsFileTest, SensorBytesThatAreNotCp932TextSurviveByteForByte) {
     // A field never set (all 0xFF), a text cut inside a double-byte character at byte 20, and blanks
     // and quotes around a text.
-    for (const std::string& bytes : {std::string(20, '\xFF'), std::string(19, 'a') + "\x82",
-                                     " " + *Utf8ToCp932("入口") + " ", std::string("\"quoted\"")}) {
+    for (const std::string& bytes :
+         {std::string(20, '\xFF'), std::string(19, 'a') + "\x82",
+          std::string(" ").append(*Utf8ToCp932("入口")).append(" "), std::string("\"quoted\"")}) {
         SettingsRecord record = SampleRecord();
         record.deviceInfo = bytes;
         std::filesystem::remove(file);
