@@ -13,6 +13,7 @@
 #include <QLocale>
 #include <QTimer>
 #include <QTranslator>
+#include <chrono>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
@@ -114,15 +115,27 @@ int CMiraSettingsApp::InitInstance(const StartupOptions& options) {
     CMiraSettingsDlg window(pages_, nullptr,
                             options.commandLog ? CommandLog::Switch::On : CommandLog::Switch::OutputLogFile);
     bool saved = true;
+    QTimer screenshotTimer;
     if (!options.screenshotPath.isEmpty()) {
-        // Once the window is up and painted: save its picture and close it.
-        QTimer::singleShot(800, &window, [&window, &saved, &options] {
+        // Once the window is up and painted (with the demonstration: once its first picture is shown,
+        // which takes seconds on a slow machine or under Wine): save its picture and close it.
+        const auto started = std::chrono::steady_clock::now();
+        screenshotTimer.setInterval(100);
+        QObject::connect(&screenshotTimer, &QTimer::timeout, &window, [&, started] {
+            const auto waited = std::chrono::steady_clock::now() - started;
+            const auto* home = dynamic_cast<const CHomePageBase*>(window.Page(PageId::Home));
+            const bool ready = !options.demo || (home != nullptr && home->ShowsLivePicture());
+            if (waited < std::chrono::milliseconds(800) || (!ready && waited < std::chrono::seconds(30))) {
+                return;
+            }
+            screenshotTimer.stop();
             saved = window.grab().save(options.screenshotPath, "PNG");
             if (!saved) {
                 std::fprintf(stderr, "orlo-setup: cannot write %s\n", qPrintable(options.screenshotPath));
             }
             window.close();
         });
+        screenshotTimer.start();
     }
     window.exec();
     return saved ? 0 : 1;

@@ -37,6 +37,9 @@ public:
     // The main window is about to close: the page ends its device work (behind the wait dialog when
     // that takes a while), so that nothing runs into it once its destruction has begun.
     virtual void PrepareToClose() = 0;
+    // True once a picture from the sensor has been shown (the screenshot of the demonstration waits
+    // for it).
+    virtual bool ShowsLivePicture() const { return false; }
 };
 
 } // namespace orlo

@@ -205,6 +205,7 @@ bool CHomeDlgBase::event(QEvent* event) {
     const auto type = event->type();
     if (type == MessageType(WM_MONITOR_REPAINT)) {
         PaintPicture();
+        livePictureShown_ = session_.IsConnected();
     } else if (type == MessageType(WM_MONITOR_RESULT_LOST)) {
         HandleLinkLoss(MSG_RESULT_LOST);
     } else if (type == MessageType(WM_MONITOR_LINK_FAILURE)) {

@@ -49,6 +49,7 @@ public:
     bool CanLeavePage() override;
     void ResumeMonitoring() override;
     void PrepareToClose() override;
+    bool ShowsLivePicture() const override { return livePictureShown_; }
 
     // Connects over the LAN as soon as the page is shown, without remembering the connection in the
     // configuration (the demonstration's simulator).
@@ -137,6 +138,7 @@ private:
     CImgButton* diffSwitch_;
     std::array<CImgButton*, 4> filterButtons_{};
     QLabel* reconnectStatus_;
+    bool livePictureShown_ = false;
 
     std::string comPort_;
     std::uint32_t baudRate_ = 0;
