@@ -26,6 +26,12 @@
 #include <memory>
 #include <mutex>
 
+// On Windows, Qt's headers above bring in <windows.h> again, whose LoadString macro would replace the
+// string table's.
+#ifdef LoadString
+#undef LoadString
+#endif
+
 namespace orlo::test {
 
 inline QString Text(int id) {
