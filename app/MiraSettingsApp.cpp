@@ -22,12 +22,6 @@
 #include <utility>
 #include <vector>
 
-// On Windows one of Qt's headers above brings in <windows.h> again, whose LoadString macro would
-// replace the string table's.
-#ifdef LoadString
-#undef LoadString
-#endif
-
 namespace orlo {
 namespace {
 

@@ -3,8 +3,10 @@
 #include <span>
 #include <string_view>
 
-// <windows.h>, which some of our headers bring in on Windows, maps LoadString to the system's own.
-#ifdef LoadString
+// <windows.h> maps LoadString to the system's own. Included here first, its include guard keeps any later
+// inclusion (ours or Qt's) from defining the macro again.
+#ifdef _WIN32
+#include <windows.h>
 #undef LoadString
 #endif
 

@@ -26,12 +26,6 @@
 #include <memory>
 #include <mutex>
 
-// On Windows, Qt's headers above bring in <windows.h> again, whose LoadString macro would replace the
-// string table's.
-#ifdef LoadString
-#undef LoadString
-#endif
-
 namespace orlo::test {
 
 inline QString Text(int id) {
