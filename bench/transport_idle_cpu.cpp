@@ -2,7 +2,7 @@
 // Usage: transport_idle_cpu [--seconds N]   (N seconds per phase, default 10)
 
 #include "device/transport/SerialConnection.h"
-#include "device/transport/UniqueFd.h"
+#include "platform/UniqueFd.h"
 
 #include <atomic>
 #include <chrono>

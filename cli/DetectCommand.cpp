@@ -129,7 +129,7 @@ int RunDetect(const CommandContext& context) {
         std::error_code error;
         if (!WriteFileAtomically(options.pngFile, {reinterpret_cast<const char*>(png.data()), png.size()},
                                  &error)) {
-            return context.Failure("cannot write " + name + ": " + error.message(), -1);
+            return context.Failure(FileWriteFailure(options.pngFile, error), -1);
         }
     }
     return EXIT_OK;

@@ -18,6 +18,9 @@ bool ShowHelp(const CommandContext& context, const char* text) {
     return context.options.help;
 }
 
+// The file name that means standard output for the commands that write one.
+constexpr std::string_view StandardOutputName = "-";
+
 // The commands that take exactly one FILE argument.
 bool OneFileArgument(const CommandContext& context, int& exitStatus) {
     if (context.options.arguments.size() != 1) {
@@ -70,7 +73,9 @@ std::string Describe(const std::string& file, const SettingsFileProblem& problem
     using Cause = SettingsFileProblem::Cause;
     switch (problem.cause) {
     case Cause::File:
-        return std::string("cannot ") + verb + " " + name + ": " + problem.error.message();
+        return std::string(verb) == "write"
+                   ? FileWriteFailure(file, problem.error)
+                   : std::string("cannot ") + verb + " " + name + ": " + problem.error.message();
     case Cause::MissingKey:
         return name + ": " + key + " is missing";
     case Cause::RejectedValue:
@@ -130,17 +135,24 @@ int RunExport(const CommandContext& context) {
     return RunWritingFile(
         context,
         "usage: orloctl CONNECTION export FILE\nBacks every setting of the sensor up to FILE "
-        "(false-detection rectangles are not saved).\nThe backup is read back as import "
-        "would read it before it replaces FILE.\n",
+        "(false-detection rectangles are not saved); - writes it to standard output.\nThe backup is read "
+        "back as import would read it before it replaces FILE.\nFILE, when it exists, must be a regular "
+        "file.\n",
         [&](DeviceSession& session, const std::string& file) {
             SettingsFileProblem problem;
-            const ResultCode result = ExportSettings(session, file, &problem);
+            std::string bytes;
+            const ResultCode result = file == StandardOutputName
+                                          ? ExportSettingsText(session, bytes, &problem)
+                                          : ExportSettings(session, file, &problem);
             if (result != RC_OK && problem.cause != SettingsFileProblem::Cause::None) {
                 const std::string cause = Describe(file, problem, "write");
                 return context.Failure(problem.cause == SettingsFileProblem::Cause::File
                                            ? cause
                                            : "the backup would not restore, so it was not written: " + cause,
                                        result);
+            }
+            if (result == RC_OK && file == StandardOutputName && !WriteBytes(context.out, bytes)) {
+                return context.Failure("cannot write the backup to standard output", -1);
             }
             return result == RC_OK ? EXIT_OK : context.DeviceFailure(result);
         });
@@ -154,14 +166,23 @@ int RunReport(const CommandContext& context) {
         "false-detection\nrectangles and detections drawn over it, and every setting a backup holds, "
         "in tables.\nThe operating mode is named from the mode list conf/aml.dat in the current "
         "directory\nor in --dir DIR, when there is one.\nOne self-contained HTML file, written only "
-        "when the sensor was read completely.\n",
+        "when the sensor was read completely;\n- writes it to standard output.\n",
         [&](DeviceSession& session, const std::string& file) {
-            ReportProblem problem;
             const std::vector<ModeRecord> modes = ReadModeList(LocateModeList(context.options.directory));
+            if (file == StandardOutputName) {
+                ReportContent content;
+                const ResultCode result = ReadReportContent(session, content);
+                if (result != RC_OK) {
+                    return context.DeviceFailure(result);
+                }
+                return WriteBytes(context.out, ReportHtml(content, modes))
+                           ? EXIT_OK
+                           : context.Failure("cannot write the report to standard output", -1);
+            }
+            ReportProblem problem;
             const ResultCode result = WriteReport(session, file, modes, &problem);
             if (problem.fileError) {
-                return context.Failure(
-                    "cannot write " + PrintableText(file) + ": " + problem.fileError.message(), result);
+                return context.Failure(FileWriteFailure(file, problem.fileError), result);
             }
             return result == RC_OK ? EXIT_OK : context.DeviceFailure(result);
         });

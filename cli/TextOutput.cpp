@@ -1,10 +1,16 @@
 #include "cli/TextOutput.h"
 
 #include "platform/CodePage.h"
+#include "platform/FileIo.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <iostream>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 namespace orlo::cli {
 
@@ -99,6 +105,34 @@ std::string JsonString(std::string_view text) {
         }
     }
     return quoted + "\"";
+}
+
+std::string FileWriteFailure(const std::string& file, const std::error_code& error) {
+    std::string text = "cannot write " + PrintablePath(file) + ": ";
+    if (const std::filesystem::path folder = RefusingFolder(file, error); !folder.empty()) {
+        text += "the folder " + PrintablePath(folder.string()) + " does not take the new file: ";
+    }
+    return text + error.message();
+}
+
+bool WriteBytes(std::ostream& out, std::string_view bytes) {
+#ifdef _WIN32
+    // Text mode would turn every LF of the file into CR LF.
+    const bool console = &out == &std::cout;
+    int previous = -1;
+    if (console) {
+        out.flush();
+        previous = ::_setmode(::_fileno(stdout), _O_BINARY);
+    }
+#endif
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.flush();
+#ifdef _WIN32
+    if (console && previous != -1) {
+        ::_setmode(::_fileno(stdout), previous);
+    }
+#endif
+    return out.good();
 }
 
 } // namespace orlo::cli

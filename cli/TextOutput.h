@@ -1,7 +1,10 @@
 #pragma once
 
+#include <filesystem>
+#include <ostream>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace orlo::cli {
 
@@ -16,5 +19,10 @@ std::string PrintablePath(std::string_view file);
 std::string PrintableDeviceText(std::string_view cp932);
 // A text as a JSON string literal.
 std::string JsonString(std::string_view text);
+// "cannot write FILE: reason", naming the folder when it is the folder that refused the new file.
+std::string FileWriteFailure(const std::string& file, const std::error_code& error);
+// A file's bytes to a stream exactly as they are (standard output included: no line-end translation
+// on Windows); false when the stream failed.
+bool WriteBytes(std::ostream& out, std::string_view bytes);
 
 } // namespace orlo::cli

@@ -143,6 +143,24 @@ ResultCode ExportSettings(DeviceSession& session, const std::filesystem::path& p
     return RC_OK;
 }
 
+ResultCode ExportSettingsText(DeviceSession& session, std::string& bytes, SettingsFileProblem* problem) {
+    SettingsRecord record;
+    if (const ResultCode result = ReadSettingsRecord(session, record); result != RC_OK) {
+        return result;
+    }
+    SettingsFileProblem found;
+    auto made = NewSettingsFile(record, &found);
+    SettingsRecord restored;
+    if (!made || ReadSettingsText(*made, restored, &found) != 0) {
+        if (problem != nullptr) {
+            *problem = found;
+        }
+        return -1;
+    }
+    bytes = std::move(*made);
+    return RC_OK;
+}
+
 ResultCode ImportSettings(DeviceSession& session, const std::filesystem::path& path,
                           SettingsFileProblem* problem) {
     if (!session.IsConnected()) {

@@ -6,6 +6,7 @@
 #include "settings/file/SettingsRecord.h"
 
 #include <filesystem>
+#include <string>
 
 namespace orlo {
 
@@ -17,6 +18,10 @@ ResultCode ReadSettingsRecord(DeviceSession& session, SettingsRecord& record);
 // the file cannot be written or would not restore.
 ResultCode ExportSettings(DeviceSession& session, const std::filesystem::path& path,
                           SettingsFileProblem* problem = nullptr);
+// The backup's bytes, for a stream rather than a file: checked with the import's reader the same way;
+// `bytes` is written only on success.
+ResultCode ExportSettingsText(DeviceSession& session, std::string& bytes,
+                              SettingsFileProblem* problem = nullptr);
 // Restore: -51 (with `problem`) when the file cannot be read (nothing is sent), else applies it.
 ResultCode ImportSettings(DeviceSession& session, const std::filesystem::path& path,
                           SettingsFileProblem* problem = nullptr);

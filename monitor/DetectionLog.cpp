@@ -31,6 +31,8 @@ std::string FormatDetectionLogLine(const DetectionLogRecord& record) {
 
 namespace {
 
+constexpr int kNameAttempts = 10;
+
 bool IsRegularFile(const std::filesystem::path& path) {
     std::error_code error;
     return std::filesystem::is_regular_file(path, error);
@@ -54,12 +56,18 @@ void DetectionLog::StartNewLogFile() {
     std::error_code error;
     std::filesystem::create_directories(logDirectory_, error);
     const LocalTimestamp now = LocalTimestamp::Now();
-    char name[32];
-    std::snprintf(name, sizeof name, "%d%02d%02d%02d%02d%02d.csv", now.year, now.month, now.day, now.hour,
+    char stem[32];
+    std::snprintf(stem, sizeof stem, "%d%02d%02d%02d%02d%02d", now.year, now.month, now.day, now.hour,
                   now.minute, now.second);
     std::lock_guard lock(mutex_);
-    currentFile_ = logDirectory_ / name;
-    file_.reset(OpenStdioFile(currentFile_, "wb"));
+    // Created exclusively: a name already there (a link planted to truncate another file, or the
+    // log of a connection made within the same second) is never opened, and a numbered name is
+    // tried instead.
+    for (int attempt = 1; attempt <= kNameAttempts && !file_; ++attempt) {
+        currentFile_ = logDirectory_ /
+                       (std::string(stem) + (attempt == 1 ? "" : "_" + std::to_string(attempt)) + ".csv");
+        file_.reset(CreateNewFile(currentFile_));
+    }
     if (!file_) {
         currentFile_.clear();
         return; // records are discarded while there is no file

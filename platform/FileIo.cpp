@@ -1,11 +1,16 @@
 #include "platform/FileIo.h"
 
+#include "platform/FileWriteErrors.h"
 #include "platform/TempFileName.h"
+#include "platform/WriteTarget.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <csignal>
+#include <dirent.h>
 #include <fcntl.h>
+#include <memory>
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -119,30 +124,32 @@ bool WriteAll(int fd, std::string_view data) {
 // A file created beside the target and removed again unless it was renamed over the target.
 class TempFile {
 public:
-    explicit TempFile(const std::filesystem::path& target) {
+    TempFile(const WriteTarget& target, mode_t mode) : folder_(target.FolderFd()) {
         static std::atomic<unsigned> counter{0};
         for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
             // O_EXCL settles any clash, e.g. with a file left by a crashed process of the same id.
-            std::filesystem::path candidate =
-                TempFileName(target, static_cast<unsigned long>(::getpid()), counter++);
-            const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            std::string candidate =
+                TempFileName(target.Name(), static_cast<unsigned long>(::getpid()), counter++).string();
+            const int fd = ::openat(folder_, candidate.c_str(),
+                                    O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
             if (fd >= 0) {
                 fd_.emplace(fd);
-                path_ = std::move(candidate);
+                name_ = std::move(candidate);
+                path_ = target.FolderPath() / name_;
                 return;
             }
             if (errno != EEXIST) {
-                error_ = LastError();
+                error_ = FolderError(LastError());
                 return;
             }
         }
-        error_ = std::make_error_code(std::errc::file_exists);
+        error_ = FolderError(std::make_error_code(std::errc::file_exists));
     }
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;
     ~TempFile() {
-        if (!path_.empty()) {
-            ::unlink(path_.c_str());
+        if (!name_.empty()) {
+            ::unlinkat(folder_, name_.c_str(), 0);
         }
     }
 
@@ -151,30 +158,34 @@ public:
     const std::filesystem::path& Path() const { return path_; }
     int Fd() const { return fd_->Get(); }
     bool Close() { return fd_->Close(); }
-    bool RenameOver(const std::filesystem::path& target) {
-        if (::rename(path_.c_str(), target.c_str()) != 0) {
+    bool RenameOver(const WriteTarget& target) {
+        if (::renameat(folder_, name_.c_str(), folder_, target.Name().c_str()) != 0) {
             return false;
         }
-        path_.clear();
+        name_.clear();
         return true;
     }
 
 private:
+    int folder_;
     std::optional<FileDescriptor> fd_;
+    std::string name_;
     std::filesystem::path path_;
     std::error_code error_;
 };
 
-bool ReplaceFile(const std::filesystem::path& target, std::string_view text, std::optional<mode_t> mode,
-                 std::error_code& error, const AcceptWrittenFile& accept) {
-    TempFile temp(target);
+bool ReplaceFile(const WriteTarget& target, std::string_view text, std::error_code& error,
+                 const AcceptWrittenFile& accept) {
+    // Created no wider than the file it replaces; special bits are never carried over.
+    const std::optional<mode_t> mode = target.ExistingMode();
+    TempFile temp(target, mode ? *mode : 0666);
     if (!temp.Valid()) {
         error = temp.Error();
         return false;
     }
-    if (mode) {
-        // Best effort: the replacement keeps the permissions of the file it replaces.
-        static_cast<void>(::fchmod(temp.Fd(), *mode & 07777));
+    if (mode && ::fchmod(temp.Fd(), *mode) != 0) {
+        error = LastError();
+        return false;
     }
     if (!WriteAll(temp.Fd(), text) || ::fsync(temp.Fd()) != 0 || !temp.Close()) {
         error = LastError();
@@ -184,21 +195,38 @@ bool ReplaceFile(const std::filesystem::path& target, std::string_view text, std
         return false;
     }
     if (!temp.RenameOver(target)) {
-        error = LastError();
+        error = FolderError(LastError());
         return false;
     }
     return true;
 }
 
-std::filesystem::path FollowLink(const std::filesystem::path& file) {
-    std::error_code error;
-    if (std::filesystem::is_symlink(file, error)) {
-        auto resolved = std::filesystem::canonical(file, error);
-        if (!error) {
-            return resolved;
+bool ProcessIsGone(unsigned long process) {
+    return process != static_cast<unsigned long>(::getpid()) && ::kill(static_cast<pid_t>(process), 0) != 0 &&
+           errno == ESRCH;
+}
+
+// A kill between writing and renaming leaves a complete hidden file; ours (same owner, a process
+// that no longer runs) are removed, anyone else's are left alone.
+void RemoveStaleTempFiles(const WriteTarget& target) {
+    const int listing = ::openat(target.FolderFd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listing < 0) {
+        return;
+    }
+    const std::unique_ptr<DIR, int (*)(DIR*)> folder(::fdopendir(listing), &::closedir);
+    if (!folder) {
+        ::close(listing);
+        return;
+    }
+    while (const dirent* entry = ::readdir(folder.get())) {
+        const auto process = TempFileProcess(target.Name(), entry->d_name);
+        struct stat info {};
+        if (process && ProcessIsGone(*process) &&
+            ::fstatat(target.FolderFd(), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(info.st_mode) && info.st_uid == ::geteuid()) {
+            ::unlinkat(target.FolderFd(), entry->d_name, 0);
         }
     }
-    return file;
 }
 
 } // namespace
@@ -238,18 +266,43 @@ std::FILE* OpenRegularFileForRewrite(const std::filesystem::path& path) {
 
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes, std::error_code* error,
                          const AcceptWrittenFile& accept) {
-    const std::filesystem::path target = FollowLink(path);
-    std::optional<mode_t> mode;
-    struct stat info {};
-    if (::stat(target.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
-        mode = info.st_mode;
-    }
     std::error_code reason;
-    const bool written = ReplaceFile(target, bytes, mode, reason, accept);
+    bool written = false;
+    if (const auto target = WriteTarget::Resolve(path, reason)) {
+        RemoveStaleTempFiles(*target);
+        written = ReplaceFile(*target, bytes, reason, accept);
+    }
     if (error != nullptr) {
         *error = reason;
     }
     return written;
+}
+
+std::filesystem::path RefusingFolder(const std::filesystem::path& path, const std::error_code& error) {
+    if (!IsFolderError(error)) {
+        return {};
+    }
+    std::error_code ignored;
+    const auto target = WriteTarget::Resolve(path, ignored);
+    return target ? target->FolderPath() : std::filesystem::absolute(path, ignored).parent_path();
+}
+
+std::FILE* CreateNewFile(const std::filesystem::path& path) {
+    std::error_code error;
+    const auto target = WriteTarget::Resolve(path, error, WriteTarget::LastLink::Keep);
+    if (!target) {
+        return nullptr;
+    }
+    const int fd = ::openat(target->FolderFd(), target->Name().c_str(),
+                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd < 0) {
+        return nullptr;
+    }
+    std::FILE* file = ::fdopen(fd, "wb");
+    if (file == nullptr) {
+        ::close(fd);
+    }
+    return file;
 }
 
 } // namespace orlo

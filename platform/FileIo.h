@@ -27,14 +27,30 @@ FileContents ReadFileContents(const std::filesystem::path& path, std::size_t max
 // maxBytes (so a huge or wrong file is never loaded into memory).
 std::optional<std::string> ReadFileLimited(const std::filesystem::path& path, std::size_t maxBytes);
 
+// Why the tools refuse to write a file, beside the system's own reasons.
+enum class FileWriteRefusal {
+    NotRegularFile = 1, // a device, FIFO or socket is never replaced by a file
+    UnsafeLink,         // a link the kernel's protected_symlinks rule would not follow
+};
+std::error_code make_error_code(FileWriteRefusal refusal);
+
+// The folder that refused to take the new file when `error` came from there (creating the temporary
+// file beside the target or renaming it over the target); empty otherwise.
+std::filesystem::path RefusingFolder(const std::filesystem::path& path, const std::error_code& error);
+
 // Called with the written temporary file before it replaces the target; false keeps the target as it is.
 using AcceptWrittenFile = std::function<bool(const std::filesystem::path& written)>;
 
 // Writes through a temporary file created exclusively in the same directory, synced and renamed over
 // `path`, so a failure leaves the old file (or none) rather than a half-written one, and writers of
-// the same target never share a temporary file. A replaced file keeps its permissions; a symbolic
-// link is followed rather than replaced. On failure `error` (when given) holds the system's reason;
-// it stays clear when `accept` refused the file.
+// the same target never share a temporary file. A target that exists must be a regular file. A
+// symbolic link is followed rather than replaced, unless the kernel's protected_symlinks rule would
+// refuse it. A replaced file keeps its permission bits (never setuid, setgid or sticky). Temporary
+// files of this target left by a process that was killed before renaming are removed. On failure
+// `error` (when given) holds the reason; it stays clear when `accept` refused the file.
+bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                         std::error_code* error = nullptr, const AcceptWrittenFile& accept = {});
+
 // A stdio stream on a file named by a path in the system's own path encoding (fopen's modes).
 std::FILE* OpenStdioFile(const std::filesystem::path& path, const char* mode);
 
@@ -43,7 +59,12 @@ std::FILE* OpenStdioFile(const std::filesystem::path& path, const char* mode);
 // taken (a FIFO would block). Nothing when the file cannot be opened so.
 std::FILE* OpenRegularFileForRewrite(const std::filesystem::path& path);
 
-bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
-                         std::error_code* error = nullptr, const AcceptWrittenFile& accept = {});
+// Creates a file that does not exist yet and opens it for writing ("wb"); nothing when the name is
+// taken (by anything, a link included) or the folder is reached through a link WriteFileAtomically
+// would not follow.
+std::FILE* CreateNewFile(const std::filesystem::path& path);
 
 } // namespace orlo
+
+template <>
+struct std::is_error_code_enum<orlo::FileWriteRefusal> : std::true_type {};

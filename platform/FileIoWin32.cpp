@@ -1,5 +1,5 @@
 #include "platform/FileIo.h"
-
+#include "platform/FileWriteErrors.h"
 #include "platform/TempFileName.h"
 
 #include <atomic>
@@ -151,11 +151,11 @@ public:
                 return;
             }
             if (::GetLastError() != ERROR_FILE_EXISTS) {
-                error_ = LastError();
+                error_ = FolderError(LastError());
                 return;
             }
         }
-        error_ = std::make_error_code(std::errc::file_exists);
+        error_ = FolderError(std::make_error_code(std::errc::file_exists));
     }
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;
@@ -201,10 +201,55 @@ bool ReplaceFile(const std::filesystem::path& target, std::string_view text, std
         return false;
     }
     if (!temp.MoveOver(target)) {
-        error = LastError();
+        error = FolderError(LastError());
         return false;
     }
     return true;
+}
+
+// A directory, or a device or pipe behind the name ("NUL", "COM1"), is never replaced by a file.
+std::error_code RefusalOf(const std::filesystem::path& target) {
+    const DWORD attributes = ::GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return std::make_error_code(std::errc::is_a_directory);
+    }
+    const FileHandle handle(::CreateFileW(target.c_str(), 0,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (handle.Valid() && ::GetFileType(handle.Get()) != FILE_TYPE_DISK) {
+        return make_error_code(FileWriteRefusal::NotRegularFile);
+    }
+    return {};
+}
+
+bool ProcessIsGone(unsigned long process) {
+    if (process == ::GetCurrentProcessId()) {
+        return false;
+    }
+    const HANDLE handle =
+        ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(process));
+    if (handle == nullptr) {
+        return ::GetLastError() == ERROR_INVALID_PARAMETER;
+    }
+    DWORD exitCode = 0;
+    const bool exited = ::GetExitCodeProcess(handle, &exitCode) && exitCode != STILL_ACTIVE;
+    ::CloseHandle(handle);
+    return exited;
+}
+
+// A kill between writing and moving leaves a complete hidden file; those of processes that no
+// longer run are removed.
+void RemoveStaleTempFiles(const std::filesystem::path& target) {
+    std::error_code error;
+    const std::filesystem::path folder =
+        target.has_parent_path() ? target.parent_path() : std::filesystem::path(L".");
+    for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        const auto process = TempFileProcess(target, entry->path().filename().string());
+        if (process && ProcessIsGone(*process) && entry->is_regular_file(error)) {
+            ::DeleteFileW(entry->path().c_str());
+        }
+    }
 }
 
 std::filesystem::path FollowLink(const std::filesystem::path& file) {
@@ -273,12 +318,35 @@ std::FILE* OpenRegularFileForRewrite(const std::filesystem::path& path) {
 // The replacement gets the directory's default security, as a file saved by any program would.
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes, std::error_code* error,
                          const AcceptWrittenFile& accept) {
-    std::error_code reason;
-    const bool written = ReplaceFile(FollowLink(path), bytes, reason, accept);
+    const std::filesystem::path target = FollowLink(path);
+    std::error_code reason = RefusalOf(target);
+    bool written = false;
+    if (!reason) {
+        RemoveStaleTempFiles(target);
+        written = ReplaceFile(target, bytes, reason, accept);
+    }
     if (error != nullptr) {
         *error = reason;
     }
     return written;
+}
+
+std::filesystem::path RefusingFolder(const std::filesystem::path& path, const std::error_code& error) {
+    if (!IsFolderError(error)) {
+        return {};
+    }
+    std::error_code ignored;
+    return std::filesystem::absolute(FollowLink(path), ignored).parent_path();
+}
+
+std::FILE* CreateNewFile(const std::filesystem::path& path) {
+    // CREATE_NEW fails on any existing name, a link included.
+    FileHandle handle(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle.Valid()) {
+        return nullptr;
+    }
+    return StreamOf(handle, _O_WRONLY | _O_BINARY, "wb");
 }
 
 } // namespace orlo

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <charconv>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace orlo {
 
@@ -20,6 +23,33 @@ inline std::filesystem::path TempFileName(const std::filesystem::path& target, u
     std::filesystem::path candidate = target;
     candidate.replace_filename(name);
     return candidate;
+}
+
+// The process in the name of a temporary file TempFileName made for `target`; nothing for any other
+// name, so only our own files are ever taken for stale ones.
+inline std::optional<unsigned long> TempFileProcess(const std::filesystem::path& target,
+                                                    std::string_view name) {
+    std::string prefix = ".";
+    prefix += target.filename().string();
+    prefix += '.';
+    constexpr std::string_view suffix = ".tmp";
+    if (name.size() <= prefix.size() + suffix.size() || !name.starts_with(prefix) ||
+        !name.ends_with(suffix)) {
+        return std::nullopt;
+    }
+    const std::string_view numbers = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+    const std::size_t dot = numbers.find('.');
+    unsigned long process = 0;
+    unsigned serial = 0;
+    const auto digits = [](std::string_view text, auto& value) {
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+        return !text.empty() && error == std::errc() && end == text.data() + text.size();
+    };
+    if (dot == std::string_view::npos || !digits(numbers.substr(0, dot), process) ||
+        !digits(numbers.substr(dot + 1), serial)) {
+        return std::nullopt;
+    }
+    return process;
 }
 
 } // namespace orlo

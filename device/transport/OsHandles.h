@@ -10,7 +10,7 @@ using EventHandle = UniqueHandle;
 using SocketHandle = UniqueSocket;
 } // namespace orlo
 #else
-#include "device/transport/UniqueFd.h"
+#include "platform/UniqueFd.h"
 
 #include <netinet/in.h>
 namespace orlo {

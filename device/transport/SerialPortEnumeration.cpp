@@ -1,5 +1,5 @@
 #include "device/transport/SerialConnection.h"
-#include "device/transport/UniqueFd.h"
+#include "platform/UniqueFd.h"
 
 #include <algorithm>
 #include <array>

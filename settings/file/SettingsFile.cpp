@@ -251,7 +251,11 @@ int ReadSettingsFile(const std::filesystem::path& path, SettingsRecord& record,
         Report(problem, SettingsFileProblem::Cause::File, {}, {}, loaded.error);
         return -1;
     }
-    const auto file = DecodeTextFile(loaded.text);
+    return ReadSettingsText(loaded.text, record, problem);
+}
+
+int ReadSettingsText(std::string_view bytes, SettingsRecord& record, SettingsFileProblem* problem) {
+    const auto file = DecodeTextFile(bytes);
     if (!file) {
         Report(problem, SettingsFileProblem::Cause::File, {}, {}, NotText());
         return -1;

@@ -65,5 +65,7 @@ int WriteSettingsFile(const std::filesystem::path& path, const SettingsRecord& r
 // of a Unicode file has no CP932 form. The record is written only on success.
 int ReadSettingsFile(const std::filesystem::path& path, SettingsRecord& record,
                      SettingsFileProblem* problem = nullptr);
+// ReadSettingsFile for the bytes of a settings file.
+int ReadSettingsText(std::string_view bytes, SettingsRecord& record, SettingsFileProblem* problem = nullptr);
 
 } // namespace orlo

@@ -3,6 +3,8 @@
 #include "tests/device/TempDirectory.h"
 
 #include <algorithm>
+#include <chrono>
+#include <ctime>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
@@ -86,6 +88,57 @@ TEST(DetectionLogFile, RecordsQueuedBeforeANewFileStayInTheOldOneExactlyOnce) {
     EXPECT_EQ(200, std::count(old.begin(), old.end(), '\n'));
     EXPECT_EQ(std::string::npos, old.find("2025/"));
     EXPECT_EQ("2025/01/01 00:00:00.000,0,0,0,\n", ReadText(second));
+}
+
+// Names the log may take in the next few seconds, to plant something under each.
+std::vector<std::string> NamesOfTheComingSeconds() {
+    std::vector<std::string> names;
+    const auto now = std::chrono::system_clock::now();
+    for (int second = 0; second < 3; ++second) {
+        const std::time_t time = std::chrono::system_clock::to_time_t(now + std::chrono::seconds(second));
+        std::tm local{};
+        localtime_r(&time, &local);
+        char name[32];
+        std::strftime(name, sizeof name, "%Y%m%d%H%M%S.csv", &local);
+        names.emplace_back(name);
+    }
+    return names;
+}
+
+TEST(DetectionLogFile, ANameThatIsTakenIsNeverOpenedAndTheLogGoesToANewFile) {
+    test::TempDirectory directory;
+    std::ofstream(directory.Path() / "outputdetectlog") << "";
+    const auto victim = directory.Path() / "victim.txt";
+    std::ofstream(victim) << "precious";
+    std::filesystem::create_directory(directory.Path() / "log");
+    for (const std::string& name : NamesOfTheComingSeconds()) {
+        std::filesystem::create_symlink(victim, directory.Path() / "log" / name);
+    }
+    DetectionLog log(directory.Path());
+    log.StartNewLogFile();
+    log.QueueRecord({{2024, 1, 2, 3, 4, 5, 6}, {}, true});
+    const auto file = log.CurrentFile();
+    log.StopDetectionLog();
+    EXPECT_EQ("precious", ReadText(victim));
+    ASSERT_FALSE(file.empty());
+    EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(file))) << file;
+    EXPECT_EQ("2024/01/02 03:04:05.006,0,0,1,\n", ReadText(file));
+}
+
+TEST(DetectionLogFile, AReconnectionWithinTheSameSecondKeepsTheEarlierLog) {
+    test::TempDirectory directory;
+    std::ofstream(directory.Path() / "outputdetectlog") << "";
+    DetectionLog log(directory.Path());
+    log.StartNewLogFile();
+    log.QueueRecord({{2024, 1, 1, 0, 0, 0, 1}, {}, false});
+    const auto first = log.CurrentFile();
+    log.StartNewLogFile();
+    log.QueueRecord({{2024, 1, 1, 0, 0, 0, 2}, {}, false});
+    const auto second = log.CurrentFile();
+    log.StopDetectionLog();
+    EXPECT_NE(first, second);
+    EXPECT_EQ("2024/01/01 00:00:00.001,0,0,0,\n", ReadText(first));
+    EXPECT_EQ("2024/01/01 00:00:00.002,0,0,0,\n", ReadText(second));
 }
 
 } // namespace

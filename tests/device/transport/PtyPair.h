@@ -1,6 +1,6 @@
 #pragma once
 
-#include "device/transport/UniqueFd.h"
+#include "platform/UniqueFd.h"
 
 #include <algorithm>
 #include <chrono>
