@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/PrintableText.h"
+
 #include <filesystem>
 #include <ostream>
 #include <string>
@@ -8,15 +10,9 @@
 
 namespace orlo::cli {
 
-// Text from a sensor or a file as it may go to a terminal: control characters, bytes that are not
-// UTF-8 and the backslash are written as \xNN, so no byte can move the cursor or change the
-// terminal's state.
-std::string PrintableText(std::string_view text);
 // A file name as PrintableText writes it, except that the system's path separator stays as it is (a
 // Windows path is written with its backslashes).
 std::string PrintablePath(std::string_view file);
-// A sensor's CP932 bytes (a settings file's DeviceInfo) as printable UTF-8.
-std::string PrintableDeviceText(std::string_view cp932);
 // A text as a JSON string literal.
 std::string JsonString(std::string_view text);
 // "cannot write FILE: reason", naming the folder when it is the folder that refused the new file.

@@ -7,6 +7,7 @@
 #include "platform/CodePage.h"
 #include "platform/FileIo.h"
 #include "platform/IniDocument.h"
+#include "platform/PrintableText.h"
 #include "regions/AreaJudge.h"
 #include "report/ReportPicture.h"
 #include "report/ReportTexts.h"
@@ -69,21 +70,6 @@ std::string Base64(const std::vector<std::uint8_t>& bytes) {
         out += Alphabet[(chunk >> 12) & 63];
         out += i + 1 < bytes.size() ? Alphabet[(chunk >> 6) & 63] : '=';
         out += i + 2 < bytes.size() ? Alphabet[chunk & 63] : '=';
-    }
-    return out;
-}
-
-std::string EscapedBytes(std::string_view bytes) {
-    std::string out;
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte < 0x7F) {
-            out += c;
-        } else {
-            char text[8];
-            std::snprintf(text, sizeof text, "\\x%02x", byte);
-            out += text;
-        }
     }
     return out;
 }
@@ -154,19 +140,13 @@ struct KeyMeaning {
     std::string unit;
 };
 
-// A text of the mode list: the list's reader keeps the bytes of a text that is no CP932, and those
-// are shown as \xNN so that the document stays valid UTF-8.
-std::string DecodedText(const std::string& text) {
-    return Utf8ToCp932(text) ? text : EscapedBytes(text);
-}
-
 // The operating mode with its name from the mode list beside it, when the list has the mode.
 std::string ModeMeaning(const std::string& value, const std::vector<ModeRecord>& modes) {
     const int id = std::atoi(value.c_str());
     const auto found =
         std::find_if(modes.begin(), modes.end(), [id](const ModeRecord& mode) { return mode.id == id; });
     const std::string meaning = Text(STR_REPORT_KEY_MODE);
-    return found == modes.end() ? meaning : meaning + " (" + DecodedText(found->name) + ")";
+    return found == modes.end() ? meaning : meaning + " (" + PrintableText(found->name) + ")";
 }
 
 KeyMeaning MeaningOf(const std::string& key, const std::string& value, const std::vector<ModeRecord>& modes) {
@@ -184,8 +164,12 @@ KeyMeaning MeaningOf(const std::string& key, const std::string& value, const std
         return {ModeMeaning(value, modes), ""};
     }
     if (key == "Camera") {
+        const int direction = std::atoi(value.c_str());
         return {Text(STR_REPORT_KEY_CAMERA) + " (" +
-                    std::to_string(std::atoi(value.c_str()) * DirectionDegrees) + "°)",
+                    (PortraitOf(static_cast<std::uint8_t>(direction)) && direction >= 0
+                         ? std::to_string(direction * DirectionDegrees) + "°"
+                         : Text(STR_REPORT_UNKNOWN_DIRECTION)) +
+                    ")",
                 ""};
     }
     if (const auto found = named.find(key); found != named.end()) {
@@ -228,18 +212,19 @@ std::string Group(const std::string& section) {
     return section.substr(0, section.find_last_not_of("0123456789") + 1);
 }
 
-// The value as the settings file holds it; the information text shown as text.
-std::string ValueCell(const std::string& section, const std::string& key, const std::string& value) {
-    std::string shown = value;
-    if (key == "DeviceInfo") {
-        // Bytes that are no CP932 text are shown as \xNN, so the document stays valid UTF-8.
-        shown = Cp932ToUtf8(value).value_or(EscapedBytes(value));
-    }
+// The value as the settings file holds it; the information text (taken from the record: the file
+// cannot hold one with a line break) decoded from CP932, with control characters and bytes that are
+// no CP932 text shown as \xNN, as the terminal shows them.
+std::string ValueCell(const std::string& section, const std::string& key, const std::string& value,
+                      const SettingsRecord& settings) {
+    const std::string shown =
+        key == "DeviceInfo" ? PrintableDeviceText(settings.deviceInfo) : PrintableText(value);
     return "<td data-key=\"" + Escaped(section) + "." + Escaped(key) + "\">" + Escaped(shown) + "</td>";
 }
 
 // One row per mask section: its number, the keys as columns, and what the row means.
-std::string MaskTable(const IniDocument& document, const std::vector<std::string>& sections) {
+std::string MaskTable(const IniDocument& document, const std::vector<std::string>& sections,
+                      const SettingsRecord& settings) {
     const auto keys = document.Keys(sections.front());
     std::string html = "<p>" + Escaped(Text(STR_REPORT_UNIT_COORDINATE)) + "</p>\n";
     std::vector<std::string> header{Text(STR_REPORT_SECTION_NUMBER)};
@@ -254,7 +239,7 @@ std::string MaskTable(const IniDocument& document, const std::vector<std::string
         html += "<tr><td>" + std::to_string(slot) + "</td>";
         std::map<std::string, std::string> values;
         for (const auto& [key, value] : document.Keys(section)) {
-            html += ValueCell(section, key, value);
+            html += ValueCell(section, key, value, settings);
             values[key] = value;
         }
         const Rect rect{std::atoi(values["Left"].c_str()), std::atoi(values["Top"].c_str()),
@@ -269,21 +254,25 @@ std::string MaskTable(const IniDocument& document, const std::vector<std::string
     return html + "</table>\n";
 }
 
-std::string KeyTable(const IniDocument& document, const std::string& section,
+std::string KeyTable(const IniDocument& document, const std::string& section, const SettingsRecord& settings,
                      const std::vector<ModeRecord>& modes) {
     std::string html = TableWithHeader(
         {Text(STR_REPORT_ITEM), Text(STR_REPORT_VALUE), Text(STR_REPORT_UNIT), Text(STR_REPORT_MEANING)});
     for (const auto& [key, value] : document.Keys(section)) {
         const KeyMeaning meaning = MeaningOf(key, value, modes);
-        html += "<tr><td>" + Escaped(key) + "</td>" + ValueCell(section, key, value) + "<td>" +
+        html += "<tr><td>" + Escaped(key) + "</td>" + ValueCell(section, key, value, settings) + "<td>" +
                 Escaped(meaning.unit) + "</td><td>" + Escaped(meaning.meaning) + "</td></tr>\n";
     }
     return html + "</table>\n";
 }
 
 std::string SettingsTables(const SettingsRecord& settings, const std::vector<ModeRecord>& modes) {
+    // The information text's cell shows the record's own bytes: a line break, which keeps the text
+    // out of a settings file, must not keep its row out of the report.
+    SettingsRecord keys = settings;
+    keys.deviceInfo.clear();
     IniDocument document;
-    SetSettingsKeys(document, settings);
+    SetSettingsKeys(document, keys);
     std::string html;
     const std::vector<std::string> sections = document.Sections();
     for (std::size_t i = 0; i < sections.size();) {
@@ -294,9 +283,9 @@ std::string SettingsTables(const SettingsRecord& settings, const std::vector<Mod
         }
         html += "<h3>" + SectionTitle(group) + "</h3>\n";
         if (members.empty()) {
-            html += KeyTable(document, sections[i++], modes);
+            html += KeyTable(document, sections[i++], settings, modes);
         } else {
-            html += MaskTable(document, members);
+            html += MaskTable(document, members, settings);
         }
     }
     return html;
@@ -428,8 +417,8 @@ std::string ReportHtml(const ReportContent& content, const std::vector<ModeRecor
                        Escaped(Text(STR_REPORT_TITLE)) + "</title>\n</head>\n<body>\n<h1>" +
                        Escaped(Text(STR_REPORT_TITLE)) + "</h1>\n" + TableStart();
     html += Row({Text(STR_REPORT_CREATED), TimeText(content.created)});
-    html += Row({Text(STR_REPORT_CONNECTION), Escaped(content.connection)});
-    html += Row({Text(STR_REPORT_MODEL), Escaped(d.name)});
+    html += Row({Text(STR_REPORT_CONNECTION), Escaped(PrintableText(content.connection))});
+    html += Row({Text(STR_REPORT_MODEL), Escaped(PrintableText(d.name))});
     html += Row({Text(STR_REPORT_VERSION), version});
     html += "</table>\n" + PictureSection(content);
     html += "<h2>" + Text(STR_REPORT_SETTINGS) + "</h2>\n<p>" + Escaped(Text(STR_REPORT_SETTINGS_NOTE)) +

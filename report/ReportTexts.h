@@ -57,5 +57,6 @@ inline constexpr int STR_REPORT_SECTION_OTHER = 9650;
 inline constexpr int STR_REPORT_COLOUR = 9651;
 inline constexpr int STR_REPORT_STATE = 9652;
 inline constexpr int STR_REPORT_SETTINGS_NOTE = 9653;
+inline constexpr int STR_REPORT_UNKNOWN_DIRECTION = 9654;
 
 } // namespace orlo

@@ -126,6 +126,7 @@ constexpr StringEntry kEntries[] = {
     {9651, "色", "Colour"},
     {9652, "状態", "State"},
     {9653, "設定ファイル(バックアップ)の全項目です。", "Every item of the settings file (backup)."},
+    {9654, "不明な向き", "unknown direction"},
     {9660, "設置報告書", "Commissioning report"},
     {9661, "現在の設定と画像を報告書(HTML/PDF)として保存する。", "Save the current settings and picture as a report (HTML/PDF)."},
     {9662, "報告書", "Report"},

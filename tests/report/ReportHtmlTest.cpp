@@ -149,5 +149,34 @@ TEST_F(ReportHtmlTest, TextsFromTheSensorAreEscapedInTheirCells) {
     EXPECT_EQ(std::string::npos, html.find("<x>"));
 }
 
+// Bytes that could steer a terminal or break the document never reach it raw, and no row is lost.
+TEST_F(ReportHtmlTest, ControlAndUndecodableBytesAreShownAsTheTerminalShowsThem) {
+    ReportContent content = FreshSensor();
+    content.device.name = "Orlo\x1b[2J\x07\x08\xff";
+    content.settings.deviceInfo = "entrance\r\nnorth";
+    const std::string html = ReportHtml(content, {});
+    EXPECT_NE(std::string::npos,
+              html.find("<td>" + Text(STR_REPORT_MODEL) + "</td><td>Orlo\\x1b[2J\\x07\\x08\\xff</td>"));
+    EXPECT_NE(std::string::npos, RowOf(html, "System.DeviceInfo").find(">entrance\\x0d\\x0anorth</td>"));
+    for (const char raw : {'\x1b', '\x07', '\x08', '\r'}) {
+        EXPECT_EQ(std::string::npos, html.find(raw)) << int(raw);
+    }
+    EXPECT_EQ(std::string::npos, html.find('\xff'));
+}
+
+TEST_F(ReportHtmlTest, AMountingDirectionTheSensorDoesNotKnowIsShownAsUnknown) {
+    ReportContent content = FreshSensor();
+    const auto meaning = [&content](int direction) {
+        content.settings.camera = direction;
+        const std::string row = RowOf(ReportHtml(content, {}), "Camera.Camera");
+        return row.substr(row.rfind("<td>") + 4);
+    };
+    EXPECT_NE(std::string::npos, meaning(3).find("(270°)"));
+    EXPECT_NE(std::string::npos, meaning(0).find("(0°)"));
+    const std::string unknown = meaning(7);
+    EXPECT_EQ(std::string::npos, unknown.find("°")) << unknown;
+    EXPECT_NE(std::string::npos, unknown.find("(" + Text(9654) + ")")) << unknown;
+}
+
 } // namespace
 } // namespace orlo

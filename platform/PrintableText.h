@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace orlo {
+
+// Text from a sensor or a file as it may go to a terminal or into a document: control characters,
+// bytes that are not UTF-8 and the backslash are written as \xNN, so no byte can move the cursor,
+// change the terminal's state or make the document invalid.
+std::string PrintableText(std::string_view text);
+// A sensor's CP932 bytes (a settings file's DeviceInfo) as printable UTF-8.
+std::string PrintableDeviceText(std::string_view cp932);
+
+} // namespace orlo
