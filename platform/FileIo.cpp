@@ -248,8 +248,13 @@ std::FILE* OpenStdioFile(const std::filesystem::path& path, const char* mode) {
 }
 
 std::FILE* OpenRegularFileForRewrite(const std::filesystem::path& path) {
-    const int fd =
-        ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
+    std::error_code error;
+    const auto target = WriteTarget::Resolve(path, error, WriteTarget::LastLink::Keep);
+    if (!target) {
+        return nullptr;
+    }
+    const int fd = ::openat(target->FolderFd(), target->Name().c_str(),
+                            O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
     if (fd < 0) {
         return nullptr;
     }

@@ -181,6 +181,12 @@ TEST_F(FileWriteAsRoot, LinksFollowTheKernelsRuleForSharedStickyFolders) {
             error != FileWriteRefusal::UnsafeLink || Contents(secret) != "secret") {
             return 4;
         }
+        // The logs, opened in place rather than replaced, take the same rule for their folder.
+        if (OpenRegularFileForRewrite(shared / "dir" / "secret") != nullptr ||
+            CreateNewFile(shared / "dir" / "new.csv") != nullptr || Contents(secret) != "secret" ||
+            fs::exists(At("private/new.csv"))) {
+            return 9;
+        }
         // The user's own link there, and another user's link in an ordinary folder, are followed.
         if (!plant(secret, shared / "own.html", 0) || !WriteFileAtomically(shared / "own.html", "own") ||
             Contents(secret) != "own" || (ModeOf(secret) & 07777) != 0600) {
