@@ -133,7 +133,7 @@ ResultCode ExportSettings(DeviceSession& session, const std::filesystem::path& p
     std::error_code writeError;
     if (!bytes || !WriteFileAtomically(path, *bytes, &writeError, restores)) {
         if (writeError) {
-            found = {SettingsFileProblem::Cause::File, {}, {}, writeError};
+            found = {SettingsFileProblem::Cause::File, {}, {}, writeError, 0, {}};
         }
         if (problem != nullptr) {
             *problem = found;
