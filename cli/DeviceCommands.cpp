@@ -188,8 +188,18 @@ int RunImport(const CommandContext& context) {
         "(false-detection rectangles are not applied).\nFILE is read completely before "
         "the sensor is contacted.\n",
         [&](DeviceSession& session, const SettingsRecord& record) {
-            const ResultCode result = ApplySettingsRecord(session, record);
-            return result == RC_OK ? EXIT_OK : context.DeviceFailure(result);
+            SettingsApplyProgress progress;
+            const ResultCode result = ApplySettingsRecord(session, record, &progress);
+            if (result == RC_OK) {
+                return EXIT_OK;
+            }
+            // Before the result line, which stays the last line on stderr.
+            if (progress.written > 0 && !progress.NotWritten().empty()) {
+                context.err << "orloctl: the sensor holds part of the file: written: " << progress.Written()
+                            << "; not written: " << progress.NotWritten() << ". Import "
+                            << PrintablePath(context.options.arguments[0]) << " again to complete it.\n";
+            }
+            return context.DeviceFailure(result);
         });
 }
 
