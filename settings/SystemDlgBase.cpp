@@ -38,6 +38,9 @@ constexpr int STR_REPORT_SECTION = 9660;
 constexpr int STR_REPORT_TEXT = 9661;
 constexpr int STR_REPORT_BUTTON = 9662;
 constexpr int MSG_REPORT_FAILED = 9664;
+constexpr int MSG_FILE_VALUE_REFUSED = 9800;
+constexpr int MSG_FILE_UNMARKED_UTF8 = 9801;
+constexpr int MSG_FILE_PARTLY_WRITTEN = 9802;
 
 constexpr int PAGE_WIDTH = 600;
 constexpr int SECTION_X = 24;
@@ -175,7 +178,35 @@ void CSystemDlgBase::ClickWrite() {
         return;
     }
     filePath_ = path;
-    RunTask([this, file = LocalPath(path)] { return ImportSettings(session_, file); }, FILE_DURATION_MS);
+    const std::filesystem::path file = LocalPath(path);
+    // A file that reads but was likely saved in the wrong encoding: the user decides before anything
+    // is sent. A file that does not read is reported by the import itself.
+    SettingsRecord record;
+    SettingsFileNotes notes;
+    if (ReadSettingsFile(file, record, nullptr, &notes) == 0 && notes.unmarkedUtf8 &&
+        COrgMessageBox::Show(
+            this, StringText(MSG_FILE_UNMARKED_UTF8).arg(QString::fromStdString(notes.deviceInfoAsUtf8)),
+            MessageButtons::YesNo, MessageIcon::Warning) != MessageAnswer::Yes) {
+        return;
+    }
+    SettingsFileProblem problem;
+    SettingsApplyProgress progress;
+    RunTask([this, file, &problem, &progress] { return ImportSettings(session_, file, &problem, &progress); },
+            FILE_DURATION_MS,
+            [&problem, &progress](ResultCode result) {
+                if (result == RC_SETTINGS_FILE && problem.cause == SettingsFileProblem::Cause::NotAllowed) {
+                    return StringText(MSG_FILE_VALUE_REFUSED)
+                        .arg(problem.line)
+                        .arg(QString::fromStdString(problem.key), QString::fromStdString(problem.value),
+                             QString::fromStdString(problem.allowed));
+                }
+                if (progress.written > 0 && !progress.NotWritten().empty()) {
+                    return StringText(MSG_FILE_PARTLY_WRITTEN)
+                        .arg(QString::fromStdString(progress.Written()),
+                             QString::fromStdString(progress.NotWritten()));
+                }
+                return QString();
+            });
 }
 
 void CSystemDlgBase::ClickRecover() {
@@ -212,7 +243,8 @@ void CSystemDlgBase::ClickReport() {
     }
 }
 
-void CSystemDlgBase::RunTask(const std::function<ResultCode()>& worker, int nominalDurationMs) {
+void CSystemDlgBase::RunTask(const std::function<ResultCode()>& worker, int nominalDurationMs,
+                             const std::function<QString(ResultCode)>& detail) {
     result_ = RunDeviceTask(*waitDialog_, nominalDurationMs, worker);
     if (result_ == RC_NO_LINK) {
         COrgMessageBox::Show(this, StringText(MSG_SAVE_FAILED));
@@ -221,7 +253,11 @@ void CSystemDlgBase::RunTask(const std::function<ResultCode()>& worker, int nomi
     if (result_ == RC_OK) {
         return;
     }
-    COrgMessageBox::Show(this, QString::fromStdString(ResultMessage(result_)));
+    QString message = QString::fromStdString(ResultMessage(result_));
+    if (const QString more = detail ? detail(result_) : QString(); !more.isEmpty()) {
+        message += QStringLiteral("\n") + more;
+    }
+    COrgMessageBox::Show(this, message);
     // A sensor that did not come back after a restart is as lost as one that timed out.
     if (const int message = result_ == RC_RECONNECT_FAILED ? WM_RETURN_HOME : ReturnHomeMessage(result_)) {
         PostMessageTo(owner_, message);
