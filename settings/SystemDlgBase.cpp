@@ -57,6 +57,12 @@ constexpr int TEXT_BELOW_BUTTON = 16;
 constexpr int RECOVER_BELOW_WRITE = 120;
 constexpr int BOTTOM_MARGIN = 24;
 
+// A string-table text with its printf-style conversions filled in (%s takes UTF-8).
+template <typename... Values>
+QString FilledText(int id, Values... values) {
+    return QString::asprintf(StringText(id).toUtf8().constData(), values...);
+}
+
 std::filesystem::path LocalPath(const QString& path) {
     return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
@@ -184,9 +190,8 @@ void CSystemDlgBase::ClickWrite() {
     SettingsRecord record;
     SettingsFileNotes notes;
     if (ReadSettingsFile(file, record, nullptr, &notes) == 0 && notes.unmarkedUtf8 &&
-        COrgMessageBox::Show(
-            this, StringText(MSG_FILE_UNMARKED_UTF8).arg(QString::fromStdString(notes.deviceInfoAsUtf8)),
-            MessageButtons::YesNo, MessageIcon::Warning) != MessageAnswer::Yes) {
+        COrgMessageBox::Show(this, FilledText(MSG_FILE_UNMARKED_UTF8, notes.deviceInfoAsUtf8.c_str()),
+                             MessageButtons::YesNo, MessageIcon::Warning) != MessageAnswer::Yes) {
         return;
     }
     SettingsFileProblem problem;
@@ -195,15 +200,12 @@ void CSystemDlgBase::ClickWrite() {
             FILE_DURATION_MS,
             [&problem, &progress](ResultCode result) {
                 if (result == RC_SETTINGS_FILE && problem.cause == SettingsFileProblem::Cause::NotAllowed) {
-                    return StringText(MSG_FILE_VALUE_REFUSED)
-                        .arg(problem.line)
-                        .arg(QString::fromStdString(problem.key), QString::fromStdString(problem.value),
-                             QString::fromStdString(problem.allowed));
+                    return FilledText(MSG_FILE_VALUE_REFUSED, static_cast<int>(problem.line),
+                                      problem.key.c_str(), problem.value.c_str(), problem.allowed.c_str());
                 }
                 if (progress.written > 0 && !progress.NotWritten().empty()) {
-                    return StringText(MSG_FILE_PARTLY_WRITTEN)
-                        .arg(QString::fromStdString(progress.Written()),
-                             QString::fromStdString(progress.NotWritten()));
+                    return FilledText(MSG_FILE_PARTLY_WRITTEN, progress.Written().c_str(),
+                                      progress.NotWritten().c_str());
                 }
                 return QString();
             });

@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
+#include <QRegularExpression>
 #include <chrono>
 
 namespace orlo {
@@ -69,6 +70,18 @@ bool WriteWithButton(const PageFixture& f, const QString& file,
 bool WriteBytes(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// A table text with its %d and %s replaced by the values in turn.
+QString Filled(QString text, const QStringList& values) {
+    for (const QString& value : values) {
+        const QRegularExpression conversion(QStringLiteral("%[ds]"));
+        const QRegularExpressionMatch match = conversion.match(text);
+        if (match.hasMatch()) {
+            text.replace(match.capturedStart(), 2, value);
+        }
+    }
+    return text;
 }
 
 QByteArray FileText(const QString& path) {
@@ -280,10 +293,9 @@ private slots:
         f.requests.Clear();
         QVERIFY(WriteWithButton(f, file, {MessageAnswer::Yes, MessageAnswer::Ok}));
         QCOMPARE(f.system->LastResult(), RC_SETTINGS_FILE);
-        const QString refused = Text(MSG_FILE_VALUE_REFUSED)
-                                    .arg(*document.LineNumber("Ditection", "Threshold"))
-                                    .arg(QStringLiteral("Ditection.Threshold"), QStringLiteral("70000"),
-                                         QStringLiteral("1..1000"));
+        const QString refused = Filled(Text(MSG_FILE_VALUE_REFUSED),
+                                       {QString::number(*document.LineNumber("Ditection", "Threshold")),
+                                        "Ditection.Threshold", "70000", "1..1000"});
         QCOMPARE(f.Shown(), (QStringList{Text(MSG_CONFIRM_WRITE), Text(MSG_SETTINGS_FILE) + "\n" + refused}));
         QVERIFY(f.requests.Codes().empty());
         QVERIFY(f.simulator->settings() == before);
@@ -302,9 +314,9 @@ private slots:
         QVERIFY(WriteWithButton(f, file, {MessageAnswer::Yes, MessageAnswer::Ok}));
         QCOMPARE(f.system->LastResult(), RC_SEND_FAILED);
         QCOMPARE(f.Shown().size(), 2);
-        const QString partly = Text(MSG_FILE_PARTLY_WRITTEN)
-                                   .arg(QStringLiteral("Camera.Camera to AreaMask16"),
-                                        QStringLiteral("MotionMask1 to Other.Other27/Other28"));
+        const QString partly =
+            Filled(Text(MSG_FILE_PARTLY_WRITTEN),
+                   {"Camera.Camera to AreaMask16", "MotionMask1 to Other.Other27/Other28"});
         QVERIFY2(f.Shown().back().endsWith("\n" + partly), qPrintable(f.Shown().back()));
     }
 
@@ -320,7 +332,7 @@ private slots:
         QVERIFY(WriteBytes(utf8, QByteArray::fromStdString(*Cp932ToUtf8(FileText(cp932).toStdString()))));
         const sim::SensorSettings before = f.simulator->settings();
         f.requests.Clear();
-        const QString question = Text(MSG_FILE_UNMARKED_UTF8).arg(QStringLiteral("入口"));
+        const QString question = Filled(Text(MSG_FILE_UNMARKED_UTF8), {QStringLiteral("入口")});
         QVERIFY(WriteWithButton(f, utf8, {MessageAnswer::Yes, MessageAnswer::No}));
         QCOMPARE(f.Shown(), (QStringList{Text(MSG_CONFIRM_WRITE), question}));
         QVERIFY(f.requests.Codes().empty());
