@@ -186,7 +186,8 @@ int RunImport(const CommandContext& context) {
         context,
         "usage: orloctl CONNECTION import FILE\nWrites every setting of FILE to the sensor "
         "(false-detection rectangles are not applied).\nFILE is read completely before "
-        "the sensor is contacted.\n",
+        "the sensor is contacted; a value the sensor does not take\n(the ranges of set) is refused "
+        "with its line. After a failure, stderr names the\nsettings written and those not.\n",
         [&](DeviceSession& session, const SettingsRecord& record) {
             SettingsApplyProgress progress;
             const ResultCode result = ApplySettingsRecord(session, record, &progress);
