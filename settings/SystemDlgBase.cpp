@@ -255,11 +255,11 @@ void CSystemDlgBase::RunTask(const std::function<ResultCode()>& worker, int nomi
     if (result_ == RC_OK) {
         return;
     }
-    QString message = QString::fromStdString(ResultMessage(result_));
+    QString text = QString::fromStdString(ResultMessage(result_));
     if (const QString more = detail ? detail(result_) : QString(); !more.isEmpty()) {
-        message += QStringLiteral("\n") + more;
+        text += QStringLiteral("\n") + more;
     }
-    COrgMessageBox::Show(this, message);
+    COrgMessageBox::Show(this, text);
     // A sensor that did not come back after a restart is as lost as one that timed out.
     if (const int message = result_ == RC_RECONNECT_FAILED ? WM_RETURN_HOME : ReturnHomeMessage(result_)) {
         PostMessageTo(owner_, message);
