@@ -67,7 +67,9 @@ namespace {
 
 // What went wrong with a settings file, naming the file, the key and the system's reason.
 std::string Describe(const std::string& file, const SettingsFileProblem& problem, const char* verb) {
-    const std::string name = PrintablePath(file);
+    // FILE:LINE where the key's line is known, as compilers name a place in a file.
+    const std::string name =
+        PrintablePath(file) + (problem.line == 0 ? std::string() : ":" + std::to_string(problem.line));
     const std::string key = PrintableText(problem.key);
     const std::string value = PrintableText(problem.value);
     using Cause = SettingsFileProblem::Cause;
@@ -84,6 +86,8 @@ std::string Describe(const std::string& file, const SettingsFileProblem& problem
         return name + ": " + key + " holds text the sensor's character set (CP932) cannot hold: " + value;
     case Cause::LineBreak:
         return name + ": " + key + " holds a line break, which a settings file cannot hold";
+    case Cause::NotAllowed:
+        return name + ": " + key + "=" + value + " is not a value the sensor takes (" + problem.allowed + ")";
     case Cause::None:
         break;
     }
@@ -100,10 +104,20 @@ int RunWithSettingsFile(const CommandContext& context, const char* help,
     if (!OneFileArgument(context, status)) {
         return status;
     }
+    const std::string& file = context.options.arguments[0];
     SettingsRecord record;
     SettingsFileProblem problem;
-    if (ReadSettingsFile(context.options.arguments[0], record, &problem) != 0) {
-        return context.Failure(Describe(context.options.arguments[0], problem, "read"), RC_SETTINGS_FILE);
+    SettingsFileNotes notes;
+    if (ReadSettingsFile(file, record, &problem, &notes) != 0) {
+        return context.Failure(Describe(file, problem, "read"), RC_SETTINGS_FILE);
+    }
+    if (notes.unmarkedUtf8) {
+        context.err
+            << "orloctl: warning: " << PrintablePath(file)
+            << " has no byte-order mark, so it is read as CP932, but it is UTF-8: System.DeviceInfo \""
+            << PrintableText(notes.deviceInfoAsUtf8) << "\" is sent as \""
+            << PrintableDeviceText(record.deviceInfo)
+            << "\". Save the file as UTF-8 with a byte-order mark or as CP932.\n";
     }
     DeviceSession session(context.options.directory, context.LogSwitch());
     if (!context.Connect(session, status)) {
@@ -193,10 +207,21 @@ int RunImport(const CommandContext& context) {
         context,
         "usage: orloctl CONNECTION import FILE\nWrites every setting of FILE to the sensor "
         "(false-detection rectangles are not applied).\nFILE is read completely before "
-        "the sensor is contacted.\n",
+        "the sensor is contacted; a value the sensor does not take\n(the ranges of set) is refused "
+        "with its line. After a failure, stderr names the\nsettings written and those not.\n",
         [&](DeviceSession& session, const SettingsRecord& record) {
-            const ResultCode result = ApplySettingsRecord(session, record);
-            return result == RC_OK ? EXIT_OK : context.DeviceFailure(result);
+            SettingsApplyProgress progress;
+            const ResultCode result = ApplySettingsRecord(session, record, &progress);
+            if (result == RC_OK) {
+                return EXIT_OK;
+            }
+            // Before the result line, which stays the last line on stderr.
+            if (progress.written > 0 && !progress.NotWritten().empty()) {
+                context.err << "orloctl: the sensor holds part of the file: written: " << progress.Written()
+                            << "; not written: " << progress.NotWritten() << ". Import "
+                            << PrintablePath(context.options.arguments[0]) << " again to complete it.\n";
+            }
+            return context.DeviceFailure(result);
         });
 }
 

@@ -3,6 +3,7 @@
 #include "device/DetectionSettingsCommands.h"
 #include "device/SystemCommands.h"
 #include "platform/CodePage.h"
+#include "settings/file/SettingRules.h"
 #include "settings/file/SettingsFile.h"
 
 #include <functional>
@@ -23,7 +24,7 @@ struct Printed {
 };
 
 struct Setting {
-    const char* valuesHelp;
+    std::string valuesHelp;
     // Reads the setting; on 0 fills `printed`.
     std::function<ResultCode(DeviceSession&, Printed&)> get;
     // Checks the values without touching the sensor; returns the error text or empty.
@@ -34,6 +35,15 @@ struct Setting {
 std::optional<int> Number(const std::string& text, long long minimum, long long maximum) {
     const auto value = ParseInteger(text, minimum, maximum);
     return value ? std::optional<int>(static_cast<int>(*value)) : std::nullopt;
+}
+
+std::optional<int> Number(const std::string& text, const SettingRule& rule) {
+    return Number(text, rule.minimum, rule.maximum);
+}
+
+// "1 to 1000" for the help and the messages.
+std::string RangeText(const SettingRule& rule) {
+    return std::to_string(rule.minimum) + " to " + std::to_string(rule.maximum);
 }
 
 std::vector<std::string> Split(const std::string& text, char separator) {
@@ -59,10 +69,10 @@ std::optional<Rect> ParseRect(const std::vector<std::string>& parts, std::size_t
     if (parts.size() < first + 4) {
         return std::nullopt;
     }
-    const auto l = Number(parts[first], -32768, 32767);
-    const auto t = Number(parts[first + 1], -32768, 32767);
-    const auto r = Number(parts[first + 2], -32768, 32767);
-    const auto b = Number(parts[first + 3], -32768, 32767);
+    const auto l = Number(parts[first], CoordinateRule);
+    const auto t = Number(parts[first + 1], CoordinateRule);
+    const auto r = Number(parts[first + 2], CoordinateRule);
+    const auto b = Number(parts[first + 3], CoordinateRule);
     if (!l || !t || !r || !b) {
         return std::nullopt;
     }
@@ -139,10 +149,9 @@ std::optional<SlotEdit> ParseSlotEdit(const std::string& text, int slots, bool w
 std::string CheckRestorable(const Rect& rect, const std::string& arg) {
     for (const int edge : {rect.left, rect.top, rect.right, rect.bottom}) {
         if (edge == UnrestorableCoordinate) {
-            return std::to_string(edge) +
-                   " cannot be restored from a settings file (coordinates are -32768 to "
-                   "32767, except " +
-                   std::to_string(UnrestorableCoordinate) + "): " + arg;
+            return std::to_string(edge) + " cannot be restored from a settings file (coordinates are " +
+                   RangeText(CoordinateRule) + ", except " + std::to_string(UnrestorableCoordinate) +
+                   "): " + arg;
         }
     }
     return {};
@@ -167,14 +176,13 @@ std::string CheckSlotEdits(const Args& args, int slots, bool withJudge, const ch
     return {};
 }
 
-std::string CheckNumbers(const Args& args, std::size_t count, long long minimum, long long maximum) {
+std::string CheckNumbers(const Args& args, std::size_t count, const SettingRule& rule) {
     if (args.size() != count) {
         return "needs " + std::to_string(count) + (count == 1 ? " value" : " values");
     }
     for (const std::string& arg : args) {
-        if (!Number(arg, minimum, maximum)) {
-            return "not a number from " + std::to_string(minimum) + " to " + std::to_string(maximum) + ": " +
-                   arg;
+        if (!Number(arg, rule)) {
+            return "not a number from " + RangeText(rule) + ": " + arg;
         }
     }
     return {};
@@ -212,26 +220,26 @@ std::map<std::string, int*> OtherFields(Others& others, std::map<std::string, in
     return fields;
 }
 
-int OtherMaximum(const std::string& key) {
-    return key == "Other01" || key == "Other04" ? 65535 : 255;
+const SettingRule& OtherRule(const std::string& key) {
+    return key == "Other01" || key == "Other04" ? WordRule : ByteRule;
 }
 
 const std::map<std::string, Setting>& Settings() {
     static const std::map<std::string, Setting> settings = {
         {"threshold",
-         {"N (1 to 1000)",
+         {"N (" + RangeText(ThresholdRule) + ")",
           [](DeviceSession& s, Printed& p) {
               std::uint16_t value = 0;
               const ResultCode result = GetThreshold(s, Timeout, value);
               p = {{std::to_string(value)}, std::to_string(value)};
               return result;
           },
-          [](const Args& a) { return CheckNumbers(a, 1, 1, 1000); },
+          [](const Args& a) { return CheckNumbers(a, 1, ThresholdRule); },
           [](DeviceSession& s, const Args& a) {
-              return SetThresholdVerified(s, static_cast<std::uint16_t>(*Number(a[0], 1, 1000)));
+              return SetThresholdVerified(s, static_cast<std::uint16_t>(*Number(a[0], ThresholdRule)));
           }}},
         {"sizemask",
-         {"MIN MAX (20 to 1600, MIN <= MAX)",
+         {"MIN MAX (" + RangeText(SizeRule) + ", MIN <= MAX)",
           [](DeviceSession& s, Printed& p) {
               SizeMask value;
               const ResultCode result = GetSizeMask(s, Timeout, value);
@@ -241,14 +249,14 @@ const std::map<std::string, Setting>& Settings() {
               return result;
           },
           [](const Args& a) {
-              std::string error = CheckNumbers(a, 2, 20, 1600);
-              return error.empty() && *Number(a[0], 20, 1600) > *Number(a[1], 20, 1600)
+              std::string error = CheckNumbers(a, 2, SizeRule);
+              return error.empty() && *Number(a[0], SizeRule) > *Number(a[1], SizeRule)
                          ? std::string("MIN must not exceed MAX")
                          : error;
           },
           [](DeviceSession& s, const Args& a) {
-              return SetSizeMaskVerified(s, {static_cast<std::uint16_t>(*Number(a[0], 20, 1600)),
-                                             static_cast<std::uint16_t>(*Number(a[1], 20, 1600))});
+              return SetSizeMaskVerified(s, {static_cast<std::uint16_t>(*Number(a[0], SizeRule)),
+                                             static_cast<std::uint16_t>(*Number(a[1], SizeRule))});
           }}},
         {"direction",
          {"0|1|2|3 (0, 90, 180, 270 degrees)",
@@ -258,31 +266,31 @@ const std::map<std::string, Setting>& Settings() {
               p = {{std::to_string(value)}, std::to_string(value)};
               return result;
           },
-          [](const Args& a) { return CheckNumbers(a, 1, 0, 3); },
+          [](const Args& a) { return CheckNumbers(a, 1, DirectionRule); },
           [](DeviceSession& s, const Args& a) {
               // As the camera page does: write, read the direction back, then both detection areas.
               std::uint8_t direction = 0;
               Rect area;
               ResultCode result =
-                  SetMountingDirection(s, Timeout, static_cast<std::uint8_t>(*Number(a[0], 0, 3)));
+                  SetMountingDirection(s, Timeout, static_cast<std::uint8_t>(*Number(a[0], DirectionRule)));
               result = result == RC_OK ? GetMountingDirection(s, Timeout, direction) : result;
               result = result == RC_OK ? GetHumanDetectionArea(s, Timeout, area) : result;
               return result == RC_OK ? GetMotionDetectionArea(s, Timeout, area) : result;
           }}},
         {"mode",
-         {"N (0 to 255, as the mode list names it)",
+         {"N (" + RangeText(ByteRule) + ", as the mode list names it)",
           [](DeviceSession& s, Printed& p) {
               std::uint8_t value = 0;
               const ResultCode result = GetOperatingMode(s, Timeout, value);
               p = {{std::to_string(value)}, std::to_string(value)};
               return result;
           },
-          [](const Args& a) { return CheckNumbers(a, 1, 0, 255); },
+          [](const Args& a) { return CheckNumbers(a, 1, ByteRule); },
           [](DeviceSession& s, const Args& a) {
-              return SetOperatingModeVerified(s, static_cast<std::uint8_t>(*Number(a[0], 0, 255)));
+              return SetOperatingModeVerified(s, static_cast<std::uint8_t>(*Number(a[0], ByteRule)));
           }}},
         {"usb-timeouts",
-         {"SEND RECV (milliseconds, 0 to 65535)",
+         {"SEND RECV (milliseconds, " + RangeText(WordRule) + ")",
           [](DeviceSession& s, Printed& p) {
               std::uint16_t send = 0;
               std::uint16_t receive = 0;
@@ -292,10 +300,10 @@ const std::map<std::string, Setting>& Settings() {
                    "{\"send\": " + std::to_string(send) + ", \"receive\": " + std::to_string(receive) + "}"};
               return result;
           },
-          [](const Args& a) { return CheckNumbers(a, 2, 0, 65535); },
+          [](const Args& a) { return CheckNumbers(a, 2, WordRule); },
           [](DeviceSession& s, const Args& a) {
-              return SetUsbTimeoutsVerified(s, static_cast<std::uint16_t>(*Number(a[0], 0, 65535)),
-                                            static_cast<std::uint16_t>(*Number(a[1], 0, 65535)));
+              return SetUsbTimeoutsVerified(s, static_cast<std::uint16_t>(*Number(a[0], WordRule)),
+                                            static_cast<std::uint16_t>(*Number(a[1], WordRule)));
           }}},
         {"area-masks",
          {"SLOT,LEFT,TOP,RIGHT,BOTTOM,JUDGE | SLOT,clear ... (SLOT 0-15; JUDGE "
@@ -470,11 +478,11 @@ const std::map<std::string, Setting>& Settings() {
                   const auto equals = arg.find('=');
                   const std::string key = arg.substr(0, equals);
                   if (equals == std::string::npos || !fields.count(key) ||
-                      !Number(arg.substr(equals + 1), 0, OtherMaximum(key))) {
+                      !Number(arg.substr(equals + 1), OtherRule(key))) {
                       return "not KEY=VALUE with a known key and a value in range: " + arg;
                   }
                   if ((key == "Other27" || key == "Other28") &&
-                      *Number(arg.substr(equals + 1), 0, 255) == UnrestorableOther27To28) {
+                      *Number(arg.substr(equals + 1), ByteRule) == UnrestorableOther27To28) {
                       return arg + " cannot be restored from a settings file (Other27 and Other28: 1 to 255)";
                   }
               }
@@ -490,7 +498,7 @@ const std::map<std::string, Setting>& Settings() {
               for (const std::string& arg : a) {
                   const auto equals = arg.find('=');
                   const std::string key = arg.substr(0, equals);
-                  *fields[key] = *Number(arg.substr(equals + 1), 0, OtherMaximum(key));
+                  *fields[key] = *Number(arg.substr(equals + 1), OtherRule(key));
               }
               const Others wanted{static_cast<std::uint16_t>(values["Other01"]),
                                   {static_cast<std::uint8_t>(values["Other02"]),

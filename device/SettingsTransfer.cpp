@@ -35,6 +35,31 @@ private:
     ResultCode result_ = RC_OK;
 };
 
+// The apply's writes in order, each named by the settings file keys it takes.
+std::vector<std::string> ApplyStepNames() {
+    std::vector<std::string> names = {"Camera.Camera", "Camera.Mode", "Ditection.Threshold",
+                                      "Ditection.SizeMin/SizeMax"};
+    for (int i = 1; i <= 16; ++i) {
+        names.push_back("AreaMask" + std::to_string(i));
+    }
+    for (int i = 1; i <= 16; ++i) {
+        names.push_back("MotionMask" + std::to_string(i));
+    }
+    for (const char* name :
+         {"System.USBSendTimeout", "System.USBReceiveTimeout", "System.DeviceInfo", "Other.Other01",
+          "Other.Other02-Other06", "Other.Other07", "Other.Other08-Other11", "Other.Other12",
+          "Other.Other23-Other26", "Other.Other27/Other28"}) {
+        names.emplace_back(name);
+    }
+    return names;
+}
+
+// Steps first to last by name: "A to B", or "A" alone.
+std::string StepRange(std::size_t first, std::size_t last) {
+    const std::vector<std::string> names = ApplyStepNames();
+    return first == last ? names[first] : names[first] + " to " + names[last];
+}
+
 } // namespace
 
 ResultCode ReadSettingsRecord(DeviceSession& session, SettingsRecord& record) {
@@ -133,7 +158,7 @@ ResultCode ExportSettings(DeviceSession& session, const std::filesystem::path& p
     std::error_code writeError;
     if (!bytes || !WriteFileAtomically(path, *bytes, &writeError, restores)) {
         if (writeError) {
-            found = {SettingsFileProblem::Cause::File, {}, {}, writeError};
+            found = {SettingsFileProblem::Cause::File, {}, {}, writeError, 0, {}};
         }
         if (problem != nullptr) {
             *problem = found;
@@ -162,7 +187,7 @@ ResultCode ExportSettingsText(DeviceSession& session, std::string& bytes, Settin
 }
 
 ResultCode ImportSettings(DeviceSession& session, const std::filesystem::path& path,
-                          SettingsFileProblem* problem) {
+                          SettingsFileProblem* problem, SettingsApplyProgress* progress) {
     if (!session.IsConnected()) {
         return RC_NO_LINK;
     }
@@ -170,49 +195,73 @@ ResultCode ImportSettings(DeviceSession& session, const std::filesystem::path& p
     if (ReadSettingsFile(path, record, problem) != 0) {
         return RC_SETTINGS_FILE;
     }
-    return ApplySettingsRecord(session, record);
+    return ApplySettingsRecord(session, record, progress);
 }
 
-ResultCode ApplySettingsRecord(DeviceSession& session, const SettingsRecord& record) {
+std::size_t SettingsApplyProgress::Total() {
+    return ApplyStepNames().size();
+}
+
+std::string SettingsApplyProgress::Written() const {
+    return written == 0 ? std::string() : StepRange(0, written - 1);
+}
+
+std::string SettingsApplyProgress::NotWritten() const {
+    return written >= Total() ? std::string() : StepRange(written, Total() - 1);
+}
+
+ResultCode ApplySettingsRecord(DeviceSession& session, const SettingsRecord& record,
+                               SettingsApplyProgress* progress) {
+    std::size_t written = 0;
+    if (progress != nullptr) {
+        progress->written = written;
+    }
     if (!session.IsConnected()) {
         return RC_NO_LINK;
     }
+    // Counts each write that succeeded, in the order of ApplyStepNames.
+    const auto counted = [&written](ResultCode result) {
+        written += result == RC_OK ? 1 : 0;
+        return result;
+    };
     Sequence sequence;
-    sequence.Then([&] { return SetMountingDirection(session, Timeout, record.camera); })
-        .Then([&] { return SetOperatingMode(session, Timeout, record.mode); })
-        .Then([&] { return SetThreshold(session, Timeout, record.threshold); })
+    sequence.Then([&] { return counted(SetMountingDirection(session, Timeout, record.camera)); })
+        .Then([&] { return counted(SetOperatingMode(session, Timeout, record.mode)); })
+        .Then([&] { return counted(SetThreshold(session, Timeout, record.threshold)); })
         .Then([&] {
-            return SetSizeMask(session, Timeout, {record.sizeMin, record.sizeMax});
+            return counted(SetSizeMask(session, Timeout, {record.sizeMin, record.sizeMax}));
         });
     for (const SettingsAreaMask& mask : record.areaMasks) {
         sequence.Then([&] {
-            return SetAreaMask(session, Timeout, static_cast<int>(mask.number),
-                               {mask.left, mask.top, mask.right, mask.bottom}, mask.judgeFlag);
+            return counted(SetAreaMask(session, Timeout, static_cast<int>(mask.number),
+                                       {mask.left, mask.top, mask.right, mask.bottom}, mask.judgeFlag));
         });
     }
     for (const SettingsMotionMask& mask : record.motionMasks) {
         sequence.Then([&] {
-            return SetMotionMask(session, Timeout, static_cast<int>(mask.number),
-                                 {mask.left, mask.top, mask.right, mask.bottom});
+            return counted(SetMotionMask(session, Timeout, static_cast<int>(mask.number),
+                                         {mask.left, mask.top, mask.right, mask.bottom}));
         });
     }
-    sequence.Then([&] { return SetUsbSendTimeout(session, Timeout, record.usbSendTimeout); })
-        .Then([&] { return SetUsbReceiveTimeout(session, Timeout, record.usbReceiveTimeout); })
-        .Then([&] { return SetDeviceInfoBytes(session, Timeout, record.deviceInfo); })
-        .Then([&] { return SetOther01(session, Timeout, record.other01); })
+    sequence.Then([&] { return counted(SetUsbSendTimeout(session, Timeout, record.usbSendTimeout)); })
+        .Then([&] { return counted(SetUsbReceiveTimeout(session, Timeout, record.usbReceiveTimeout)); })
+        .Then([&] { return counted(SetDeviceInfoBytes(session, Timeout, record.deviceInfo)); })
+        .Then([&] { return counted(SetOther01(session, Timeout, record.other01)); })
         .Then([&] {
-            return SetOther02To06(
+            return counted(SetOther02To06(
                 session, Timeout,
-                {record.other02, record.other03, record.other04, record.other05, record.other06});
+                {record.other02, record.other03, record.other04, record.other05, record.other06}));
         })
-        .Then([&] { return SetOther07(session, Timeout, static_cast<std::uint8_t>(record.other07)); })
-        .Then([&] { return SetHumanDetectionArea(session, Timeout, ToRect(record.other08To11)); })
+        .Then(
+            [&] { return counted(SetOther07(session, Timeout, static_cast<std::uint8_t>(record.other07))); })
+        .Then([&] { return counted(SetHumanDetectionArea(session, Timeout, ToRect(record.other08To11))); })
         .Then([&] {
             session.SetAngleOfView(record.other12);
-            return SetMotionDetectionArea(session, Timeout, ToRect(record.other23To26));
+            return counted(RC_OK);
         })
+        .Then([&] { return counted(SetMotionDetectionArea(session, Timeout, ToRect(record.other23To26))); })
         .Then([&] {
-            return SetOther27To28(session, Timeout, {record.other27, record.other28});
+            return counted(SetOther27To28(session, Timeout, {record.other27, record.other28}));
         })
         .Then([&] {
             if (!session.IsConnected()) {
@@ -222,6 +271,9 @@ ResultCode ApplySettingsRecord(DeviceSession& session, const SettingsRecord& rec
             const ResultCode result = GetHumanDetectionArea(session, Timeout, area);
             return result != RC_OK ? result : GetMotionDetectionArea(session, Timeout, area);
         });
+    if (progress != nullptr) {
+        progress->written = written;
+    }
     if (sequence.Result() != RC_OK) {
         return sequence.Result();
     }

@@ -150,7 +150,7 @@ std::size_t IniDocument::SectionEnd(std::size_t header) const {
     return end;
 }
 
-std::optional<std::string> IniDocument::Get(std::string_view section, std::string_view key) const {
+std::optional<std::size_t> IniDocument::FindKey(std::string_view section, std::string_view key) const {
     const auto header = FindSection(section);
     if (!header) {
         return std::nullopt;
@@ -160,10 +160,23 @@ std::optional<std::string> IniDocument::Get(std::string_view section, std::strin
     for (std::size_t i = *header + 1; i < end; ++i) {
         const auto keyLine = ParseKeyLine(lines_[i].text);
         if (keyLine && EqualsNoCase(keyLine->name, wanted)) {
-            return Unquoted(keyLine->value);
+            return i;
         }
     }
     return std::nullopt;
+}
+
+std::optional<std::string> IniDocument::Get(std::string_view section, std::string_view key) const {
+    const auto line = FindKey(section, key);
+    if (!line) {
+        return std::nullopt;
+    }
+    return Unquoted(ParseKeyLine(lines_[*line].text)->value);
+}
+
+std::optional<std::size_t> IniDocument::LineNumber(std::string_view section, std::string_view key) const {
+    const auto line = FindKey(section, key);
+    return line ? std::optional<std::size_t>(*line + 1) : std::nullopt;
 }
 
 bool IniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {

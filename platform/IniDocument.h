@@ -22,6 +22,8 @@ public:
     static IniDocument Parse(std::string_view text);
 
     std::optional<std::string> Get(std::string_view section, std::string_view key) const;
+    // The line (from 1) of the key Get reads, for messages.
+    std::optional<std::size_t> LineNumber(std::string_view section, std::string_view key) const;
 
     // Replaces an existing key's value in place, else adds the key at the end of its section, else
     // appends the section with the key. A value with blanks at either end or in matching quotes is
@@ -48,6 +50,7 @@ private:
     };
 
     std::optional<std::size_t> FindSection(std::string_view section) const;
+    std::optional<std::size_t> FindKey(std::string_view section, std::string_view key) const;
     std::size_t SectionEnd(std::size_t header) const;
     void Insert(std::size_t position, std::string text);
 

@@ -66,8 +66,9 @@ bool WriteProfileString(const std::filesystem::path& file, std::string_view sect
     return bytes && WriteFileAtomically(file, *bytes);
 }
 
-std::int32_t ParseLongSaturated(std::string_view text) {
-    constexpr std::int64_t kLimit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
+std::optional<std::int64_t> ParseLongPrefix(std::string_view text) {
+    // Far beyond 32 bits, yet no sum below can overflow.
+    constexpr std::int64_t kLimit = std::int64_t{1} << 40;
     std::size_t i = 0;
     while (i < text.size() && IsCSpace(text[i])) {
         ++i;
@@ -77,14 +78,21 @@ std::int32_t ParseLongSaturated(std::string_view text) {
         negative = text[i] == '-';
         ++i;
     }
+    const std::size_t digits = i;
     std::int64_t magnitude = 0;
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
         magnitude = std::min(magnitude * 10 + (text[i] - '0'), kLimit);
     }
-    if (negative) {
-        return static_cast<std::int32_t>(-magnitude);
+    if (i == digits) {
+        return std::nullopt;
     }
-    return static_cast<std::int32_t>(std::min(magnitude, kLimit - 1));
+    return negative ? -magnitude : magnitude;
+}
+
+std::int32_t ParseLongSaturated(std::string_view text) {
+    const std::int64_t value = ParseLongPrefix(text).value_or(0);
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
+                                                              std::numeric_limits<std::int32_t>::max()));
 }
 
 } // namespace orlo

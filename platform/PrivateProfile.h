@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -34,5 +35,8 @@ bool WriteProfileString(const std::filesystem::path& file, std::string_view sect
 // C strtol in base 10, saturated to 32 bits: optional leading whitespace and sign, then digits up to the
 // first other character. No digits give 0; values out of range give INT32_MIN or INT32_MAX.
 std::int32_t ParseLongSaturated(std::string_view text);
+// The number the same reading takes, without the 32-bit limit (beyond +-2^40 it saturates there); nothing
+// when there are no digits, where ParseLongSaturated gives 0.
+std::optional<std::int64_t> ParseLongPrefix(std::string_view text);
 
 } // namespace orlo

@@ -122,6 +122,15 @@ std::optional<DecodedTextFile> DecodeTextFile(std::string_view bytes) {
     return DecodedTextFile{TextFileEncoding::Ansi, std::string(bytes)};
 }
 
+bool IsUtf8(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        if (!NextCode(text, i)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::optional<std::string> EncodeTextFile(const DecodedTextFile& file) {
     switch (file.encoding) {
     case TextFileEncoding::Ansi:

@@ -20,6 +20,8 @@ struct DecodedTextFile {
 
 // Nothing for a UTF-16 file of an odd length. Bytes that are not valid in the encoding are kept.
 std::optional<DecodedTextFile> DecodeTextFile(std::string_view bytes);
+// True when the text is valid UTF-8 throughout.
+bool IsUtf8(std::string_view text);
 // The file's bytes; nothing when UTF-8 text for a UTF-16 file is not valid.
 std::optional<std::string> EncodeTextFile(const DecodedTextFile& file);
 

@@ -39,4 +39,8 @@ Judgement DecodeJudgeByte(std::uint8_t byte) {
     return {AreaJudge::None, DEFAULT_JUDGE_PERCENT};
 }
 
+bool IsJudgeByte(std::uint8_t byte) {
+    return EncodeJudgeByte(DecodeJudgeByte(byte)) == byte;
+}
+
 } // namespace orlo

@@ -35,5 +35,7 @@ std::uint8_t EncodeJudgeByte(const Judgement& judgement);
 
 // Any byte other than 0x80, 0x90, 0xFF and 1..100 reads as None with the default percentage.
 Judgement DecodeJudgeByte(std::uint8_t byte);
+// True for the bytes that name a judge: 0x80, 0x90, 0xFF and 1..100.
+bool IsJudgeByte(std::uint8_t byte);
 
 } // namespace orlo

@@ -213,6 +213,10 @@ constexpr StringEntry kEntries[] = {
     // Automatic reconnection.
     {9780, "接続が切れたときに自動で再接続する", "Reconnect automatically when the link is lost"},
     {9781, "Orloとの接続が切れました。再接続しています…", "The link to the Orlo was lost. Reconnecting…"},
+    // Writing a settings file from the system page.
+    {9800, "設定ファイルの%d行目の %s=%s は、Orloが受け付けない値です（%s）。\n何も書き込んでいません。ファイルを直してから反映してください。", "Line %d of the settings file: %s=%s is a value the Orlo does not take (%s).\nNothing was written. Correct the file and write it again."},
+    {9801, "この設定ファイルにはBOMがないためCP932(Shift_JIS)として読みますが、内容はUTF-8のようです。\n機器情報「%s」は、Orloには別の文字として書き込まれます。\n正しく書き込むには、ファイルをBOM付きUTF-8かCP932で保存し直してください。\nこのまま反映しますか？", "This settings file has no byte-order mark, so it is read as CP932 (Shift_JIS), but it looks like UTF-8.\nIts device information \"%s\" would reach the Orlo as different characters.\nTo write it correctly, save the file again as UTF-8 with a byte-order mark or as CP932.\nWrite it as it is?"},
+    {9802, "Orloにはファイルの設定の一部だけが書き込まれています。\n書き込み済み: %s\n未書き込み: %s\nもう一度ファイルを反映すると、書き込みが完了します。", "The Orlo holds only part of the file's settings.\nWritten: %s\nNot written: %s\nWrite the file again to complete it."},
     // Serial port permissions.
     {9900, "シリアルポートを開く権限がありません。\nこのユーザーをdialoutグループに追加し(sudo usermod -aG dialout ユーザー名)、ログインし直してください。", "You do not have permission to open the serial port.\nAdd this user to the dialout group (sudo usermod -aG dialout USERNAME) and log in again."},
 };

@@ -38,6 +38,9 @@ constexpr int STR_REPORT_SECTION = 9660;
 constexpr int STR_REPORT_TEXT = 9661;
 constexpr int STR_REPORT_BUTTON = 9662;
 constexpr int MSG_REPORT_FAILED = 9664;
+constexpr int MSG_FILE_VALUE_REFUSED = 9800;
+constexpr int MSG_FILE_UNMARKED_UTF8 = 9801;
+constexpr int MSG_FILE_PARTLY_WRITTEN = 9802;
 
 constexpr int PAGE_WIDTH = 600;
 constexpr int SECTION_X = 24;
@@ -53,6 +56,12 @@ constexpr int BUTTON_BELOW_NOTE = 8;
 constexpr int TEXT_BELOW_BUTTON = 16;
 constexpr int RECOVER_BELOW_WRITE = 120;
 constexpr int BOTTOM_MARGIN = 24;
+
+// A string-table text with its printf-style conversions filled in (%s takes UTF-8).
+template <typename... Values>
+QString FilledText(int id, Values... values) {
+    return QString::asprintf(StringText(id).toUtf8().constData(), values...);
+}
 
 std::filesystem::path LocalPath(const QString& path) {
     return std::filesystem::path(QFile::encodeName(path).toStdString());
@@ -175,7 +184,31 @@ void CSystemDlgBase::ClickWrite() {
         return;
     }
     filePath_ = path;
-    RunTask([this, file = LocalPath(path)] { return ImportSettings(session_, file); }, FILE_DURATION_MS);
+    const std::filesystem::path file = LocalPath(path);
+    // A file that reads but was likely saved in the wrong encoding: the user decides before anything
+    // is sent. A file that does not read is reported by the import itself.
+    SettingsRecord record;
+    SettingsFileNotes notes;
+    if (ReadSettingsFile(file, record, nullptr, &notes) == 0 && notes.unmarkedUtf8 &&
+        COrgMessageBox::Show(this, FilledText(MSG_FILE_UNMARKED_UTF8, notes.deviceInfoAsUtf8.c_str()),
+                             MessageButtons::YesNo, MessageIcon::Warning) != MessageAnswer::Yes) {
+        return;
+    }
+    SettingsFileProblem problem;
+    SettingsApplyProgress progress;
+    RunTask([this, file, &problem, &progress] { return ImportSettings(session_, file, &problem, &progress); },
+            FILE_DURATION_MS,
+            [&problem, &progress](ResultCode result) {
+                if (result == RC_SETTINGS_FILE && problem.cause == SettingsFileProblem::Cause::NotAllowed) {
+                    return FilledText(MSG_FILE_VALUE_REFUSED, static_cast<int>(problem.line),
+                                      problem.key.c_str(), problem.value.c_str(), problem.allowed.c_str());
+                }
+                if (progress.written > 0 && !progress.NotWritten().empty()) {
+                    return FilledText(MSG_FILE_PARTLY_WRITTEN, progress.Written().c_str(),
+                                      progress.NotWritten().c_str());
+                }
+                return QString();
+            });
 }
 
 void CSystemDlgBase::ClickRecover() {
@@ -212,7 +245,8 @@ void CSystemDlgBase::ClickReport() {
     }
 }
 
-void CSystemDlgBase::RunTask(const std::function<ResultCode()>& worker, int nominalDurationMs) {
+void CSystemDlgBase::RunTask(const std::function<ResultCode()>& worker, int nominalDurationMs,
+                             const std::function<QString(ResultCode)>& detail) {
     result_ = RunDeviceTask(*waitDialog_, nominalDurationMs, worker);
     if (result_ == RC_NO_LINK) {
         COrgMessageBox::Show(this, StringText(MSG_SAVE_FAILED));
@@ -221,7 +255,11 @@ void CSystemDlgBase::RunTask(const std::function<ResultCode()>& worker, int nomi
     if (result_ == RC_OK) {
         return;
     }
-    COrgMessageBox::Show(this, QString::fromStdString(ResultMessage(result_)));
+    QString text = QString::fromStdString(ResultMessage(result_));
+    if (const QString more = detail ? detail(result_) : QString(); !more.isEmpty()) {
+        text += QStringLiteral("\n") + more;
+    }
+    COrgMessageBox::Show(this, text);
     // A sensor that did not come back after a restart is as lost as one that timed out.
     if (const int message = result_ == RC_RECONNECT_FAILED ? WM_RETURN_HOME : ReturnHomeMessage(result_)) {
         PostMessageTo(owner_, message);

@@ -8,6 +8,7 @@
 #include <functional>
 
 class QLabel;
+class QString;
 
 namespace orlo {
 
@@ -48,9 +49,10 @@ protected:
     virtual void InitControls();
     virtual void LayoutControls();
     // Runs worker behind the wait dialog and reports its result: nothing for success, message 1107
-    // for a missing link, else the result's message, going home after a time-out, a failed reconnect
-    // or a lost link.
-    virtual void RunTask(const std::function<ResultCode()>& worker, int nominalDurationMs);
+    // for a missing link, else the result's message (followed by `detail`'s text for the result, when
+    // it gives one), going home after a time-out, a failed reconnect or a lost link.
+    virtual void RunTask(const std::function<ResultCode()>& worker, int nominalDurationMs,
+                         const std::function<QString(ResultCode)>& detail = {});
 
     bool event(QEvent* event) override;
 

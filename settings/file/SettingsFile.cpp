@@ -4,6 +4,7 @@
 #include "platform/FileIo.h"
 #include "platform/PrivateProfile.h"
 #include "platform/TextFileEncoding.h"
+#include "settings/file/SettingRules.h"
 
 #include <algorithm>
 #include <chrono>
@@ -36,65 +37,73 @@ std::string KeyName(const std::string& section, const std::string& key) {
     return section + "." + key;
 }
 
-// Visits every numeric key in file order with its section, key and the value as a signed number.
-// The same table drives the writer and the reader, so both keep one order.
+// Visits every numeric key in file order with its section, key, the value as a signed number, the
+// value that marks the key as missing and the values the setting takes. The same table drives the
+// writer and the reader, so both keep one order.
 class RecordFields {
 public:
     using Visitor = std::function<bool(const std::string& section, const std::string& key,
-                                       std::int64_t& value, std::int32_t rejected, int bits)>;
+                                       std::int64_t& value, std::int32_t rejected, const SettingRule& rule)>;
 
     static bool Visit(SettingsRecord& record, const Visitor& visit) {
-        auto field = [&](const std::string& section, const char* key, auto& member, std::int32_t rejected) {
+        auto field = [&](const std::string& section, const char* key, auto& member, std::int32_t rejected,
+                         const SettingRule& rule) {
             std::int64_t value = member;
-            if (!visit(section, key, value, rejected, static_cast<int>(sizeof(member) * 8))) {
+            if (!visit(section, key, value, rejected, rule)) {
                 return false;
             }
             member = static_cast<std::remove_reference_t<decltype(member)>>(value);
             return true;
         };
         constexpr std::int32_t edge = UnrestorableCoordinate;
-        bool ok = field("Camera", "Camera", record.camera, -1) && field("Camera", "Mode", record.mode, -1) &&
-                  field("Ditection", "Threshold", record.threshold, -1) &&
-                  field("Ditection", "SizeMin", record.sizeMin, -1) &&
-                  field("Ditection", "SizeMax", record.sizeMax, -1);
+        const SettingRule& xy = CoordinateRule;
+        bool ok = field("Camera", "Camera", record.camera, -1, DirectionRule) &&
+                  field("Camera", "Mode", record.mode, -1, ByteRule) &&
+                  field("Ditection", "Threshold", record.threshold, -1, ThresholdRule) &&
+                  field("Ditection", "SizeMin", record.sizeMin, -1, SizeRule) &&
+                  field("Ditection", "SizeMax", record.sizeMax, -1, SizeRule);
         for (auto& mask : record.areaMasks) {
             const std::string section = AreaMaskSection(mask.number);
-            ok = ok && field(section, "Left", mask.left, edge) && field(section, "Top", mask.top, edge) &&
-                 field(section, "Right", mask.right, edge) && field(section, "Bottom", mask.bottom, edge) &&
-                 field(section, "JudgeFlag", mask.judgeFlag, -1);
+            ok = ok && field(section, "Left", mask.left, edge, xy) &&
+                 field(section, "Top", mask.top, edge, xy) && field(section, "Right", mask.right, edge, xy) &&
+                 field(section, "Bottom", mask.bottom, edge, xy) &&
+                 field(section, "JudgeFlag", mask.judgeFlag, -1, JudgeByteRule);
         }
         for (auto& mask : record.motionMasks) {
             const std::string section = MotionMaskSection(mask.number);
-            ok = ok && field(section, "Left", mask.left, edge) && field(section, "Top", mask.top, edge) &&
-                 field(section, "Right", mask.right, edge) && field(section, "Bottom", mask.bottom, edge);
+            ok = ok && field(section, "Left", mask.left, edge, xy) &&
+                 field(section, "Top", mask.top, edge, xy) && field(section, "Right", mask.right, edge, xy) &&
+                 field(section, "Bottom", mask.bottom, edge, xy);
         }
-        return ok && field("System", "USBSendTimeout", record.usbSendTimeout, -1) &&
-               field("System", "USBReceiveTimeout", record.usbReceiveTimeout, -1);
+        return ok && field("System", "USBSendTimeout", record.usbSendTimeout, -1, WordRule) &&
+               field("System", "USBReceiveTimeout", record.usbReceiveTimeout, -1, WordRule);
     }
 
     // The Other section follows DeviceInfo in the file.
     static bool VisitOther(SettingsRecord& record, const Visitor& visit) {
-        auto field = [&](int number, auto& member, std::int32_t rejected) {
+        auto field = [&](int number, auto& member, std::int32_t rejected, const SettingRule& rule) {
             std::int64_t value = member;
-            if (!visit("Other", OtherKey(number), value, rejected, static_cast<int>(sizeof(member) * 8))) {
+            if (!visit("Other", OtherKey(number), value, rejected, rule)) {
                 return false;
             }
             member = static_cast<std::remove_reference_t<decltype(member)>>(value);
             return true;
         };
-        bool ok = field(1, record.other01, -1) && field(2, record.other02, -1) &&
-                  field(3, record.other03, -1) && field(4, record.other04, -1) &&
-                  field(5, record.other05, -1) && field(6, record.other06, -1) &&
-                  field(7, record.other07, -1);
+        bool ok = field(1, record.other01, -1, WordRule) && field(2, record.other02, -1, ByteRule) &&
+                  field(3, record.other03, -1, ByteRule) && field(4, record.other04, -1, WordRule) &&
+                  field(5, record.other05, -1, ByteRule) && field(6, record.other06, -1, ByteRule) &&
+                  field(7, record.other07, -1, ByteRule);
         for (int i = 0; i < 4; ++i) {
-            ok = ok && field(8 + i, record.other08To11[static_cast<std::size_t>(i)], UnrestorableCoordinate);
+            ok = ok && field(8 + i, record.other08To11[static_cast<std::size_t>(i)], UnrestorableCoordinate,
+                             CoordinateRule);
         }
-        ok = ok && field(12, record.other12, -1);
+        ok = ok && field(12, record.other12, -1, AngleOfViewRule);
         for (int i = 0; i < 4; ++i) {
-            ok = ok && field(23 + i, record.other23To26[static_cast<std::size_t>(i)], UnrestorableCoordinate);
+            ok = ok && field(23 + i, record.other23To26[static_cast<std::size_t>(i)], UnrestorableCoordinate,
+                             CoordinateRule);
         }
-        return ok && field(27, record.other27, UnrestorableOther27To28) &&
-               field(28, record.other28, UnrestorableOther27To28);
+        return ok && field(27, record.other27, UnrestorableOther27To28, ByteRule) &&
+               field(28, record.other28, UnrestorableOther27To28, ByteRule);
     }
 };
 
@@ -109,7 +118,7 @@ std::vector<KeyValue> KeyValues(const SettingsRecord& record, const std::string&
     SettingsRecord copy = record;
     std::vector<KeyValue> values;
     const auto add = [&](const std::string& section, const std::string& key, std::int64_t& value,
-                         std::int32_t, int) {
+                         std::int32_t, const SettingRule&) {
         values.push_back({section, key, std::to_string(static_cast<std::int32_t>(value))});
         return true;
     };
@@ -119,22 +128,11 @@ std::vector<KeyValue> KeyValues(const SettingsRecord& record, const std::string&
     return values;
 }
 
-// The low bits a field of `bits` width keeps, as the field's unsigned or signed value.
-std::int64_t Truncated(std::int32_t value, int bits) {
-    switch (bits) {
-    case 8:
-        return static_cast<std::uint8_t>(value);
-    case 16:
-        return static_cast<std::uint16_t>(value);
-    default:
-        return value;
-    }
-}
-
 bool Report(SettingsFileProblem* problem, SettingsFileProblem::Cause cause, std::string key = {},
-            std::string value = {}, std::error_code error = {}) {
+            std::string value = {}, std::error_code error = {}, std::size_t line = 0,
+            std::string allowed = {}) {
     if (problem != nullptr) {
-        *problem = {cause, std::move(key), std::move(value), error};
+        *problem = {cause, std::move(key), std::move(value), error, line, std::move(allowed)};
     }
     return false;
 }
@@ -244,17 +242,18 @@ int WriteSettingsFile(const std::filesystem::path& path, const SettingsRecord& r
     return -1;
 }
 
-int ReadSettingsFile(const std::filesystem::path& path, SettingsRecord& record,
-                     SettingsFileProblem* problem) {
+int ReadSettingsFile(const std::filesystem::path& path, SettingsRecord& record, SettingsFileProblem* problem,
+                     SettingsFileNotes* notes) {
     const FileContents loaded = ReadFileContents(path, MaxSettingsFileBytes);
     if (loaded.status != FileContents::Status::Loaded) {
         Report(problem, SettingsFileProblem::Cause::File, {}, {}, loaded.error);
         return -1;
     }
-    return ReadSettingsText(loaded.text, record, problem);
+    return ReadSettingsText(loaded.text, record, problem, notes);
 }
 
-int ReadSettingsText(std::string_view bytes, SettingsRecord& record, SettingsFileProblem* problem) {
+int ReadSettingsText(std::string_view bytes, SettingsRecord& record, SettingsFileProblem* problem,
+                     SettingsFileNotes* notes) {
     const auto file = DecodeTextFile(bytes);
     if (!file) {
         Report(problem, SettingsFileProblem::Cause::File, {}, {}, NotText());
@@ -272,6 +271,9 @@ int ReadSettingsText(std::string_view bytes, SettingsRecord& record, SettingsFil
         }
         return value;
     };
+    const auto lineOf = [&](const std::string& section, const std::string& key) {
+        return document.LineNumber(section, key).value_or(0);
+    };
 
     SettingsRecord read;
     for (std::uint32_t i = 0; i < read.areaMasks.size(); ++i) {
@@ -279,20 +281,32 @@ int ReadSettingsText(std::string_view bytes, SettingsRecord& record, SettingsFil
         read.motionMasks[i].number = i;
     }
     const auto readField = [&](const std::string& section, const std::string& key, std::int64_t& value,
-                               std::int32_t rejected, int bits) {
+                               std::int32_t rejected, const SettingRule& rule) {
         const auto text = valueOf(section, key);
         if (!text) {
             return false;
         }
-        const std::int32_t number = ParseLongSaturated(*text);
+        // Where the profile functions would read 0 for no number at all, the sensor would get a value
+        // nobody wrote; a number the field cannot hold would reach it cut to its low bits.
+        const std::optional<std::int64_t> number = ParseLongPrefix(*text);
         if (number == rejected) {
             return Report(problem, SettingsFileProblem::Cause::RejectedValue, KeyName(section, key),
-                          Readable(*text, file->encoding));
+                          Readable(*text, file->encoding), {}, lineOf(section, key));
         }
-        value = Truncated(number, bits);
+        if (!number || !rule.Allows(*number)) {
+            return Report(problem, SettingsFileProblem::Cause::NotAllowed, KeyName(section, key),
+                          Readable(*text, file->encoding), {}, lineOf(section, key), rule.Describe());
+        }
+        value = *number;
         return true;
     };
     if (!RecordFields::Visit(read, readField)) {
+        return -1;
+    }
+    if (read.sizeMin > read.sizeMax) {
+        Report(problem, SettingsFileProblem::Cause::NotAllowed, KeyName("Ditection", "SizeMin"),
+               std::to_string(read.sizeMin), {}, lineOf("Ditection", "SizeMin"),
+               SettingRule{SizeRule.minimum, read.sizeMax}.Describe());
         return -1;
     }
     const auto deviceInfo = valueOf(DeviceInfoSection, DeviceInfoKey);
@@ -301,13 +315,15 @@ int ReadSettingsText(std::string_view bytes, SettingsRecord& record, SettingsFil
     }
     const std::string deviceInfoKey = KeyName(DeviceInfoSection, DeviceInfoKey);
     if (*deviceInfo == UnrestorableDeviceInfo) {
-        Report(problem, SettingsFileProblem::Cause::RejectedValue, deviceInfoKey, *deviceInfo);
+        Report(problem, SettingsFileProblem::Cause::RejectedValue, deviceInfoKey, *deviceInfo, {},
+               lineOf(DeviceInfoSection, DeviceInfoKey));
         return -1;
     }
     // A text the sensor could not hold is refused, never replaced by an empty one.
     const auto field = DeviceInfoField(*deviceInfo, file->encoding);
     if (!field) {
-        Report(problem, SettingsFileProblem::Cause::NotCp932, deviceInfoKey, *deviceInfo);
+        Report(problem, SettingsFileProblem::Cause::NotCp932, deviceInfoKey, *deviceInfo, {},
+               lineOf(DeviceInfoSection, DeviceInfoKey));
         return -1;
     }
     read.deviceInfo = *field;
@@ -315,6 +331,12 @@ int ReadSettingsText(std::string_view bytes, SettingsRecord& record, SettingsFil
         return -1;
     }
     record = std::move(read);
+    if (notes != nullptr) {
+        const bool nonAscii = std::any_of(deviceInfo->begin(), deviceInfo->end(),
+                                          [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+        const bool unmarkedUtf8 = file->encoding == TextFileEncoding::Ansi && nonAscii && IsUtf8(file->text);
+        *notes = {unmarkedUtf8, unmarkedUtf8 ? *deviceInfo : std::string()};
+    }
     return 0;
 }
 

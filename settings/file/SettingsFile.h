@@ -31,11 +31,23 @@ struct SettingsFileProblem {
         RejectedValue, // `key` holds `value`, which marks it as missing
         NotCp932,      // `key` holds text the sensor's character set cannot hold
         LineBreak,     // `key` holds a line break, which no INI line can
+        NotAllowed, // `key` holds `value` (empty, no number, or outside `allowed`), which the sensor does not
+                    // take
     };
     Cause cause = Cause::None;
     std::string key;   // "Section.Key"
     std::string value; // the value for a message: UTF-8 where it converts, else its bytes
     std::error_code error;
+    std::size_t line = 0; // the key's line in the file (from 1), where the reader names one
+    std::string allowed;  // NotAllowed: the values the key takes, as SettingRule::Describe gives them
+};
+
+// What the reader noticed in a file it read: things the file's writer likely did not mean.
+struct SettingsFileNotes {
+    // The file has no byte-order mark, so it reads as CP932, yet it is valid UTF-8 and DeviceInfo holds
+    // non-ASCII text: the sensor gets the UTF-8 bytes of a text that was meant as characters.
+    bool unmarkedUtf8 = false;
+    std::string deviceInfoAsUtf8; // then: DeviceInfo as the file's writer likely meant it
 };
 
 // One key where two records differ, with both values as a settings file holds them (DeviceInfo as
@@ -61,11 +73,15 @@ std::optional<std::string> NewSettingsFile(const SettingsRecord& record,
 // encoding.
 int WriteSettingsFile(const std::filesystem::path& path, const SettingsRecord& record,
                       SettingsFileProblem* problem = nullptr);
-// 0, or -1 when the file cannot be read, a key is missing or holds its rejected value, or DeviceInfo
-// of a Unicode file has no CP932 form. The record is written only on success.
+// 0, or -1 when the file cannot be read, a key is missing or holds its rejected value, a number is
+// empty or outside what the sensor's field holds or the setting allows (SettingRules.h; SizeMin above
+// SizeMax too), or DeviceInfo of a Unicode file has no CP932 form. Valid numbers read as the Windows
+// profile functions read them (blanks before, anything after the digits ignored). The record and
+// `notes` are written only on success.
 int ReadSettingsFile(const std::filesystem::path& path, SettingsRecord& record,
-                     SettingsFileProblem* problem = nullptr);
+                     SettingsFileProblem* problem = nullptr, SettingsFileNotes* notes = nullptr);
 // ReadSettingsFile for the bytes of a settings file.
-int ReadSettingsText(std::string_view bytes, SettingsRecord& record, SettingsFileProblem* problem = nullptr);
+int ReadSettingsText(std::string_view bytes, SettingsRecord& record, SettingsFileProblem* problem = nullptr,
+                     SettingsFileNotes* notes = nullptr);
 
 } // namespace orlo

@@ -20,6 +20,22 @@ TEST(IniDocumentTest, LooksUpNamesWithoutRegardToCaseAndSurroundingWhitespace) {
     EXPECT_EQ(document.Get("Missing", "ComNo"), std::nullopt);
 }
 
+TEST(IniDocumentTest, LineNumberNamesTheLineGetReads) {
+    const auto document = IniDocument::Parse("; backup\n"
+                                             "[Camera]\r\n"
+                                             "Camera=1\r\n"
+                                             "\n"
+                                             "[camera]\n"
+                                             "Mode=2\n"
+                                             "[Ditection]\n"
+                                             "Threshold=5\n"
+                                             "threshold=6");
+    EXPECT_EQ(3u, document.LineNumber("CAMERA", "Camera"));
+    EXPECT_EQ(std::nullopt, document.LineNumber("Camera", "Mode")); // the first section counts
+    EXPECT_EQ(8u, document.LineNumber("Ditection", "Threshold"));
+    EXPECT_EQ(std::nullopt, document.LineNumber("Other", "Threshold"));
+}
+
 TEST(IniDocumentTest, FirstSectionAndFirstKeyWin) {
     const auto document = IniDocument::Parse("[A]\nk=1\nK=2\n[B]\nk=3\n[a]\nk=4\nonly=5\n");
     EXPECT_EQ(document.Get("a", "k"), "1");

@@ -264,5 +264,18 @@ TEST(ParseLongSaturatedTest, FollowsCLongConversionSaturatedTo32Bits) {
     }
 }
 
+TEST(ParseLongPrefixTest, TellsNoDigitsFromZeroAndKeepsNumbersBeyond32Bits) {
+    for (const char* text : {"", "abc", "-", "- 5", "\xef\xbc\x91"}) {
+        EXPECT_EQ(std::nullopt, ParseLongPrefix(text)) << '"' << text << '"';
+    }
+    EXPECT_EQ(0, ParseLongPrefix("0x10"));
+    EXPECT_EQ(-17, ParseLongPrefix(" -17x"));
+    EXPECT_EQ(2147483648, ParseLongPrefix("2147483648"));
+    EXPECT_EQ(-70000, ParseLongPrefix("-70000"));
+    // Saturated far beyond every field, never wrapped.
+    EXPECT_LT(std::int64_t{1} << 32, *ParseLongPrefix("99999999999999999999999999"));
+    EXPECT_GT(-(std::int64_t{1} << 32), *ParseLongPrefix("-99999999999999999999999999"));
+}
+
 } // namespace
 } // namespace orlo

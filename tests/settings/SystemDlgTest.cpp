@@ -1,6 +1,8 @@
 #include "settings/SystemDlg.h"
 
 #include "device/SystemCommands.h"
+#include "platform/CodePage.h"
+#include "platform/IniDocument.h"
 #include "settings/USBTimeoutSettingDlg.h"
 #include "tests/device/ScriptedPeer.h"
 #include "tests/settings/PageFixture.h"
@@ -12,6 +14,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
+#include <QRegularExpression>
 #include <chrono>
 
 namespace orlo {
@@ -31,9 +34,54 @@ constexpr int MSG_CONFIRM_INITIALIZE = 1124;
 constexpr int MSG_CONFIRM_WRITE = 1125;
 constexpr int MSG_CONFIRM_RECOVER = 1131;
 constexpr int STR_REPORT_KEY_MODE = 9631;
+constexpr int MSG_FILE_VALUE_REFUSED = 9800;
+constexpr int MSG_FILE_UNMARKED_UTF8 = 9801;
+constexpr int MSG_FILE_PARTLY_WRITTEN = 9802;
 
 void Click(const PageFixture& f, SystemOperation operation) {
     f.system->Button(operation)->click();
+}
+
+// As a user does it: a mouse click on the page's button.
+void ClickWithMouse(const PageFixture& f, SystemOperation operation) {
+    QTest::mouseClick(f.system->Button(operation), Qt::LeftButton);
+}
+
+// The page's save, the file chosen in its dialog; false when the dialog did not come.
+bool SaveWithButton(const PageFixture& f, const QString& file) {
+    ModalDriver driver;
+    driver.Then(ModalDriver::ChooseFile(file));
+    ClickWithMouse(f, SystemOperation::Save);
+    return driver.Done();
+}
+
+// The page's write of `file`, its message boxes answered in turn; false when the dialog did not come.
+bool WriteWithButton(const PageFixture& f, const QString& file,
+                     std::initializer_list<MessageAnswer> answers) {
+    ModalDriver driver;
+    driver.Then(ModalDriver::ChooseFile(file));
+    for (const MessageAnswer answer : answers) {
+        COrgMessageBox::PresetAnswer(answer);
+    }
+    ClickWithMouse(f, SystemOperation::Write);
+    return driver.Done();
+}
+
+bool WriteBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// A table text with its %d and %s replaced by the values in turn.
+QString Filled(QString text, const QStringList& values) {
+    for (const QString& value : values) {
+        const QRegularExpression conversion(QStringLiteral("%[ds]"));
+        const QRegularExpressionMatch match = conversion.match(text);
+        if (match.hasMatch()) {
+            text.replace(match.capturedStart(), 2, value);
+        }
+    }
+    return text;
 }
 
 QByteArray FileText(const QString& path) {
@@ -230,6 +278,75 @@ private slots:
         QVERIFY(f.sensor.Codes().empty());
         f.DeliverPosted();
         QCOMPARE(f.window->CurrentPage(), PageId::System);
+    }
+
+    void FileValueTheSensorCannotTakeIsRefusedNamingKeyAndLine() {
+        PageFixture f;
+        QVERIFY(f.ConnectSimulator());
+        f.ShowPage(PageId::System);
+        const QString file = f.directory.filePath(QStringLiteral("backup.ini"));
+        QVERIFY(SaveWithButton(f, file));
+        IniDocument document = IniDocument::Parse(FileText(file).toStdString());
+        QVERIFY(document.Set("Ditection", "Threshold", "70000"));
+        QVERIFY(WriteBytes(file, QByteArray::fromStdString(document.Serialize())));
+        const sim::SensorSettings before = f.simulator->settings();
+        f.requests.Clear();
+        QVERIFY(WriteWithButton(f, file, {MessageAnswer::Yes, MessageAnswer::Ok}));
+        QCOMPARE(f.system->LastResult(), RC_SETTINGS_FILE);
+        const QString refused = Filled(Text(MSG_FILE_VALUE_REFUSED),
+                                       {QString::number(*document.LineNumber("Ditection", "Threshold")),
+                                        "Ditection.Threshold", "70000", "1..1000"});
+        QCOMPARE(f.Shown(), (QStringList{Text(MSG_CONFIRM_WRITE), Text(MSG_SETTINGS_FILE) + "\n" + refused}));
+        QVERIFY(f.requests.Codes().empty());
+        QVERIFY(f.simulator->settings() == before);
+    }
+
+    void LinkLostMidWriteSaysWhatWasWrittenAndWhatWasNot() {
+        PageFixture f;
+        QVERIFY(f.ConnectSimulator());
+        f.ShowPage(PageId::System);
+        const QString file = f.directory.filePath(QStringLiteral("backup.ini"));
+        QVERIFY(SaveWithButton(f, file));
+        std::string error;
+        sim::FaultSet faults;
+        QVERIFY(faults.add("drop-after=0@0x76", error)); // the first motion mask's answer
+        f.simulator->setFaults(faults);
+        QVERIFY(WriteWithButton(f, file, {MessageAnswer::Yes, MessageAnswer::Ok}));
+        QCOMPARE(f.system->LastResult(), RC_SEND_FAILED);
+        QCOMPARE(f.Shown().size(), 2);
+        const QString partly =
+            Filled(Text(MSG_FILE_PARTLY_WRITTEN),
+                   {"Camera.Camera to AreaMask16", "MotionMask1 to Other.Other27/Other28"});
+        QVERIFY2(f.Shown().back().endsWith("\n" + partly), qPrintable(f.Shown().back()));
+    }
+
+    void Utf8FileWithoutAMarkIsAskedAboutBeforeAnythingIsSent() {
+        PageFixture f;
+        QVERIFY(f.ConnectSimulator());
+        f.ShowPage(PageId::System);
+        QCOMPARE(SetDeviceInfoText(f.Session(), 1000, "入口"), RC_OK);
+        const QString cp932 = f.directory.filePath(QStringLiteral("cp932.ini"));
+        QVERIFY(SaveWithButton(f, cp932));
+        QCOMPARE(SetDeviceInfoText(f.Session(), 1000, "A"), RC_OK);
+        const QString utf8 = f.directory.filePath(QStringLiteral("utf8.ini"));
+        QVERIFY(WriteBytes(utf8, QByteArray::fromStdString(*Cp932ToUtf8(FileText(cp932).toStdString()))));
+        const sim::SensorSettings before = f.simulator->settings();
+        f.requests.Clear();
+        const QString question = Filled(Text(MSG_FILE_UNMARKED_UTF8), {QStringLiteral("入口")});
+        QVERIFY(WriteWithButton(f, utf8, {MessageAnswer::Yes, MessageAnswer::No}));
+        QCOMPARE(f.Shown(), (QStringList{Text(MSG_CONFIRM_WRITE), question}));
+        QVERIFY(f.requests.Codes().empty());
+        QVERIFY(f.simulator->settings() == before);
+
+        // The user may still go on; a CP932 file is written without the question.
+        QVERIFY(WriteWithButton(f, utf8, {MessageAnswer::Yes, MessageAnswer::Yes}));
+        QCOMPARE(f.system->LastResult(), RC_OK);
+        QVERIFY(WriteWithButton(f, cp932, {MessageAnswer::Yes}));
+        QCOMPARE(f.system->LastResult(), RC_OK);
+        QCOMPARE(f.Shown().mid(2), (QStringList{Text(MSG_CONFIRM_WRITE), question, Text(MSG_CONFIRM_WRITE)}));
+        std::string text;
+        QCOMPARE(GetDeviceInfoText(f.Session(), 1000, text), RC_OK);
+        QCOMPARE(QString::fromStdString(text), QStringLiteral("入口"));
     }
 
     void RestartComesBackAfterTheSensorsSilence() {

@@ -4,6 +4,7 @@
 #include "platform/IniDocument.h"
 #include "tests/device/TempDirectory.h"
 
+#include <array>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
@@ -123,15 +124,29 @@ TEST_F(SettingsFileTest, RejectedValuesAndMissingKeys) {
     EXPECT_EQ(-1, Read());
 }
 
-TEST_F(SettingsFileTest, NumbersAreTruncatedToTheFieldWidth) {
-    WriteSampleWith("Camera", "Camera", "257");
-    SettingsRecord record;
-    ASSERT_EQ(0, ReadSettingsFile(file, record));
-    EXPECT_EQ(1, record.camera);
-    WriteSampleWith("Ditection", "Threshold", "70000");
-    ASSERT_EQ(0, ReadSettingsFile(file, record));
-    EXPECT_EQ(4464, record.threshold);
+TEST_F(SettingsFileTest, NumbersTheFieldCannotHoldAreRefusedNeverCutToTheirLowBits) {
+    const SettingsRecord untouched = SampleRecord();
+    for (const auto& [section, key, value] :
+         std::vector<std::array<std::string, 3>>{{"Camera", "Camera", "257"},
+                                                 {"Ditection", "Threshold", "70000"},
+                                                 {"Ditection", "Threshold", ""},
+                                                 {"AreaMask9", "Right", "40000"},
+                                                 {"AreaMask3", "JudgeFlag", "400"},
+                                                 {"Other", "Other07", "-1000"}}) {
+        WriteSampleWith(section, key, value);
+        SettingsRecord record = untouched;
+        SettingsFileProblem problem;
+        EXPECT_EQ(-1, ReadSettingsFile(file, record, &problem)) << key << "=" << value;
+        EXPECT_EQ(SettingsFileProblem::Cause::NotAllowed, problem.cause);
+        EXPECT_EQ(section + "." + key, problem.key);
+        EXPECT_EQ(value, problem.value);
+        const IniDocument written = IniDocument::Parse(*Cp932ToUtf8(ReadBytes(file)));
+        EXPECT_EQ(written.LineNumber(section, key), problem.line);
+        EXPECT_EQ(untouched, record);
+    }
+    // What the profile functions make of a valid number stays: blanks before, anything after it.
     WriteSampleWith("Ditection", "SizeMin", " 30abc");
+    SettingsRecord record;
     ASSERT_EQ(0, ReadSettingsFile(file, record));
     EXPECT_EQ(30, record.sizeMin);
 }
