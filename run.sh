@@ -8,12 +8,12 @@ cd "$(dirname "$0")"
 scripts/install-deps.sh
 scripts/build.sh build
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-    exec build/app/orlo-setup --demo "$@"
+    exec build/gui/orlo-setup --demo "$@"
 fi
 
 echo "== no display: orlo-setup --demo under Xvfb, window saved to orlo-setup-demo.png"
 QT_QPA_PLATFORM=xcb xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24 -dpi 96" \
-    build/app/orlo-setup --demo --screenshot "$PWD/orlo-setup-demo.png"
+    build/gui/orlo-setup --demo --screenshot "$PWD/orlo-setup-demo.png"
 
 workdir=$(mktemp -d)
 trap 'kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; rm -rf "$workdir"' EXIT

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "device/ConnectProcedures.h"
-#include "device/DeviceSession.h"
+#include "core/device/ConnectProcedures.h"
+#include "core/device/DeviceSession.h"
 #include "sim/Simulator.h"
 
 #include <algorithm>

@@ -8,11 +8,11 @@
 // design's ("original": a receive wait polling every 1 ms, a serial reader that polls the driver
 // without pause).
 // Usage: acquisition_loop [--seconds N]   (N seconds per CPU phase, default 10; phase 1 runs min(N, 5))
-#include "app/config/AppConfig.h"
 #include "bench/original/BusyPollSerialConnection.h"
 #include "bench/original/PollingWait.h"
-#include "device/ConnectProcedures.h"
-#include "monitor/AcquisitionLoop.h"
+#include "core/config/AppConfig.h"
+#include "core/device/ConnectProcedures.h"
+#include "core/monitor/AcquisitionLoop.h"
 #include "sim/Simulator.h"
 
 #include <algorithm>

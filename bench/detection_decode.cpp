@@ -1,7 +1,7 @@
 // Decoding one full detection response (3 records, 320 x 240 picture, one motion block) through the
 // session's exchange on an in-memory link, as the monitoring loop does every other cycle.
-#include "device/DetectionCommands.h"
-#include "tests/device/FakeConnection.h"
+#include "core/device/DetectionCommands.h"
+#include "tests/support/FakeConnection.h"
 
 #include <benchmark/benchmark.h>
 #include <filesystem>

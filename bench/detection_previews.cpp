@@ -2,8 +2,8 @@
 // in use (16 area masks, 10 false-detection rectangles, both detection areas, 16 motion masks), then
 // copied into their panels as the page's paint does. Prints p50/p99/max of one whole drawing.
 #include "bench/SimulatedSensor.h"
-#include "device/DetectionCommands.h"
-#include "settings/DetectionPreviews.h"
+#include "core/device/DetectionCommands.h"
+#include "gui/settings/DetectionPreviews.h"
 
 #include <QApplication>
 #include <QPainter>

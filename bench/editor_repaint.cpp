@@ -4,9 +4,9 @@
 // with the tracker (16 masks) and for drawing a rubber band (15 masks and a free slot); then the same
 // for resizing a detection area while both areas cover the whole picture (two translucent layers).
 #include "bench/SimulatedSensor.h"
-#include "regions/editors/AreaSettingDlg.h"
-#include "regions/editors/DetectAreaList.h"
-#include "regions/editors/DetectAreaSettingDlg.h"
+#include "gui/editors/AreaSettingDlg.h"
+#include "gui/editors/DetectAreaList.h"
+#include "gui/editors/DetectAreaSettingDlg.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -3,8 +3,8 @@
 // lives. The receive store is meant to stop at its limit (256 MiB), and the exchange at its deadline.
 // Usage: flood_memory [ORLOCTL]   (default: the orloctl of this build). Takes about a minute.
 
-#include "device/transport/SocketConnection.h"
-#include "tests/device/HostilePeer.h"
+#include "core/transport/SocketConnection.h"
+#include "tests/support/HostilePeer.h"
 
 #include <chrono>
 #include <cstdio>

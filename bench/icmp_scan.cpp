@@ -7,8 +7,8 @@
 // answers and nothing leaves). Where no namespace can be made, such a range is refused.
 
 #include "bench/original/ThreadedIcmpSearch.h"
-#include "platform/IpRangeScanner.h"
-#include "tests/platform/icmp/PrivateNetwork.h"
+#include "core/platform/IpRangeScanner.h"
+#include "tests/support/PrivateNetwork.h"
 
 #include <chrono>
 #include <cstdio>

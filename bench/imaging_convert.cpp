@@ -1,6 +1,6 @@
 // Cost of turning one device picture (320 x 240 grey) into the 24-bit picture the painter draws,
 // once per acquisition cycle; and of the following conversion into display layout.
-#include "monitor/imaging/ImgDataConvert.h"
+#include "core/imaging/ImgDataConvert.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>

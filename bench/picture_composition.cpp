@@ -1,7 +1,7 @@
 // The monitoring page's per-cycle drawing work: the cycle update (colour conversion, motion tint,
 // display layout) and DrawPicture for a 320 x 240 frame with 20 results, as median and p99.
-#include "monitor/PictureComposition.h"
-#include "monitor/ResultPainter.h"
+#include "core/monitor/PictureComposition.h"
+#include "gui/monitor/ResultPainter.h"
 
 #include <QGuiApplication>
 #include <algorithm>

@@ -13,23 +13,22 @@
 //        responsiveness --startup
 //   runs the program's own start-up sequence instead and prints the time from the start of the process
 //   to the first paint of the main window, then closes it.
-#include "app/MiraSettingsApp.h"
-#include "app/MiraSettingsDlg.h"
-#include "app/PlaceholderPages.h"
-#include "app/WaitDlg.h"
-#include "app/config/AppConfig.h"
-#include "connect/ComConnectDlg.h"
-#include "connect/LanConnectDlg.h"
-#include "device/ConnectProcedures.h"
-#include "monitor/HomeDlg.h"
-#include "settings/CameraDlg.h"
-#include "settings/DetectSettingDlg.h"
-#include "settings/SettingBaseDlg.h"
-#include "settings/SystemDlg.h"
-#include "settings/core/ModeList.h"
+#include "core/config/AppConfig.h"
+#include "core/device/ConnectProcedures.h"
+#include "core/settings/ModeList.h"
+#include "gui/connect/ComConnectDlg.h"
+#include "gui/connect/LanConnectDlg.h"
+#include "gui/monitor/HomeDlg.h"
+#include "gui/settings/CameraDlg.h"
+#include "gui/settings/DetectSettingDlg.h"
+#include "gui/settings/SettingBaseDlg.h"
+#include "gui/settings/SystemDlg.h"
+#include "gui/shell/MiraSettingsApp.h"
+#include "gui/shell/MiraSettingsDlg.h"
+#include "gui/shell/WaitDlg.h"
+#include "gui/uikit/MessageEvent.h"
+#include "gui/uikit/RangeEdit.h"
 #include "sim/Simulator.h"
-#include "uikit/MessageEvent.h"
-#include "uikit/RangeEdit.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
@@ -239,7 +238,7 @@ sim::FaultSet Faults(const std::string& list) {
 }
 
 PageFactory RealPages() {
-    PageFactory pages = PlaceholderPageFactory();
+    PageFactory pages;
     pages.home = [](DeviceSession& session, CMiraSettingsDlgBase& window) {
         return std::unique_ptr<CHomePageBase>(std::make_unique<CHomeDlg>(session, window));
     };

@@ -8,10 +8,10 @@
 // grows by at most RssMarginKiB after warm-up; no descriptor or thread is left after shutdown.
 // Exits 1 when a check fails.
 // Usage: soak [--cycles N] [--link tcp|pty|both]   (N cycles per link, default 10000)
-#include "app/config/AppConfig.h"
-#include "device/ConnectProcedures.h"
-#include "device/SystemCommands.h"
-#include "monitor/AcquisitionLoop.h"
+#include "core/config/AppConfig.h"
+#include "core/device/ConnectProcedures.h"
+#include "core/device/SystemCommands.h"
+#include "core/monitor/AcquisitionLoop.h"
 #include "sim/Simulator.h"
 
 #include <atomic>

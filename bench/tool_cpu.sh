@@ -12,7 +12,7 @@ trap 'kill "$xvfb_pid" "$tool_pid" 2>/dev/null || true; rm -rf "$work"' EXIT
 Xvfb "$display" -screen 0 1280x1024x24 >/dev/null 2>&1 &
 xvfb_pid=$!
 sleep 1
-(cd "$work" && DISPLAY=$display QT_QPA_PLATFORM=xcb exec "$build/app/orlo-setup" --demo >/dev/null 2>&1) &
+(cd "$work" && DISPLAY=$display QT_QPA_PLATFORM=xcb exec "$build/gui/orlo-setup" --demo >/dev/null 2>&1) &
 tool_pid=$!
 sleep 5 # connected and monitoring by now
 ticks() { awk '{print $14 + $15}' "/proc/$tool_pid/stat"; }

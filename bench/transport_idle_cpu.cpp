@@ -1,8 +1,8 @@
 // CPU cost of a serial link on a pseudo-terminal: idle, then exchanging full-size picture responses.
 // Usage: transport_idle_cpu [--seconds N]   (N seconds per phase, default 10)
 
-#include "device/transport/SerialConnection.h"
-#include "platform/UniqueFd.h"
+#include "core/platform/UniqueFd.h"
+#include "core/transport/SerialConnection.h"
 
 #include <atomic>
 #include <chrono>

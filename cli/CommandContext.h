@@ -2,7 +2,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/TextOutput.h"
-#include "device/DeviceSession.h"
+#include "core/device/DeviceSession.h"
 
 #include <ostream>
 #include <string>

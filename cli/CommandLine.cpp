@@ -1,7 +1,7 @@
 #include "cli/CommandLine.h"
 
-#include "device/ConnectProcedures.h"
-#include "platform/Ipv4Address.h"
+#include "core/device/ConnectProcedures.h"
+#include "core/platform/Ipv4Address.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,8 +1,8 @@
 #include "cli/CommandContext.h"
-#include "device/DetectionCommands.h"
-#include "monitor/DetectionLog.h"
-#include "monitor/imaging/PngConverter.h"
-#include "platform/FileIo.h"
+#include "core/device/DetectionCommands.h"
+#include "core/imaging/PngConverter.h"
+#include "core/monitor/DetectionLog.h"
+#include "core/platform/FileIo.h"
 
 #include <chrono>
 #include <thread>

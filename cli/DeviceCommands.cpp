@@ -1,9 +1,9 @@
 #include "cli/CommandContext.h"
-#include "device/SettingsTransfer.h"
-#include "device/SystemCommands.h"
-#include "report/CommissioningReport.h"
-#include "settings/core/ModeList.h"
-#include "settings/file/SettingsFile.h"
+#include "core/device/SettingsTransfer.h"
+#include "core/device/SystemCommands.h"
+#include "core/report/CommissioningReport.h"
+#include "core/settings/ModeList.h"
+#include "core/settingsfile/SettingsFile.h"
 
 #include <functional>
 

@@ -1,6 +1,6 @@
 #include "cli/CommandContext.h"
-#include "device/transport/SerialConnection.h"
-#include "platform/IpRangeScanner.h"
+#include "core/platform/IpRangeScanner.h"
+#include "core/transport/SerialConnection.h"
 
 namespace orlo::cli {
 

@@ -1,8 +1,8 @@
 #include "cli/Orloctl.h"
 
 #include "cli/CommandContext.h"
-#include "device/ConnectProcedures.h"
-#include "device/ResultMessage.h"
+#include "core/device/ConnectProcedures.h"
+#include "core/device/ResultMessage.h"
 
 #include <algorithm>
 #include <functional>

@@ -1,10 +1,10 @@
 #include "cli/CommandContext.h"
-#include "device/CommandSupport.h"
-#include "device/DetectionSettingsCommands.h"
-#include "device/SystemCommands.h"
-#include "platform/CodePage.h"
-#include "settings/file/SettingRules.h"
-#include "settings/file/SettingsFile.h"
+#include "core/device/CommandSupport.h"
+#include "core/device/DetectionSettingsCommands.h"
+#include "core/device/SystemCommands.h"
+#include "core/platform/CodePage.h"
+#include "core/settingsfile/SettingRules.h"
+#include "core/settingsfile/SettingsFile.h"
 
 #include <functional>
 #include <map>

@@ -1,6 +1,6 @@
 #include "cli/TextOutput.h"
 
-#include "platform/FileIo.h"
+#include "core/platform/FileIo.h"
 
 #include <cstdio>
 #include <filesystem>

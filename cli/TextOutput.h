@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/PrintableText.h"
+#include "core/platform/PrintableText.h"
 
 #include <filesystem>
 #include <ostream>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "device/transport/Connection.h"
+#include "core/transport/Connection.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,7 +1,7 @@
 // "Orlo-X1.conf" and "pef" as a user or another program left them, in any encoding. Every read gives a
 // value without failing, a resolution is one the tool knows, and a write changes the one key it names:
 // the value reads back and every other key reads as before, and a file it cannot decode stays as it was.
-#include "app/config/AppConfig.h"
+#include "core/config/AppConfig.h"
 
 #include <cstddef>
 #include <cstdint>

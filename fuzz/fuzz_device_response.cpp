@@ -1,12 +1,12 @@
 // The sensor's side of a session as untrusted bytes: the commands that decode the largest and most
 // varied responses run one after another on one stream. Besides never touching memory outside its
 // buffers, a failed command must leave its outputs as they were.
-#include "device/DetectionCommands.h"
-#include "device/DetectionSettingsCommands.h"
-#include "device/DeviceSession.h"
-#include "device/SystemCommands.h"
+#include "core/device/DetectionCommands.h"
+#include "core/device/DetectionSettingsCommands.h"
+#include "core/device/DeviceSession.h"
+#include "core/device/SystemCommands.h"
 #include "fuzz/StreamConnection.h"
-#include "tests/device/TempDirectory.h"
+#include "tests/support/TempDirectory.h"
 
 #include <cstddef>
 #include <cstdint>

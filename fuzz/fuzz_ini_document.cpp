@@ -1,6 +1,6 @@
 // INI text from any file the tool opens. Serialising gives back the text byte for byte and a reader
 // sees the same keys again; Set changes the one key it names and Get then returns the new value as given.
-#include "platform/IniDocument.h"
+#include "core/platform/IniDocument.h"
 
 #include <algorithm>
 #include <cstddef>

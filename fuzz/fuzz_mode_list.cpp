@@ -1,8 +1,8 @@
 // The mode list file "conf/aml.dat" is installation data that anyone can replace, and its readable
 // form is typed by hand. Any bytes give whole records only; records that can be written again read
 // back the same; a readable list that parses formats back to the same records.
-#include "settings/core/ModeList.h"
-#include "settings/core/ModeListText.h"
+#include "core/settings/ModeList.h"
+#include "core/settings/ModeListText.h"
 
 #include <cstddef>
 #include <cstdint>

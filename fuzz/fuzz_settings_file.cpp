@@ -1,8 +1,8 @@
 // A settings file is whatever a user picks for import. A record read from it must come back the same,
 // DeviceInfo byte for byte, after an export and a new import: to a new file (what the export does) and
 // over the file it came from (which updates the keys in place, in the file's encoding, and keeps the rest).
-#include "settings/file/SettingsFile.h"
-#include "tests/device/TempDirectory.h"
+#include "core/settingsfile/SettingsFile.h"
+#include "tests/support/TempDirectory.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -22,8 +22,8 @@ ctl=("$build/cli/orloctl" --lan "127.0.0.1:$port" --dir "$workdir")
 # The tool in a directory of its own, which remembers the simulator as the last LAN connection
 # (127.0.0.1 stored as one number).
 mkdir "$workdir/app"
-cp "$build/app/orlo-setup" "$workdir/app/"
-cp -r "$build/app/conf" "$workdir/app/"
+cp "$build/gui/orlo-setup" "$workdir/app/"
+cp -r "$build/gui/conf" "$workdir/app/"
 printf '[Application]\nIPAddress=2130706433\nPortNo=%s\nAngleOfView_Lan=90\n' "$port" >"$workdir/app/Orlo-X1.conf"
 "$workdir/app/orlo-setup" >"$workdir/app.log" 2>&1 &
 app_pid=$!

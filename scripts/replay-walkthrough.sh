@@ -20,8 +20,8 @@ recorder_sim=$sim_pid
 # One tool directory per run, remembering its sensor as the last LAN connection, with the detection log on.
 tool_dir() { # NAME PORT
     mkdir "$workdir/$1"
-    cp "$build/app/orlo-setup" "$workdir/$1/"
-    cp -r "$build/app/conf" "$workdir/$1/"
+    cp "$build/gui/orlo-setup" "$workdir/$1/"
+    cp -r "$build/gui/conf" "$workdir/$1/"
     touch "$workdir/$1/outputdetectlog"
     printf '[Application]\nIPAddress=2130706433\nPortNo=%s\nAngleOfView_Lan=90\n' "$2" >"$workdir/$1/Orlo-X1.conf"
 }

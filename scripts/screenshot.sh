@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
 output=${2:-docs/demo.png}
-program="$build/app/orlo-setup"
+program="$build/gui/orlo-setup"
 [ -x "$program" ] || { echo "no $program: build first (scripts/build.sh $build)" >&2; exit 1; }
 mkdir -p "$(dirname "$output")"
 output=$(realpath "$output")

@@ -19,8 +19,8 @@ start_sim "$build" "$workdir/sim.log" --restart-seconds 1
 # The tool in a directory of its own, which remembers the simulator as the last LAN connection
 # (127.0.0.1 stored as one number).
 mkdir "$workdir/app"
-cp "$build/app/orlo-setup" "$workdir/app/"
-cp -r "$build/app/conf" "$workdir/app/"
+cp "$build/gui/orlo-setup" "$workdir/app/"
+cp -r "$build/gui/conf" "$workdir/app/"
 printf '[Application]\nIPAddress=2130706433\nPortNo=%s\nAngleOfView_Lan=90\n' "$port" >"$workdir/app/Orlo-X1.conf"
 (cd "$workdir/app" && exec ./orlo-setup >"$workdir/app.log" 2>&1) &
 app_pid=$!

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "device/transport/Connection.h"
-#include "device/transport/SocketConnection.h"
+#include "core/transport/Connection.h"
+#include "core/transport/SocketConnection.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/IpRangeScanner.h"
+#include "core/platform/IpRangeScanner.h"
 
 #include <chrono>
 #include <vector>

@@ -1,8 +1,8 @@
 #include "cli/CommandLine.h"
-#include "platform/FileIo.h"
-#include "settings/file/SettingsFile.h"
+#include "core/platform/FileIo.h"
+#include "core/settingsfile/SettingsFile.h"
 #include "tests/cli/OrloctlFixture.h"
-#include "tests/device/PrivateMount.h"
+#include "tests/support/PrivateMount.h"
 
 #include <fstream>
 #include <gtest/gtest.h>

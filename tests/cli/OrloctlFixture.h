@@ -2,7 +2,7 @@
 
 #include "cli/Orloctl.h"
 #include "sim/Simulator.h"
-#include "tests/device/TempDirectory.h"
+#include "tests/support/TempDirectory.h"
 
 #include <chrono>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "cli/CommandLine.h"
 #include "tests/cli/OrloctlFixture.h"
-#include "tests/device/HostilePeer.h"
+#include "tests/support/HostilePeer.h"
 
 namespace orlo::cli {
 namespace {

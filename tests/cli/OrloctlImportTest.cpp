@@ -1,7 +1,7 @@
 #include "cli/CommandLine.h"
-#include "platform/CodePage.h"
-#include "platform/FileIo.h"
-#include "platform/IniDocument.h"
+#include "core/platform/CodePage.h"
+#include "core/platform/FileIo.h"
+#include "core/platform/IniDocument.h"
 #include "tests/cli/OrloctlFixture.h"
 
 #include <fstream>

@@ -1,7 +1,7 @@
 #include "cli/CommandLine.h"
 #include "tests/cli/OrloctlFixture.h"
-#include "tests/device/transport/PtyPair.h"
-#include "tests/device/transport/Unprivileged.h"
+#include "tests/support/PtyPair.h"
+#include "tests/support/Unprivileged.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,6 +1,6 @@
 #include "cli/CommandLine.h"
 #include "cli/Orloctl.h"
-#include "tests/platform/icmp/PrivateNetwork.h"
+#include "tests/support/PrivateNetwork.h"
 
 #include <functional>
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 #include "cli/CommandLine.h"
 #include "cli/TextOutput.h"
-#include "monitor/imaging/PngConverter.h"
-#include "platform/FileIo.h"
+#include "core/imaging/PngConverter.h"
+#include "core/platform/FileIo.h"
 #include "tests/cli/OrloctlFixture.h"
-#include "tests/device/SystemSkips.h"
+#include "tests/support/SystemSkips.h"
 
 #include <gtest/gtest.h>
 

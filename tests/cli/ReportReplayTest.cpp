@@ -1,12 +1,12 @@
 #include "cli/CommandLine.h"
 #include "cli/Orloctl.h"
-#include "monitor/imaging/PngConverter.h"
-#include "platform/CodePage.h"
-#include "platform/FileIo.h"
-#include "platform/IniDocument.h"
-#include "settings/core/ModeList.h"
+#include "core/imaging/PngConverter.h"
+#include "core/platform/CodePage.h"
+#include "core/platform/FileIo.h"
+#include "core/platform/IniDocument.h"
+#include "core/settings/ModeList.h"
 #include "sim/Simulator.h"
-#include "tests/device/TempDirectory.h"
+#include "tests/support/TempDirectory.h"
 
 #include <fstream>
 #include <gtest/gtest.h>

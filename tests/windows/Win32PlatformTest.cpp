@@ -1,9 +1,9 @@
 // The Win32 side of the platform seams: code page 932, files, and PNG through the imaging component.
-#include "monitor/imaging/PngConverter.h"
-#include "platform/CodePage.h"
-#include "platform/FileIo.h"
-#include "platform/IpRangeScanner.h"
-#include "tests/device/TempDirectory.h"
+#include "core/imaging/PngConverter.h"
+#include "core/platform/CodePage.h"
+#include "core/platform/FileIo.h"
+#include "core/platform/IpRangeScanner.h"
+#include "tests/support/TempDirectory.h"
 
 #include <fstream>
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
 // The Win32 serial transport. A sensor (the simulator on a pseudo-terminal that Wine maps to a COM
 // port, or real hardware) is named by ORLO_TEST_COM_PORT; without one only the refusals are tested.
-#include "device/ConnectProcedures.h"
-#include "device/DeviceSession.h"
-#include "device/SystemCommands.h"
-#include "device/transport/SerialConnection.h"
-#include "tests/device/TempDirectory.h"
+#include "core/device/ConnectProcedures.h"
+#include "core/device/DeviceSession.h"
+#include "core/device/SystemCommands.h"
+#include "core/transport/SerialConnection.h"
+#include "tests/support/TempDirectory.h"
 #include "tests/windows/UnderWine.h"
 
 #include <algorithm>

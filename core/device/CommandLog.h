@@ -1,0 +1,68 @@
+#pragma once
+
+#include "core/platform/LocalTime.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <cstdio>
+#include <deque>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace orlo {
+
+// Diagnostic log of every byte sent to and received from the sensor, "CmdLog.log" in the working
+// directory, switched on by a file "outputlog" there when the log object is created. Entries are
+// queued by the exchanging thread and written by a writer thread so logging never delays an exchange.
+class CommandLog {
+public:
+    enum class Direction { Sent, Received };
+    // Whether the log is on: as the file "outputlog" says, or on whatever it says (a user's --log).
+    enum class Switch { OutputLogFile, On };
+
+    explicit CommandLog(const std::filesystem::path& workingDirectory,
+                        Switch logSwitch = Switch::OutputLogFile);
+    CommandLog(const CommandLog&) = delete;
+    CommandLog& operator=(const CommandLog&) = delete;
+    ~CommandLog();
+
+    bool IsEnabled() const { return enabled_; }
+    // Restarts the file (contents replaced); called on every successful open of a link.
+    void StartLog();
+    // Writes what is queued, then closes the file.
+    void StopLog();
+    void LogTransfer(const LocalTimestamp& time, const std::uint8_t* bytes, std::uint32_t count,
+                     Direction direction);
+
+    // One line of the file as ASCII text (the file holds it as UTF-16LE).
+    static std::string FormatLine(const LocalTimestamp& time, const std::uint8_t* bytes, std::uint32_t count,
+                                  Direction direction);
+
+private:
+    struct Entry {
+        LocalTimestamp time;
+        std::vector<std::uint8_t> bytes;
+        Direction direction;
+    };
+    struct FileCloser {
+        void operator()(std::FILE* file) const { std::fclose(file); }
+    };
+
+    void WriterLoop();
+    void WriteEntry(const Entry& entry);
+
+    const bool enabled_;
+    const std::filesystem::path logPath_;
+    std::unique_ptr<std::FILE, FileCloser> file_;
+    std::mutex queueMutex_;
+    std::condition_variable queueChanged_;
+    std::deque<Entry> queue_;
+    std::atomic<bool> stop_{false};
+    std::thread writer_;
+};
+
+} // namespace orlo

@@ -1,0 +1,148 @@
+#pragma once
+
+#include "core/device/CommandLog.h"
+#include "core/device/ResultCode.h"
+#include "core/regions/Geometry.h"
+#include "core/transport/Connection.h"
+#include "core/transport/SerialConnection.h"
+#include "core/transport/SocketConnection.h"
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <list>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace orlo {
+
+enum class ConnectionType : std::int32_t { None = 0, Com = 1, Lan = 2 };
+
+// Called by the reconnect loop after each pass with the milliseconds since it began.
+using ReconnectProgressHook = std::function<void(int elapsedMs)>;
+
+// The one owner of the link to the sensor: both transports, the request and response buffers, the
+// connection state and the parameters of the last successful connection. One exchange at a time;
+// the callers guarantee it, so the session has no lock.
+class DeviceSession {
+public:
+    static constexpr std::uint32_t RequestBufferSize = 1024;
+    static constexpr std::uint32_t ResponseBufferSize = 1'024'000;
+    static constexpr std::uint32_t ImageBufferSize = 76'800;
+    static constexpr std::uint32_t BlockBufferSize = 16'384;
+    static constexpr std::uint32_t ReceivePieceSize = 1024;
+    static constexpr int CommandTimeoutMs = 1000;
+
+    // Relative files (the command log and its switch) are looked up in workingDirectory.
+    explicit DeviceSession(const std::filesystem::path& workingDirectory = ".",
+                           CommandLog::Switch logSwitch = CommandLog::Switch::OutputLogFile);
+    DeviceSession(const DeviceSession&) = delete;
+    DeviceSession& operator=(const DeviceSession&) = delete;
+    ~DeviceSession();
+
+    // Sends the request buffer's first RequestLength() bytes.
+    ResultCode SendFrame();
+    // Reads `length` bytes in 1,024-byte pieces, each with its own time-out; `length` becomes the
+    // number of bytes received, also on failure. A link that ended meanwhile is -104 at once.
+    ResultCode ReceiveBytes(int timeoutMs, std::uint32_t& length, std::uint8_t* destination);
+    // The common exchange: sends one request and reads its response payload into the response
+    // buffer. 0 for status OK, 80 for status 0x50, otherwise the failure. `usefulLength` is the
+    // longest payload the command can use: whatever length the sensor announces, the exchange ends
+    // within ExchangeDeadline of it (a time-out when the bytes have not all come by then).
+    ResultCode Transact(std::uint8_t code, std::span<const std::uint8_t> payload, int timeoutMs,
+                        std::uint32_t usefulLength = 0);
+    // A reading command: 80 for status 0x50 and -102 for a payload shorter than `minimum`, leaving
+    // `payload` untouched; on 0 `payload` is the response payload. It uses at most the larger of
+    // `minimum` and `usefulLength` bytes.
+    ResultCode TransactRead(std::uint8_t code, std::span<const std::uint8_t> request, std::uint32_t minimum,
+                            int timeoutMs, std::span<const std::uint8_t>& payload,
+                            std::uint32_t usefulLength = 0);
+    // The whole exchange may last the header's time-out, one per piece of the useful payload and
+    // one more for whatever the sensor sends beyond it.
+    static std::chrono::milliseconds ExchangeDeadline(int timeoutMs, std::uint32_t usefulLength);
+    // The payload of the last response (as far as it fits the response buffer).
+    std::span<const std::uint8_t> ResponsePayload() const;
+    std::uint32_t ResponseLength() const { return responseLength_; }
+    std::uint32_t RequestLength() const { return requestLength_; }
+
+    // Makes `connection` the link in use and restarts the command log. Used by the connect
+    // procedures after a successful open, and by tests with a connection of their own.
+    void Attach(CConnection& connection, ConnectionType type);
+    void Disconnect();
+
+    ConnectionType GetConnectionType() const { return connectionType_; }
+    bool IsConnected() const { return connectionType_ != ConnectionType::None; }
+    ConnectionType RememberedConnectionType() const { return rememberedConnectionType_; }
+    void RememberConnectionType(ConnectionType type) { rememberedConnectionType_ = type; }
+
+    CSerialConnection& SerialConnection() { return serialConnection_; }
+    CSocketConnection& SocketConnection() { return socketConnection_; }
+    CommandLog& Log() { return commandLog_; }
+    const std::filesystem::path& WorkingDirectory() const { return workingDirectory_; }
+
+    std::uint8_t* ImageBuffer() { return imageBuffer_.data(); }
+    std::vector<std::uint8_t*> BlockBuffers();
+
+    int Portrait() const { return portrait_; }
+    void SetPortrait(int portrait) { portrait_ = portrait; }
+    const std::string& ComPort() const { return comPort_; }
+    std::uint32_t BaudRate() const { return baudRate_; }
+    void SetComParameters(const std::string& port, std::uint32_t baudRate) {
+        comPort_ = port;
+        baudRate_ = baudRate;
+    }
+    const std::string& IpAddress() const { return ipAddress_; }
+    std::uint16_t LanPort() const { return lanPort_; }
+    void SetLanParameters(const std::string& address, std::uint16_t port) {
+        ipAddress_ = address;
+        lanPort_ = port;
+    }
+    int AngleOfView() const { return angleOfView_; }
+    void SetAngleOfView(int angle) { angleOfView_ = angle; }
+
+    // Entry 0: human detection area, entry 1: motion detection area, as last read or written.
+    std::array<Rect, 2>& DetectionAreaCache() { return detectionAreaCache_; }
+
+    const ReconnectProgressHook& ReconnectProgress() const { return reconnectProgressHook_; }
+    void SetReconnectProgressHook(ReconnectProgressHook hook) { reconnectProgressHook_ = std::move(hook); }
+    std::chrono::milliseconds ReconnectLimit() const { return reconnectLimit_; }
+    void SetReconnectLimit(std::chrono::milliseconds limit) { reconnectLimit_ = limit; }
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    ResultCode ReceiveBytes(int timeoutMs, std::uint32_t& length, std::uint8_t* destination,
+                            std::optional<Clock::time_point> deadline);
+    // Reads and drops `length` bytes without storing them, for a payload the buffer cannot hold.
+    void DiscardBytes(int timeoutMs, std::uint64_t length, std::optional<Clock::time_point> deadline);
+
+    const std::filesystem::path workingDirectory_;
+    CConnection* currentConnection_ = nullptr;
+    std::uint32_t requestLength_ = 0;
+    std::vector<std::uint8_t> requestBuffer_;
+    std::uint32_t responseLength_ = 0;
+    std::vector<std::uint8_t> responseBuffer_;
+    CommandLog commandLog_;
+    CSerialConnection serialConnection_;
+    CSocketConnection socketConnection_;
+    ConnectionType connectionType_ = ConnectionType::None;
+    ConnectionType rememberedConnectionType_ = ConnectionType::None;
+    std::vector<std::uint8_t> imageBuffer_;
+    std::list<std::vector<std::uint8_t>> blockBuffers_;
+    int portrait_ = 0;
+    std::string comPort_;
+    std::uint32_t baudRate_ = 115200;
+    std::string ipAddress_;
+    std::uint16_t lanPort_ = 65535;
+    int angleOfView_ = 90;
+    std::array<Rect, 2> detectionAreaCache_{UNSET_RECT, UNSET_RECT};
+    ReconnectProgressHook reconnectProgressHook_;
+    std::chrono::milliseconds reconnectLimit_{150'000};
+};
+
+} // namespace orlo

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "core/transport/SocketBase.h"
+
+#include <chrono>
+
+namespace orlo {
+
+// The client end of a TCP connection to the sensor.
+class CClientSocket : public CSocketBase {
+public:
+    // About what the Windows stack allows a connect before giving up.
+    static constexpr std::chrono::seconds kConnectTimeout{20};
+
+    ~CClientSocket() override = default;
+
+    // Host text: dotted IPv4, else a name resolved to its first IPv4 address.
+    int Create(std::uint16_t port, const std::string& host) override;
+    int Disconnect() override;
+    int Connect() override;
+};
+
+} // namespace orlo

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "core/device/ResultCode.h"
+#include "core/platform/IpRangeScanner.h"
+#include "gui/uikit/BasisDialog.h"
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+class QLabel;
+
+namespace orlo {
+
+class AppConfig;
+class CImgButton;
+class CIpAddressCtrl;
+class COrgEdit;
+class COrgListCtrl;
+class CWaitDlg;
+
+// "IPアドレス検索": sends one ICMP echo request to every address a.b.c.x for x from the first address's
+// last byte to the end value and lists the addresses that answered; "OK" returns the selected one. The
+// scan runs on a worker thread behind the wait dialog, whose bar shows the share of addresses done.
+// The range is remembered in the configuration each time a search starts.
+class CIPAddressSearchDlg : public CBasisDialog {
+    Q_OBJECT
+
+public:
+    // Scans a range, reporting done / n x 100 as it goes; called on a worker thread.
+    using RangeScan = std::function<ScanResult(const ScanRange&, const std::function<void(int)>&)>;
+
+    CIPAddressSearchDlg(
+        QWidget* parent, AppConfig& config,
+        RangeScan scan = [](const ScanRange& range, const std::function<void(int)>& progress) {
+            return IpRangeScanner().Scan(range, progress);
+        });
+
+    // Valid once the dialog ended with "OK".
+    Ipv4Address SelectedAddress() const { return selected_; }
+
+protected:
+    // The task pattern behind the wait dialog; nullopt when the scan could not be started.
+    virtual std::optional<ResultCode> RunTask(CWaitDlg& dialog, int durationMs,
+                                              std::function<ResultCode()> task);
+
+private:
+    void LayoutControls();
+    void Search();
+    void ShowResults(std::vector<Ipv4Address> answered);
+    void Choose();
+
+    AppConfig& config_;
+    RangeScan scan_;
+    CWaitDlg* waitDlg_;
+    CIpAddressCtrl* startCtrl_;
+    QLabel* tilde_;
+    COrgEdit* endEdit_;
+    CImgButton* searchButton_;
+    COrgListCtrl* resultList_;
+    CImgButton* okButton_;
+    CImgButton* cancelButton_;
+
+    std::vector<Ipv4Address> results_;
+    Ipv4Address selected_{};
+};
+
+} // namespace orlo

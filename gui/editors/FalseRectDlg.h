@@ -1,0 +1,74 @@
+#pragma once
+
+#include "core/regions/FalseRectRegistration.h"
+#include "gui/editors/DetectionRunDlgBase.h"
+
+#include <vector>
+
+namespace orlo {
+
+class COrgListCtrl;
+
+// The false-detection registration "誤検出矩形登録": a fresh detection run of the sensor offers its
+// detections that no rule excluded as candidates; "登録 >>" registers the selected candidate in the
+// first free of the ten slots (Added, written when the page applies), "<< 削除" clears the selected
+// registered rectangle (Removed). A click on the picture selects the rectangle under it, candidates
+// first. Nothing is drawn by hand.
+class CFalseRectDlg final : public CDetectionRunDlgBase {
+    Q_OBJECT
+
+public:
+    // registered is the page's copy; a shorter list is completed with empty slots.
+    CFalseRectDlg(DeviceSession* session, QWidget* owner, std::vector<CFalseRectArea> registered);
+
+    // What the page does before it opens the editor on its rectangles: when some registration has not
+    // been applied it asks whether to go on (message 1127); No returns false and changes nothing.
+    // Otherwise every unapplied registration becomes a pending removal and the answer is true.
+    static bool ConfirmOpening(QWidget* page, std::vector<CFalseRectArea>& pageRects);
+
+    // The edited copy, for the page after an OK.
+    const std::vector<CFalseRectArea>& Registered() const { return registration_.Registered(); }
+    const std::vector<FalseRectCandidate>& Candidates() const { return registration_.Candidates(); }
+    // Position in Candidates() and slot in Registered(); -1 for none.
+    int CandidateSelection() const { return candidateSelection_; }
+    int RegisteredSelection() const { return registeredSelection_; }
+    COrgListCtrl* CandidateList() const { return candidateList_; }
+    COrgListCtrl* RegisteredList() const { return registeredList_; }
+    CImgButton* RegisterButton() const { return registerButton_; }
+    CImgButton* DeleteButton() const { return deleteButton_; }
+
+protected:
+    void LayoutControls() override;
+    // Unapplied registrations are lost by a new run: asks first (message 1126).
+    void UpdateImage() override;
+    void OnLoaded() override;
+    void DrawSurface() override;
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void SetupList(COrgListCtrl& list);
+    void FillCandidateList();
+    void FillRegisteredList();
+    void Register();
+    void Delete();
+    void OnListClick(COrgListCtrl& list, int row);
+    void ClearSelections();
+    void SelectAt(QPoint client);
+    void SelectionChanged();
+
+    FalseRectRegistration registration_;
+    COrgListCtrl* candidateList_;
+    COrgListCtrl* registeredList_;
+    CImgButton* registerButton_;
+    CImgButton* deleteButton_;
+    int candidateSelection_ = -1;
+    int registeredSelection_ = -1;
+    QPoint pressPoint_;
+    bool pressing_ = false;
+};
+
+} // namespace orlo

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "core/device/ResultCode.h"
+#include "gui/shell/PageBase.h"
+
+#include <functional>
+
+namespace orlo {
+
+class CImgButton;
+class CWaitDlg;
+class DeviceSession;
+
+// A page of sensor settings (camera, detection). Each time it is shown it reads its values afresh on
+// a worker behind the wait dialog; the user edits the controls and nothing is sent until "反映",
+// which validates, writes and reads back on a second worker and then reloads the page. A page with
+// edits not yet applied asks before it is left. The subclass supplies what is read, shown, compared,
+// written and laid out; the workers write only the subclass's value members and the user-interface
+// thread reads them after the worker has been joined.
+class CSettingBaseDlg : public CPageBase {
+    Q_OBJECT
+
+public:
+    // Posted by a page to itself each time it is shown: load its values from the sensor. A member, as
+    // the region editors that a page opens post a message of their own under the same name.
+    static constexpr int WM_APP_LOAD = 0x1400;
+
+    CSettingBaseDlg(DeviceSession& session, QWidget* mainWindow, int nominalDurationMs);
+
+    bool CanLeavePage() override;
+
+    // As a click on "反映".
+    void ClickApply();
+    CImgButton* ApplyButton() const { return applyButton_; }
+    ResultCode LastResult() const { return lastResult_; }
+    bool SettingsAbnormal() const { return settingsAbnormal_; }
+
+protected:
+    // Subclasses set up their own controls, then call this last: it gives the apply button its picture
+    // and caption and lays the page out.
+    virtual void InitControls();
+    // Places the controls and then calls PlacePage with the page's size.
+    virtual void LayoutControls() = 0;
+    // The values last read (or just applied) into the controls.
+    virtual void ShowValues() = 0;
+    // Reads the controls into the edited values and validates them: 0 goes on, anything else stops
+    // the apply (the subclass has told the user why).
+    virtual int CollectValues() = 0;
+    // True when the controls hold the values last read from the sensor.
+    virtual bool IsUnchanged() const = 0;
+    virtual void Apply();
+    // The apply message for code; after a time-out or a lost link the main window goes home.
+    virtual void ReportError(ResultCode code);
+    // The workers' bodies, run on a worker thread: read into, or write from, the value members.
+    virtual ResultCode LoadWorker() = 0;
+    virtual ResultCode ApplyWorker() = 0;
+
+    // Runs worker behind the wait dialog with a bar over the nominal duration; returns once the
+    // worker has ended, with its result also kept as the last result.
+    ResultCode RunWithWaitDialog(const std::function<ResultCode()>& worker);
+    // Sizes the page and puts the apply button, centred, 40 pixels above its bottom edge.
+    void PlacePage(QSize size);
+    DeviceSession& Session() const { return session_; }
+    // Set by a load when the sensor reports its settings as abnormal; forces the next apply.
+    void SetSettingsAbnormal(bool abnormal) { settingsAbnormal_ = abnormal; }
+
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void Load();
+
+    CImgButton* applyButton_;
+    DeviceSession& session_;
+    ResultCode lastResult_ = RC_OK;
+    CWaitDlg* waitDialog_;
+    int nominalDurationMs_;
+    QWidget* owner_;
+    bool settingsAbnormal_ = false;
+};
+
+} // namespace orlo
