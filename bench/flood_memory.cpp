@@ -3,15 +3,12 @@
 // lives. The receive store is meant to stop at its limit (256 MiB), and the exchange at its deadline.
 // Usage: flood_memory [ORLOCTL]   (default: the orloctl of this build). Takes about a minute.
 
+#include "bench/MeasuredRun.h"
 #include "core/transport/SocketConnection.h"
 #include "tests/support/HostilePeer.h"
 
-#include <chrono>
 #include <cstdio>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -23,26 +20,10 @@ bool Measure(const std::string& orloctl, std::uint8_t code, std::vector<std::str
     HostilePeer peer{HostilePeer::Plan(HostilePeer::Misbehaviour::Flood, code, 0xFFFFFFFF)};
     std::vector<std::string> args = {orloctl, "--lan", "127.0.0.1:" + std::to_string(peer.Port())};
     args.insert(args.end(), command.begin(), command.end());
-    std::vector<char*> argv;
-    for (std::string& arg : args) {
-        argv.push_back(arg.data());
-    }
-    argv.push_back(nullptr);
-
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::execv(orloctl.c_str(), argv.data());
-        std::perror(orloctl.c_str());
-        ::_exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    if (child < 0 || ::wait4(child, &status, 0, &usage) != child) {
-        std::perror("orloctl");
+    const orlo::bench::MeasuredRun run = orlo::bench::RunMeasured(std::move(args));
+    if (!run.started) {
         return false;
     }
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::string text;
     for (const std::string& word : command) {
         text += (text.empty() ? "" : " ") + word;
@@ -50,9 +31,8 @@ bool Measure(const std::string& orloctl, std::uint8_t code, std::vector<std::str
     std::printf(
         "orloctl %s against a flooding peer: peak RSS %.1f MiB (receive store limit %zu MiB), exit status "
         "%d after %.1f s, %.0f MiB sent by the peer\n",
-        text.c_str(), static_cast<double>(usage.ru_maxrss) / 1024.0,
-        orlo::CSocketConnection::kDefaultStoreLimit >> 20, WIFEXITED(status) ? WEXITSTATUS(status) : -1,
-        seconds, static_cast<double>(peer.BytesSent()) / (1024.0 * 1024.0));
+        text.c_str(), run.peakMiB, orlo::CSocketConnection::kDefaultStoreLimit >> 20, run.exitStatus,
+        run.seconds, static_cast<double>(peer.BytesSent()) / (1024.0 * 1024.0));
     return true;
 }
 

@@ -30,10 +30,14 @@ bool Channel::interrupted() const {
     return control_.stopping() || control_.generation() != generation_;
 }
 
-Channel::End Channel::serve(NativeHandle fd) {
+Channel::End Channel::serve(NativeHandle fd, NativeHandle newcomers) {
     generation_ = control_.generation();
     RequestReader reader;
     Clock::time_point frameDeadline{};
+    Clock::time_point lastActivity = Clock::now();
+    // After a newcomer was turned away, the listener is left alone for a moment, so a listener that
+    // stays readable (no descriptor left to accept with) cannot keep this loop spinning.
+    Clock::time_point newcomersAgain{};
     std::array<std::uint8_t, 4096> buffer{};
     while (true) {
         if (control_.stopping()) {
@@ -42,12 +46,19 @@ Channel::End Channel::serve(NativeHandle fd) {
         if (control_.generation() != generation_ || control_.silentNow()) {
             return End::Restart;
         }
-        std::array<pollfd, 2> fds{pollfd{fd, POLLIN, 0}, pollfd{wake_.fd(), POLLIN, 0}};
+        const bool watchNewcomers =
+            newcomers != kNoHandle && options_.onNewcomer && Clock::now() >= newcomersAgain;
+        std::array<pollfd, 3> fds{pollfd{fd, POLLIN, 0}, pollfd{wake_.fd(), POLLIN, 0},
+                                  pollfd{newcomers, POLLIN, 0}};
         std::optional<Clock::duration> timeout;
         if (reader.midFrame()) {
             timeout = notNegative(frameDeadline - Clock::now());
         }
-        const int ready = waitHandles(fds.data(), fds.size(), timeout);
+        if (newcomers != kNoHandle && !watchNewcomers) {
+            timeout = std::min(timeout.value_or(Clock::duration::max()),
+                               notNegative(newcomersAgain - Clock::now()));
+        }
+        const int ready = waitHandles(fds.data(), watchNewcomers ? 3 : 2, timeout);
         if (ready < 0) {
             return End::PeerClosed;
         }
@@ -56,9 +67,19 @@ Channel::End Channel::serve(NativeHandle fd) {
             continue;
         }
         if (ready == 0) {
-            // The rest of the request never came: forget the part that did.
-            reader.reset();
-            log("incomplete request discarded");
+            if (reader.midFrame() && Clock::now() >= frameDeadline) {
+                // The rest of the request never came: forget the part that did.
+                reader.reset();
+                log("incomplete request discarded");
+            }
+            continue;
+        }
+        if (fds[0].revents == 0) {
+            // Only a newcomer: this client's own bytes always come first.
+            if (options_.onNewcomer(Clock::now() - lastActivity >= core_.receiveTimeout())) {
+                return End::Displaced;
+            }
+            newcomersAgain = Clock::now() + std::chrono::milliseconds(100);
             continue;
         }
         const long n = readSome(fd, buffer.data(), buffer.size(), options_.socket);
@@ -80,6 +101,7 @@ Channel::End Channel::serve(NativeHandle fd) {
                 return end;
             }
         }
+        lastActivity = Clock::now();
     }
 }
 

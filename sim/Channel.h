@@ -19,6 +19,9 @@ public:
         bool socket = false;                // use send() so a closed peer raises no SIGPIPE
         bool pace = false;                  // 10 bits per byte at the sensor's speed
         std::function<bool()> speedMatches; // serial only: the client's line speed is the sensor's
+        // TCP only: called when another client is waiting; `idle` says this one has sent nothing
+        // and been sent nothing for the receive time-out. True hands the link over (End::Displaced).
+        std::function<bool(bool idle)> onNewcomer;
     };
 
     enum class End {
@@ -26,12 +29,13 @@ public:
         Restart,    // the sensor restarts: close and stay silent
         Dropped,    // a response was cut (fault or send time-out)
         Stop,       // the simulator stops
+        Displaced,  // an idle client gave way to a waiting one
     };
 
     Channel(Responder& core, LinkControl& control, WakeSignal& wake, Options options, SimLogger log);
 
-    // `fd` must be non-blocking.
-    End serve(NativeHandle fd);
+    // `fd` must be non-blocking. `newcomers` (the listener) turns readable when another client waits.
+    End serve(NativeHandle fd, NativeHandle newcomers = kNoHandle);
 
 private:
     enum class Write { Done, Aborted, TimedOut, Failed };

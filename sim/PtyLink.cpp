@@ -168,6 +168,7 @@ void PtyLink::run() {
             discardInput();
             break;
         case Channel::End::Dropped:
+        case Channel::End::Displaced: // not here: a pty has no waiting clients
             discardInput();
             break;
         case Channel::End::PeerClosed:

@@ -8,8 +8,10 @@ namespace orlo::sim {
 
 namespace {
 
-// A log larger than this is not one the tool wrote in a session anybody would replay.
-constexpr std::uintmax_t MaxLogBytes = std::uintmax_t{2} << 30;
+// The tool logs a transfer of at most its response buffer (1,024,000 bytes) on one line: the byte
+// count, the bytes as "xx " and the direction and time stamp in front.
+constexpr std::size_t MaxLineChars = 64 + std::size_t{3} * 1'024'000;
+constexpr std::size_t ReadPieceBytes = 64 * 1024;
 
 bool Refuse(ReplayLogError& error, int line, std::string message) {
     error = {line, std::move(message)};
@@ -111,71 +113,115 @@ std::string ReplayLogError::Text() const {
     return line > 0 ? "line " + std::to_string(line) + ": " + message : message;
 }
 
+bool ReplayLogReader::Refuse(int line, std::string message) {
+    error_ = ReplayLogError{line, std::move(message)};
+    return false;
+}
+
+bool ReplayLogReader::Feed(std::span<const std::uint8_t> piece) {
+    static constexpr std::uint8_t mark[] = {0xFF, 0xFE};
+    for (const std::uint8_t byte : piece) {
+        if (error_) {
+            return false;
+        }
+        if (markBytes_ < sizeof mark) {
+            if (byte != mark[markBytes_++]) {
+                return Refuse(0, "not a command log: no UTF-16LE byte-order mark");
+            }
+        } else if (!lowByte_) {
+            lowByte_ = byte;
+        } else {
+            const unsigned unit = *lowByte_ | (unsigned{byte} << 8);
+            lowByte_.reset();
+            Take(unit);
+        }
+    }
+    return !error_;
+}
+
+bool ReplayLogReader::Take(unsigned unit) {
+    if (unit >= 0x80 || (unit < 0x20 && unit != '\t' && unit != '\n')) {
+        return Refuse(lineNumber_, "a character the log never holds");
+    }
+    if (unit == '\n') {
+        return EndLine();
+    }
+    if (line_.size() >= MaxLineChars) {
+        return Refuse(lineNumber_, "longer than any line the tool writes");
+    }
+    line_.push_back(static_cast<char>(unit));
+    return true;
+}
+
+bool ReplayLogReader::EndLine() {
+    Transfer transfer;
+    ReplayLogError error;
+    if (!ParseLine(line_, lineNumber_, transfer, error)) {
+        return Refuse(error.line, std::move(error.message));
+    }
+    if (transfer.sent) {
+        exchanges_.push_back({std::move(transfer.bytes), {}, lineNumber_});
+    } else if (exchanges_.empty()) {
+        return Refuse(lineNumber_, "bytes received before any request");
+    } else {
+        auto& response = exchanges_.back().response;
+        response.insert(response.end(), transfer.bytes.begin(), transfer.bytes.end());
+    }
+    line_.clear();
+    ++lineNumber_;
+    return true;
+}
+
+std::optional<std::vector<RecordedExchange>> ReplayLogReader::Finish(ReplayLogError& error) {
+    if (!error_) {
+        if (markBytes_ < 2) {
+            Refuse(0, "not a command log: no UTF-16LE byte-order mark");
+        } else if (lowByte_) {
+            Refuse(lineNumber_, "cut off in the middle of a character");
+        } else if (!line_.empty()) {
+            Refuse(lineNumber_, "cut off: the last line has no line end");
+        }
+    }
+    if (error_) {
+        error = *error_;
+        return std::nullopt;
+    }
+    return std::move(exchanges_);
+}
+
 std::optional<std::vector<RecordedExchange>> ParseReplayLog(std::span<const std::uint8_t> file,
                                                             ReplayLogError& error) {
-    if (file.size() < 2 || file[0] != 0xFF || file[1] != 0xFE) {
-        Refuse(error, 0, "not a command log: no UTF-16LE byte-order mark");
-        return std::nullopt;
-    }
-    std::vector<RecordedExchange> exchanges;
-    std::string line;
-    int lineNumber = 1;
-    for (std::size_t i = 2; i < file.size(); i += 2) {
-        if (i + 1 >= file.size()) {
-            Refuse(error, lineNumber, "cut off in the middle of a character");
-            return std::nullopt;
-        }
-        const unsigned unit = file[i] | (unsigned{file[i + 1]} << 8);
-        if (unit >= 0x80 || (unit < 0x20 && unit != '\t' && unit != '\n')) {
-            Refuse(error, lineNumber, "a character the log never holds");
-            return std::nullopt;
-        }
-        if (unit != '\n') {
-            line.push_back(static_cast<char>(unit));
-            continue;
-        }
-        Transfer transfer;
-        if (!ParseLine(line, lineNumber, transfer, error)) {
-            return std::nullopt;
-        }
-        if (transfer.sent) {
-            exchanges.push_back({std::move(transfer.bytes), {}, lineNumber});
-        } else if (exchanges.empty()) {
-            Refuse(error, lineNumber, "bytes received before any request");
-            return std::nullopt;
-        } else {
-            auto& response = exchanges.back().response;
-            response.insert(response.end(), transfer.bytes.begin(), transfer.bytes.end());
-        }
-        line.clear();
-        ++lineNumber;
-    }
-    if (!line.empty()) {
-        Refuse(error, lineNumber, "cut off: the last line has no line end");
-        return std::nullopt;
-    }
-    return exchanges;
+    ReplayLogReader reader;
+    reader.Feed(file);
+    return reader.Finish(error);
 }
 
 std::optional<std::vector<RecordedExchange>> LoadReplayLog(const std::filesystem::path& path,
                                                            ReplayLogError& error) {
-    std::error_code sizeError;
-    const std::uintmax_t size = std::filesystem::file_size(path, sizeError);
-    if (sizeError) {
-        Refuse(error, 0, path.string() + ": " + sizeError.message());
+    std::error_code statusError;
+    const auto status = std::filesystem::status(path, statusError);
+    if (statusError) {
+        Refuse(error, 0, path.string() + ": " + statusError.message());
         return std::nullopt;
     }
-    if (size > MaxLogBytes) {
-        Refuse(error, 0, path.string() + ": too large for a command log");
+    if (!std::filesystem::is_regular_file(status)) {
+        Refuse(error, 0, path.string() + ": not a regular file");
         return std::nullopt;
     }
     std::ifstream in(path, std::ios::binary);
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    if (!in || !in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()))) {
+    std::vector<char> piece(ReadPieceBytes);
+    ReplayLogReader reader;
+    bool refused = false;
+    while (in && !refused) {
+        in.read(piece.data(), static_cast<std::streamsize>(piece.size()));
+        refused = !reader.Feed(
+            {reinterpret_cast<const std::uint8_t*>(piece.data()), static_cast<std::size_t>(in.gcount())});
+    }
+    if (!refused && !in.eof()) {
         Refuse(error, 0, path.string() + ": cannot be read");
         return std::nullopt;
     }
-    return ParseReplayLog(bytes, error);
+    return reader.Finish(error);
 }
 
 } // namespace orlo::sim

@@ -63,10 +63,23 @@ void TcpLink::waitFor(LinkControl::Clock::time_point until) {
     }
 }
 
+bool TcpLink::onNewcomer(bool idle) {
+    if (idle) {
+        return true; // accepted by run() once this client is closed
+    }
+    bool busy = false;
+    const UniqueFd refused(acceptClient(listener_.get(), busy));
+    if (refused.valid() && log_) {
+        log_("tcp: second client refused: another client is being served");
+    }
+    return false;
+}
+
 void TcpLink::run() {
     Channel::Options options;
     options.name = "tcp";
     options.socket = true;
+    options.onNewcomer = [this](bool idle) { return onNewcomer(idle); };
     Channel channel(core_, control_, wake_, options, log_);
     while (!control_.stopping()) {
         if (control_.silentNow()) {
@@ -103,13 +116,15 @@ void TcpLink::run() {
         if (log_) {
             log_("tcp: client connected");
         }
-        const auto end = channel.serve(client.get());
+        const auto end = channel.serve(client.get(), listener_.get());
         if (end == Channel::End::Restart) {
             // Stop listening before the client sees its connection close.
             listener_.reset();
         }
         if (log_) {
-            log_(end == Channel::End::PeerClosed ? "tcp: client left" : "tcp: connection closed");
+            log_(end == Channel::End::PeerClosed  ? "tcp: client left"
+                 : end == Channel::End::Displaced ? "tcp: idle client closed for a waiting one"
+                                                  : "tcp: connection closed");
         }
     }
 }

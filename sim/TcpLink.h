@@ -12,8 +12,10 @@
 
 namespace orlo::sim {
 
-// The sensor's LAN port: one client at a time, further clients wait in the listen queue.
-// A restart closes the connection and the listening socket until the sensor is back.
+// The sensor's LAN port: one client at a time. Another client is served in its place once it has
+// sent nothing for the receive time-out; until then a newcomer's connection is closed at once, so
+// it fails at once instead of waiting unanswered. A restart closes the connection and the listening
+// socket until the sensor is back.
 class TcpLink {
 public:
     TcpLink(Responder& core, LinkControl& control, TcpEndpoint endpoint, SimLogger log);
@@ -31,6 +33,8 @@ private:
     void run();
     bool listenOn(std::string& error);
     void waitFor(LinkControl::Clock::time_point until);
+    // Gives way to a waiting client when the one served is idle, else closes the waiting one.
+    bool onNewcomer(bool idle);
 
     Responder& core_;
     LinkControl& control_;

@@ -2,6 +2,7 @@
 
 #include "core/platform/FileIo.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <system_error>
 
@@ -16,9 +17,10 @@ bool IsRegularFile(const std::filesystem::path& path) {
 
 } // namespace
 
-CommandLog::CommandLog(const std::filesystem::path& workingDirectory, Switch logSwitch)
+CommandLog::CommandLog(const std::filesystem::path& workingDirectory, Switch logSwitch,
+                       std::size_t queueLimitBytes)
     : enabled_(logSwitch == Switch::On || IsRegularFile(workingDirectory / "outputlog")),
-      logPath_(workingDirectory / "CmdLog.log") {}
+      logPath_(workingDirectory / "CmdLog.log"), queueLimitBytes_(queueLimitBytes) {}
 
 CommandLog::~CommandLog() {
     StopLog();
@@ -49,6 +51,7 @@ void CommandLog::StopLog() {
         stop_ = true;
     }
     queueChanged_.notify_all();
+    spaceFreed_.notify_all();
     if (writer_.joinable()) {
         writer_.join();
     }
@@ -60,13 +63,23 @@ void CommandLog::LogTransfer(const LocalTimestamp& time, const std::uint8_t* byt
     if (!enabled_) {
         return;
     }
-    std::lock_guard lock(queueMutex_);
+    std::unique_lock lock(queueMutex_);
     // Only while a writer runs: a queue nobody drains would grow with every exchange.
+    spaceFreed_.wait(lock, [&] {
+        return !writer_.joinable() || stop_ || queue_.empty() || queuedBytes_ + count <= queueLimitBytes_;
+    });
     if (!writer_.joinable() || stop_) {
         return;
     }
     queue_.push_back({time, std::vector<std::uint8_t>(bytes, bytes + count), direction});
+    queuedBytes_ += count;
+    peakQueuedBytes_ = std::max(peakQueuedBytes_, queuedBytes_);
     queueChanged_.notify_one();
+}
+
+std::size_t CommandLog::PeakQueuedBytes() const {
+    std::lock_guard lock(queueMutex_);
+    return peakQueuedBytes_;
 }
 
 std::string CommandLog::FormatLine(const LocalTimestamp& time, const std::uint8_t* bytes, std::uint32_t count,
@@ -98,6 +111,8 @@ void CommandLog::WriterLoop() {
         }
         Entry entry = std::move(queue_.front());
         queue_.pop_front();
+        queuedBytes_ -= entry.bytes.size();
+        spaceFreed_.notify_all();
         lock.unlock();
         WriteEntry(entry);
         lock.lock();

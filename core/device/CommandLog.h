@@ -17,15 +17,20 @@ namespace orlo {
 
 // Diagnostic log of every byte sent to and received from the sensor, "CmdLog.log" in the working
 // directory, switched on by a file "outputlog" there when the log object is created. Entries are
-// queued by the exchanging thread and written by a writer thread so logging never delays an exchange.
+// queued by the exchanging thread and written by a writer thread, so a slow disk delays an exchange
+// only once the queue holds `queueLimitBytes` of transfers: then the exchanging thread waits for the
+// writer, and nothing the user asked to log is lost.
 class CommandLog {
 public:
     enum class Direction { Sent, Received };
     // Whether the log is on: as the file "outputlog" says, or on whatever it says (a user's --log).
     enum class Switch { OutputLogFile, On };
+    // About 50 pictures of transfers; each waits in memory as its bytes, not as its longer line.
+    static constexpr std::size_t DefaultQueueLimitBytes = std::size_t{4} << 20;
 
     explicit CommandLog(const std::filesystem::path& workingDirectory,
-                        Switch logSwitch = Switch::OutputLogFile);
+                        Switch logSwitch = Switch::OutputLogFile,
+                        std::size_t queueLimitBytes = DefaultQueueLimitBytes);
     CommandLog(const CommandLog&) = delete;
     CommandLog& operator=(const CommandLog&) = delete;
     ~CommandLog();
@@ -35,8 +40,12 @@ public:
     void StartLog();
     // Writes what is queued, then closes the file.
     void StopLog();
+    // Queues one transfer; waits while the queue is full (a transfer larger than the limit waits for
+    // an empty queue).
     void LogTransfer(const LocalTimestamp& time, const std::uint8_t* bytes, std::uint32_t count,
                      Direction direction);
+    // The most transfer bytes the queue has held at once since the log object was made.
+    std::size_t PeakQueuedBytes() const;
 
     // One line of the file as ASCII text (the file holds it as UTF-16LE).
     static std::string FormatLine(const LocalTimestamp& time, const std::uint8_t* bytes, std::uint32_t count,
@@ -57,10 +66,14 @@ private:
 
     const bool enabled_;
     const std::filesystem::path logPath_;
+    const std::size_t queueLimitBytes_;
     std::unique_ptr<std::FILE, FileCloser> file_;
-    std::mutex queueMutex_;
+    mutable std::mutex queueMutex_;
     std::condition_variable queueChanged_;
+    std::condition_variable spaceFreed_;
     std::deque<Entry> queue_;
+    std::size_t queuedBytes_ = 0;
+    std::size_t peakQueuedBytes_ = 0;
     std::atomic<bool> stop_{false};
     std::thread writer_;
 };

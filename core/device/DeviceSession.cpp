@@ -82,16 +82,19 @@ ResultCode DeviceSession::ReceiveBytes(int timeoutMs, std::uint32_t& length, std
     return result;
 }
 
-std::chrono::milliseconds DeviceSession::ExchangeDeadline(int timeoutMs, std::uint32_t usefulLength) {
-    const std::int64_t pieces = (std::int64_t{usefulLength} + ReceivePieceSize - 1) / ReceivePieceSize;
-    return std::chrono::milliseconds(std::int64_t{timeoutMs} * (pieces + 2));
+std::chrono::milliseconds DeviceSession::ExchangeDeadline(int timeoutMs, std::uint32_t usefulLength,
+                                                          std::uint32_t baudRate) {
+    // No speed below the sensor's slowest, so an unset one never stretches the deadline.
+    const std::int64_t bitsPerSecond = std::max<std::uint32_t>(baudRate, 9600);
+    const std::int64_t wireMs = (std::int64_t{usefulLength} * 10 * 1000 + bitsPerSecond - 1) / bitsPerSecond;
+    return std::chrono::milliseconds(std::int64_t{timeoutMs} * 2 + wireMs);
 }
 
 ResultCode DeviceSession::Transact(std::uint8_t code, std::span<const std::uint8_t> payload, int timeoutMs,
                                    std::uint32_t usefulLength) {
     std::optional<Clock::time_point> deadline;
     if (timeoutMs >= 0) {
-        deadline = Clock::now() + ExchangeDeadline(timeoutMs, usefulLength);
+        deadline = Clock::now() + ExchangeDeadline(timeoutMs, usefulLength, baudRate_);
     }
     if (payload.size() + 4 > requestBuffer_.size()) {
         return RC_SEND_FAILED;

@@ -53,7 +53,7 @@ public:
     // The common exchange: sends one request and reads its response payload into the response
     // buffer. 0 for status OK, 80 for status 0x50, otherwise the failure. `usefulLength` is the
     // longest payload the command can use: whatever length the sensor announces, the exchange ends
-    // within ExchangeDeadline of it (a time-out when the bytes have not all come by then).
+    // within ExchangeDeadline of it at BaudRate() (a time-out when the bytes have not all come by then).
     ResultCode Transact(std::uint8_t code, std::span<const std::uint8_t> payload, int timeoutMs,
                         std::uint32_t usefulLength = 0);
     // A reading command: 80 for status 0x50 and -102 for a payload shorter than `minimum`, leaving
@@ -62,9 +62,11 @@ public:
     ResultCode TransactRead(std::uint8_t code, std::span<const std::uint8_t> request, std::uint32_t minimum,
                             int timeoutMs, std::span<const std::uint8_t>& payload,
                             std::uint32_t usefulLength = 0);
-    // The whole exchange may last the header's time-out, one per piece of the useful payload and
-    // one more for whatever the sensor sends beyond it.
-    static std::chrono::milliseconds ExchangeDeadline(int timeoutMs, std::uint32_t usefulLength);
+    // The whole exchange may last two of its time-outs (the wait for the header and for the last
+    // piece) and the time the useful payload takes on a serial line of `baudRate` (10 bits a byte):
+    // a slow line still carries a whole picture, a peer that trickles it is cut off after that.
+    static std::chrono::milliseconds ExchangeDeadline(int timeoutMs, std::uint32_t usefulLength,
+                                                      std::uint32_t baudRate);
     // The payload of the last response (as far as it fits the response buffer).
     std::span<const std::uint8_t> ResponsePayload() const;
     std::uint32_t ResponseLength() const { return responseLength_; }

@@ -16,7 +16,7 @@ TEST_F(OrloctlTest, AHostileSensorCannotHoldTheTool) {
         return outcome;
     };
     {
-        // A megabyte announced and trickled 1 KiB every 0.1 s: three of the read's one-second time-outs.
+        // A megabyte announced and trickled 1 KiB every 0.1 s: two of the read's one-second time-outs.
         HostilePeer peer{
             HostilePeer::Plan(HostilePeer::Misbehaviour::Trickle, getThreshold, 1'024'000, 1024, 100ms)};
         const Outcome outcome = run(peer);

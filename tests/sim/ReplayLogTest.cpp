@@ -1,7 +1,9 @@
 #include "sim/ReplayLog.h"
 
 #include "sim/ReplayResponder.h"
+#include "tests/support/TempDirectory.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
 
 namespace orlo::sim {
@@ -84,6 +86,75 @@ TEST(ReplayLogTest, FilesThatAreNotUtf16LogsAreRefused) {
     EXPECT_EQ(1, error.line);
     EXPECT_FALSE(LoadReplayLog("/nonexistent/CmdLog.log", error));
     EXPECT_EQ(0, error.line);
+}
+
+void WriteFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+TEST(ReplayLogTest, LargeFilesAreReadAsFarAsTheirFirstFault) {
+    // Sparse files of 3 GiB: nothing is read beyond the fault, and no size of file is refused as such.
+    test::TempDirectory directory;
+    const std::uintmax_t size = std::uintmax_t{3} << 30;
+    const std::filesystem::path notALog = directory.Path() / "picture.raw";
+    WriteFile(notALog, {'P', '5'});
+    std::filesystem::resize_file(notALog, size);
+    ReplayLogError error;
+    EXPECT_FALSE(LoadReplayLog(notALog, error));
+    EXPECT_EQ(0, error.line);
+    EXPECT_NE(std::string::npos, error.Text().find("byte-order mark")) << error.Text();
+
+    const std::filesystem::path cutLog = directory.Path() / "CmdLog.log";
+    WriteFile(cutLog, Utf16Log(Request0 + Header0));
+    std::filesystem::resize_file(cutLog, size);
+    EXPECT_FALSE(LoadReplayLog(cutLog, error));
+    EXPECT_EQ("line 3: a character the log never holds", error.Text());
+
+    EXPECT_FALSE(LoadReplayLog(directory.Path(), error)) << "a folder";
+    EXPECT_EQ(0, error.line);
+}
+
+TEST(ReplayLogTest, PiecesOfAnySizeReadAsTheWholeFile) {
+    const std::vector<std::uint8_t> good = Utf16Log(Request0 + Header0 + Payload0 + Request2 + Answer2);
+    std::vector<std::uint8_t> damaged = Utf16Log(Request0 + Header0 + Request2.substr(0, 20));
+    for (const std::size_t pieceSize : {std::size_t{1}, std::size_t{3}, std::size_t{64}}) {
+        ReplayLogReader goodReader;
+        ReplayLogReader damagedReader;
+        for (std::size_t at = 0; at < good.size(); at += pieceSize) {
+            goodReader.Feed(std::span(good).subspan(at, std::min(pieceSize, good.size() - at)));
+        }
+        for (std::size_t at = 0; at < damaged.size(); at += pieceSize) {
+            damagedReader.Feed(std::span(damaged).subspan(at, std::min(pieceSize, damaged.size() - at)));
+        }
+        ReplayLogError error;
+        const auto exchanges = goodReader.Finish(error);
+        ASSERT_TRUE(exchanges) << pieceSize << ": " << error.Text();
+        ASSERT_EQ(2u, exchanges->size());
+        EXPECT_EQ(8u, (*exchanges)[0].response.size());
+        EXPECT_EQ(4, (*exchanges)[1].line);
+        EXPECT_FALSE(damagedReader.Finish(error));
+        EXPECT_EQ(3, error.line) << pieceSize;
+    }
+}
+
+TEST(ReplayLogTest, ALineLongerThanAnyTransferIsRefusedBeforeItEnds) {
+    // Five million characters of one line: refused once it outgrows the largest transfer, however much
+    // more of it follows.
+    ReplayLogReader reader;
+    EXPECT_TRUE(reader.Feed(Utf16Log(Request0)));
+    std::vector<std::uint8_t> digits(2 * 1024 * 1024, 0);
+    for (std::size_t i = 0; i < digits.size(); i += 2) {
+        digits[i] = '0';
+    }
+    bool refused = false;
+    for (int i = 0; i < 5 && !refused; ++i) {
+        refused = !reader.Feed(digits);
+    }
+    EXPECT_TRUE(refused);
+    ReplayLogError error;
+    EXPECT_FALSE(reader.Finish(error));
+    EXPECT_EQ("line 2: longer than any line the tool writes", error.Text());
 }
 
 FrameEvent RequestEvent(std::uint8_t code, std::vector<std::uint8_t> payload = {}) {

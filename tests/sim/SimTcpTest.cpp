@@ -518,16 +518,37 @@ TEST_F(SimTcpTest, RestartAndInitializeRestoresFactorySettingsButKeepsTheSpeed) 
     EXPECT_EQ(sim->settings(), expected);
 }
 
-TEST_F(SimTcpTest, ClientsAreServedOneAfterTheOther) {
+TEST_F(SimTcpTest, ASecondClientIsRefusedAtOnceWhileTheFirstIsServed) {
+    EXPECT_EQ(ok(0x00).payload.size(), 19u);
     auto second = RawClient::connectTcp(sim->tcpPort());
     ASSERT_TRUE(second);
-    ASSERT_TRUE(second->send(0x02));
-    EXPECT_TRUE(second->quietFor(300ms)) << "the second client waits for the first";
-    EXPECT_EQ(ok(0x00).payload.size(), 19u);
+    second->send(0x02);
+    EXPECT_TRUE(second->closedWithin(1s)) << "a refusal, not silence";
+    EXPECT_EQ(ok(0x02).payload.size(), 1u) << "the first client is served on";
     client.reset();
-    auto r = second->readResponse();
-    ASSERT_TRUE(r);
+    auto third = RawClient::connectTcp(sim->tcpPort());
+    ASSERT_TRUE(third);
+    const auto r = third->exchange(0x02);
+    ASSERT_TRUE(r) << "the next client is served once the first has left";
     EXPECT_EQ(r->payload.size(), 1u);
+}
+
+TEST_F(SimTcpTest, AClientIdleForTheReceiveTimeoutGivesWayToAWaitingOne) {
+    ok(0x19, le16(200));
+    // Idle, and then with half a request that never ends: either way the next client is served.
+    for (const bool halfRequest : {false, true}) {
+        if (halfRequest) {
+            ASSERT_TRUE(client->sendRaw({0xFE, 0x00}));
+        }
+        std::this_thread::sleep_for(300ms);
+        auto next = RawClient::connectTcp(sim->tcpPort());
+        ASSERT_TRUE(next);
+        const auto r = next->exchange(0x02);
+        ASSERT_TRUE(r) << (halfRequest ? "after half a request" : "after an idle client");
+        EXPECT_EQ(r->payload.size(), 1u);
+        EXPECT_TRUE(client->closedWithin(1s));
+        client.emplace(std::move(*next));
+    }
 }
 
 TEST_F(SimTcpTest, StopIsCleanWhileAClientWaitsForADelayedAnswer) {

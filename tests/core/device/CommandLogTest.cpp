@@ -4,6 +4,7 @@
 #include "tests/support/FakeConnection.h"
 #include "tests/support/TempDirectory.h"
 
+#include <cstdio>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
@@ -111,6 +112,36 @@ TEST_F(CommandLogFileTest, SwitchedOnWithoutTheSwitchFile) {
     EXPECT_EQ((std::vector<std::string>{"S\t2025/03/03 09:05:07.042\t4\tfe 00 00 00"}),
               Lines(DecodeUtf16Ascii(ReadBytes(LogPath()))));
     EXPECT_FALSE(std::filesystem::exists(directory.Path() / "outputlog"));
+}
+
+TEST_F(CommandLogFileTest, AFastExchangeWaitsForTheWriterAndNothingIsDropped) {
+    // Pictures logged faster than lines are written: the queue stops at its limit, every transfer
+    // still reaches the file in order, and one transfer larger than the limit passes on its own.
+    constexpr std::size_t limit = 64 * 1024;
+    constexpr int transfers = 2000;
+    std::vector<std::uint8_t> piece(4096);
+    {
+        CommandLog log(directory.Path(), CommandLog::Switch::On, limit);
+        log.StartLog();
+        for (int i = 0; i < transfers; ++i) {
+            piece[0] = static_cast<std::uint8_t>(i);
+            log.LogTransfer({2025, 3, 3, 9, 5, 7, 42}, piece.data(), static_cast<std::uint32_t>(piece.size()),
+                            CommandLog::Direction::Received);
+        }
+        EXPECT_LE(log.PeakQueuedBytes(), limit);
+        const std::vector<std::uint8_t> large(limit * 2, 0x5A);
+        log.LogTransfer({2025, 3, 3, 9, 5, 8, 0}, large.data(), static_cast<std::uint32_t>(large.size()),
+                        CommandLog::Direction::Received);
+        log.StopLog();
+    }
+    const auto lines = Lines(DecodeUtf16Ascii(ReadBytes(LogPath())));
+    ASSERT_EQ(std::size_t{transfers} + 1, lines.size());
+    for (int i = 0; i < transfers; i += 499) {
+        char first[3];
+        std::snprintf(first, sizeof first, "%02x", i & 0xFF);
+        EXPECT_EQ(first, Fields(lines[static_cast<std::size_t>(i)])[3].substr(0, 2)) << "line " << i;
+    }
+    EXPECT_EQ(std::to_string(limit * 2), Fields(lines.back())[2]);
 }
 
 TEST_F(CommandLogFileTest, EveryOpenRestartsTheFile) {

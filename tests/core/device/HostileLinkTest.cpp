@@ -1,6 +1,7 @@
 // The session against a sensor that misbehaves on purpose: nothing it announces or withholds may hold
 // an exchange for longer than a few of the command's time-outs, or hand a command a value.
 #include "core/device/ConnectProcedures.h"
+#include "core/device/DetectionCommands.h"
 #include "core/device/DetectionSettingsCommands.h"
 #include "core/device/SystemCommands.h"
 #include "tests/support/HostilePeer.h"
@@ -20,6 +21,7 @@ using Misbehaviour = HostilePeer::Misbehaviour;
 using Plan = HostilePeer::Plan;
 
 constexpr std::uint8_t CMD_GET_THRESHOLD = 0x06;
+constexpr std::uint8_t CMD_EXECUTE_DETECTION = 0x03;
 constexpr std::uint16_t Untouched = 4321;
 
 class HostileLinkTest : public ::testing::Test {
@@ -47,9 +49,41 @@ TEST_F(HostileLinkTest, TrickledPayloadEndsWithinAFewTimeOutsAndGivesNoValue) {
     HostilePeer peer{Plan(Misbehaviour::Trickle, CMD_GET_THRESHOLD, 1'024'000, 1024, 100ms)};
     EXPECT_EQ(RC_TIMEOUT, ReadThresholdFrom(peer));
     EXPECT_EQ(Untouched, threshold);
-    // The deadline of a command that uses one piece is three of its time-outs; leave room for a slow machine.
-    EXPECT_LT(took, 10s);
-    EXPECT_GE(took, 2900ms);
+    // The deadline of a command that uses a few bytes is two of its time-outs; leave room for a slow machine.
+    const auto deadline =
+        DeviceSession::ExchangeDeadline(DeviceSession::CommandTimeoutMs, 0, session.BaudRate());
+    EXPECT_LT(took, deadline + 8s);
+    EXPECT_GE(took, deadline - 100ms);
+}
+
+TEST_F(HostileLinkTest, TrickledPictureEndsAfterTwoTimeOutsAndItsTimeOnTheLine) {
+    // Every kilobyte comes within the read's time-out, yet the picture would take 11 s: the exchange
+    // ends once two time-outs and the time the picture needs at the line speed have passed.
+    constexpr int timeoutMs = 200;
+    constexpr std::uint32_t baud = 460800;
+    const std::uint32_t useful = 10 + DeviceSession::ImageBufferSize;
+    session.SetComParameters("", baud);
+    HostilePeer peer{Plan(Misbehaviour::Trickle, CMD_EXECUTE_DETECTION, useful, 1024, 150ms)};
+    ASSERT_EQ(RC_OK, ConnectLan(session, "127.0.0.1", peer.Port(), 90));
+    std::vector<std::uint8_t> picture(DeviceSession::ImageBufferSize);
+    std::uint16_t width = 0;
+    std::uint16_t height = 0;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(RC_TIMEOUT, CaptureImage(session, timeoutMs, 1, width, height, picture.data()));
+    const auto took = std::chrono::steady_clock::now() - start;
+    const auto deadline = DeviceSession::ExchangeDeadline(timeoutMs, useful, baud);
+    EXPECT_LT(took, deadline + 1s) << "deadline " << deadline.count() << " ms";
+    EXPECT_GE(took, deadline - 50ms);
+}
+
+TEST_F(HostileLinkTest, PictureAtTheLineSpeedStillArrives) {
+    // 1 KiB every 22 ms is 460800 baud at 10 bits a byte: slow, but what the line allows.
+    const std::uint32_t useful = 10 + DeviceSession::ImageBufferSize;
+    session.SetComParameters("", 460800);
+    HostilePeer peer{Plan(Misbehaviour::Trickle, CMD_EXECUTE_DETECTION, useful, 1024, 22ms)};
+    ASSERT_EQ(RC_OK, ConnectLan(session, "127.0.0.1", peer.Port(), 90));
+    EXPECT_EQ(RC_OK, session.Transact(CMD_EXECUTE_DETECTION, {}, 500, useful));
+    EXPECT_EQ(useful, session.ResponseLength());
 }
 
 TEST_F(HostileLinkTest, LyingLengthMalformedHeaderAndResetEachEndTheExchange) {

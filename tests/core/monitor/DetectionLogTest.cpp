@@ -96,10 +96,8 @@ std::vector<std::string> NamesOfTheComingSeconds() {
     const auto now = std::chrono::system_clock::now();
     for (int second = 0; second < 3; ++second) {
         const std::time_t time = std::chrono::system_clock::to_time_t(now + std::chrono::seconds(second));
-        std::tm local{};
-        localtime_r(&time, &local);
         char name[32];
-        std::strftime(name, sizeof name, "%Y%m%d%H%M%S.csv", &local);
+        std::strftime(name, sizeof name, "%Y%m%d%H%M%S.csv", std::localtime(&time));
         names.emplace_back(name);
     }
     return names;
@@ -111,8 +109,13 @@ TEST(DetectionLogFile, ANameThatIsTakenIsNeverOpenedAndTheLogGoesToANewFile) {
     const auto victim = directory.Path() / "victim.txt";
     std::ofstream(victim) << "precious";
     std::filesystem::create_directory(directory.Path() / "log");
-    for (const std::string& name : NamesOfTheComingSeconds()) {
+    const std::vector<std::string> names = NamesOfTheComingSeconds();
+    for (const std::string& name : names) {
+#ifdef _WIN32
+        std::ofstream(directory.Path() / "log" / name) << "precious"; // an earlier connection's log
+#else
         std::filesystem::create_symlink(victim, directory.Path() / "log" / name);
+#endif
     }
     DetectionLog log(directory.Path());
     log.StartNewLogFile();
@@ -120,6 +123,11 @@ TEST(DetectionLogFile, ANameThatIsTakenIsNeverOpenedAndTheLogGoesToANewFile) {
     const auto file = log.CurrentFile();
     log.StopDetectionLog();
     EXPECT_EQ("precious", ReadText(victim));
+    for (const std::string& name : names) {
+        if (directory.Path() / "log" / name != file) {
+            EXPECT_EQ("precious", ReadText(directory.Path() / "log" / name)) << name;
+        }
+    }
     ASSERT_FALSE(file.empty());
     EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(file))) << file;
     EXPECT_EQ("2024/01/02 03:04:05.006,0,0,1,\n", ReadText(file));
