@@ -18,6 +18,10 @@ public:
     int Create(std::uint16_t port, const std::string& host) override;
     int Disconnect() override;
     int Connect() override;
+
+private:
+    // Connects within kConnectTimeout (system calls of each system).
+    bool ConnectBounded();
 };
 
 } // namespace orlo

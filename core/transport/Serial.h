@@ -51,6 +51,9 @@ private:
     bool ReadPiece();
     bool WaitWritable(std::size_t pieceLength) const;
     void ReleasePort();
+    // With the port open: an empty store and the reader running; false (port released) when the
+    // thread cannot start.
+    bool StartReader();
 
     std::function<void()> bytesArrived_;
     PortHandle port_;

@@ -48,6 +48,7 @@ public:
 
 protected:
     auto SocketFd() const { return socket_.Get(); }
+    bool HasSocket() const { return socket_.Valid(); }
     sockaddr_in& Address() { return address_; }
     // Called by the subclass once its socket is connected; starts the receive thread.
     bool StartReceiving();

@@ -1,4 +1,5 @@
 #include "core/platform/FileIo.h"
+#include "core/platform/FileIoSystem.h"
 #include "core/platform/FileWriteErrors.h"
 #include "core/platform/TempFileName.h"
 
@@ -76,32 +77,17 @@ FileContents Load(const std::filesystem::path& file, std::size_t maxBytes) {
         return result;
     }
     result.mode = 0666;
-    // Room for one byte more than reported, to notice a file that grew meanwhile.
-    std::string text(static_cast<std::size_t>(size.QuadPart) + 1, '\0');
-    std::size_t loaded = 0;
-    for (;;) {
-        if (loaded == text.size()) {
-            if (loaded > maxBytes) {
-                result.error = std::make_error_code(std::errc::file_too_large);
-                return result;
-            }
-            text.resize(std::min(loaded * 2, maxBytes + 1));
-        }
-        const DWORD wanted = static_cast<DWORD>(
-            std::min<std::size_t>(text.size() - loaded, std::numeric_limits<DWORD>::max()));
-        DWORD count = 0;
-        if (!::ReadFile(handle.Get(), text.data() + loaded, wanted, &count, nullptr)) {
-            result.error = LastError();
-            return result;
-        }
-        if (count == 0) {
-            break;
-        }
-        loaded += count;
-    }
-    text.resize(loaded);
-    result.text = std::move(text);
-    result.status = FileContents::Status::Loaded;
+    LoadThrough(result, static_cast<std::uint64_t>(size.QuadPart), maxBytes,
+                [&handle](char* into, std::size_t room, std::error_code& error) -> std::ptrdiff_t {
+                    const DWORD wanted =
+                        static_cast<DWORD>(std::min<std::size_t>(room, std::numeric_limits<DWORD>::max()));
+                    DWORD count = 0;
+                    if (!::ReadFile(handle.Get(), into, wanted, &count, nullptr)) {
+                        error = LastError();
+                        return -1;
+                    }
+                    return static_cast<std::ptrdiff_t>(count);
+                });
     return result;
 }
 
@@ -267,14 +253,6 @@ std::filesystem::path FollowLink(const std::filesystem::path& file) {
 
 FileContents ReadFileContents(const std::filesystem::path& path, std::size_t maxBytes) {
     return Load(path, maxBytes);
-}
-
-std::optional<std::string> ReadFileLimited(const std::filesystem::path& path, std::size_t maxBytes) {
-    FileContents contents = Load(path, maxBytes);
-    if (contents.status != FileContents::Status::Loaded) {
-        return std::nullopt;
-    }
-    return std::move(contents.text);
 }
 
 std::FILE* OpenStdioFile(const std::filesystem::path& path, const char* mode) {

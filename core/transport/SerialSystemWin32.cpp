@@ -109,13 +109,6 @@ bool LineGone(DWORD error) {
 
 } // namespace
 
-CSerial::CSerial(std::function<void()> bytesArrived, std::size_t storeSize)
-    : bytesArrived_(std::move(bytesArrived)), store_(storeSize) {}
-
-CSerial::~CSerial() {
-    Close();
-}
-
 bool CSerial::Open(const std::string& path, std::uint32_t baudRate) {
     Close();
     // Windows refuses a port that another program holds with ERROR_ACCESS_DENIED: there is no group a
@@ -133,28 +126,7 @@ bool CSerial::Open(const std::string& path, std::uint32_t baudRate) {
         return false;
     }
     port_ = std::move(port);
-    hungUp_ = false;
-    {
-        std::lock_guard lock(lock_);
-        writeCount_ = 0;
-        readIndex_ = 0;
-    }
-    try {
-        reader_ = std::thread(&CSerial::ReadLoop, this);
-    } catch (const std::system_error&) {
-        ReleasePort();
-        return false;
-    }
-    lastOpenFailure_ = OpenFailure::None;
-    return true;
-}
-
-void CSerial::Close() {
-    if (reader_.joinable()) {
-        wake_.Signal();
-        reader_.join();
-    }
-    ReleasePort();
+    return StartReader();
 }
 
 void CSerial::ReleasePort() {
@@ -192,21 +164,6 @@ std::uint32_t CSerial::Send(const std::uint8_t* bytes, std::uint32_t length) {
         written += count;
     }
     return written;
-}
-
-std::uint32_t CSerial::Receive(std::uint8_t* destination, std::uint32_t count) {
-    std::lock_guard lock(lock_);
-    const std::uint32_t copied = std::min(count, writeCount_ - readIndex_);
-    if (copied > 0) {
-        std::memcpy(destination, store_.data() + readIndex_, copied);
-        readIndex_ += copied;
-    }
-    return copied;
-}
-
-std::uint32_t CSerial::Unread() const {
-    std::lock_guard lock(lock_);
-    return writeCount_ - readIndex_;
 }
 
 void CSerial::ReadLoop() {

@@ -6,26 +6,11 @@
 
 namespace orlo {
 
-CSocketBase::~CSocketBase() {
-    Close();
-}
-
 int CSocketBase::Send(const std::uint8_t* bytes, std::uint32_t length) {
     if (!connected_) {
         return -1;
     }
     return ::send(socket_.Get(), reinterpret_cast<const char*>(bytes), static_cast<int>(length), 0);
-}
-
-void CSocketBase::SetCallback(DataCallback callback) {
-    std::lock_guard lock(callbackMutex_);
-    callback_ = std::move(callback);
-}
-
-void CSocketBase::SetReceiveSize(int size) {
-    if (size > 0) {
-        receiveSize_ = size;
-    }
 }
 
 int CSocketBase::WaitReadable(int microseconds) const {
@@ -53,30 +38,6 @@ int CSocketBase::CreateSocket(std::uint16_t port) {
     address_.sin_family = AF_INET;
     address_.sin_port = htons(port);
     return 0;
-}
-
-void CSocketBase::Close() {
-    if (receiver_.joinable()) {
-        wake_.Signal();
-        receiver_.join();
-    }
-    wake_.Reset();
-    socket_.Reset();
-    connected_ = false;
-}
-
-bool CSocketBase::StartReceiving() {
-    if (receiver_.joinable() || !wake_.Create()) {
-        return false;
-    }
-    try {
-        receiver_ = std::thread(&CSocketBase::ReceiveLoop, this, socket_.Get(), wake_.Fd(), receiveSize_);
-    } catch (const std::system_error&) {
-        wake_.Reset();
-        return false;
-    }
-    connected_ = true;
-    return true;
 }
 
 void CSocketBase::ReceiveLoop(SOCKET socket, HANDLE wake, int receiveSize) {
@@ -114,13 +75,6 @@ void CSocketBase::ReceiveLoop(SOCKET socket, HANDLE wake, int receiveSize) {
             Deliver(nullptr, -1);
             return;
         }
-    }
-}
-
-void CSocketBase::Deliver(const std::uint8_t* bytes, int length) {
-    std::lock_guard lock(callbackMutex_);
-    if (callback_) {
-        callback_(bytes, length);
     }
 }
 
