@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 build=${1:-build}
 . scripts/lib-xvfb.sh
 xvfb_reexec "$0" "$@"
-harness="$(realpath "$build")/tests/regions/editors/region_editor_harness"
+harness="$(realpath "$build")/tests/gui/editors/region_editor_harness"
 make_workdir
 start_sim "$build" "$workdir/sim.log"
 ctl=("$build/cli/orloctl" --lan "127.0.0.1:$port" --dir "$workdir")
