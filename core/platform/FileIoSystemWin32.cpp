@@ -137,7 +137,11 @@ public:
                 return;
             }
             if (::GetLastError() != ERROR_FILE_EXISTS) {
-                error_ = FolderError(LastError());
+                // A folder that is not there is said as such, as on POSIX; one that refuses is named.
+                error_ = LastError();
+                if (error_ != std::errc::no_such_file_or_directory) {
+                    error_ = FolderError(error_);
+                }
                 return;
             }
         }
