@@ -14,6 +14,8 @@ TEST_F(OrloctlTest, PortTheUserMayNotOpenNamesTheDialoutGroup) {
     ASSERT_TRUE(pty.Valid());
     ASSERT_EQ(::fchmod(pty.Slave(), 0), 0);
     const std::string port = pty.SlavePath();
+    // No other thread at the fork (the child needs no simulator): a lock one held would stay held.
+    simulator.reset();
     const int status = test::RunUnprivileged([&port] {
         const Outcome run = Plain({"--com", port, "--dir", "/nonexistent", "info"});
         if (run.status != EXIT_DEVICE_FAILED) {
