@@ -23,7 +23,7 @@ load_at_start=$(cut -d' ' -f1-3 /proc/loadavg)
 if [ -z "$table_only" ]; then
     [ -f "$build/build.ninja" ] || cmake -S "$here/.." -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
     cmake --build "$build" --target detection_decode imaging_convert picture_composition acquisition_loop \
-        transport_idle_cpu sim_throughput icmp_scan flood_memory soak editor_repaint detection_previews \
+        transport_idle_cpu sim_throughput icmp_scan flood_memory command_log_memory soak editor_repaint detection_previews \
         responsiveness orlo-setup orloctl >/dev/null || { echo "build failed" >&2; exit 1; }
     rm -rf "$logs" && mkdir -p "$logs"
 
@@ -45,6 +45,7 @@ if [ -z "$table_only" ]; then
     run sim_throughput "$b/sim_throughput"
     run icmp_scan "$b/icmp_scan"
     run flood_memory "$b/flood_memory" "$build/cli/orloctl"
+    run command_log_memory "$b/command_log_memory" 6000 "$build/cli/orloctl"
     run soak "$b/soak" --cycles "$soak_cycles"
     run editor_repaint env QT_QPA_PLATFORM=offscreen "$b/editor_repaint"
     run detection_previews env QT_QPA_PLATFORM=offscreen "$b/detection_previews"
@@ -99,6 +100,7 @@ sim_rate=$(log sim_throughput | grep -oE '[0-9]+ responses/s' | awk '{print $1}'
 tool_cpu=$(num tool_cpu 'of one core' ':')
 tool_rss=$(num tool_cpu 'peak RSS' 'RSS:')
 flood_rss=$(log flood_memory | grep -oE 'peak RSS [0-9.]+' | awk '{print $3}' | sort -n | tail -n1)
+log_rss=$(log command_log_memory | grep -oE 'peak RSS [0-9.]+' | awk '{print $3}' | sort -n | tail -n1)
 startup=$(median3 "$(num startup1 'first paint' ':')" "$(num startup2 'first paint' ':')" "$(num startup3 'first paint' ':')")
 stall=$(num responsiveness 'longest stall of all' 'scenarios:')
 stall_where=$(log responsiveness | sed -n 's/^longest stall of all scenarios: [0-9.]* ms (\(.*\));.*/\1/p')
@@ -141,6 +143,7 @@ row "start-up to the first paint of the main window, Xvfb (median of 3; \`respon
 row "peak RSS, the whole tool monitoring (\`tool_cpu.sh\`)" "${tool_rss:-?} MiB" "—" "—" "< 80 MiB" "$(check "$tool_rss" '<' 80)"
 row "peak RSS, loop benchmark process (\`acquisition_loop\`)" "${loop_rss:-?} MiB" "—" "—" "< 80 MiB" "$(check "$loop_rss" '<' 80)"
 row "peak RSS, \`orloctl\` against a flooding peer (receive store limit 256 MiB; \`flood_memory\`)" "${flood_rss:-?} MiB" "—" "—" "< 272 MiB" "$(check "$flood_rss" '<' 272)"
+row "peak RSS, \`orloctl detect --log\`, 6,000 pictures (command log queue limit 4 MiB; \`command_log_memory\`)" "${log_rss:-?} MiB" "—" "—" "< 64 MiB" "$(check "$log_rss" '<' 64)"
 row "longest event-loop stall of all scenarios (\`responsiveness\`, Xvfb; ${stall_where:-?})" "${stall:-?} ms" "—" "—" "<= 200 ms" "$(check "$stall" '<=' 200)"
 row "IP search of 127.0.0.1-255 (all answer; original: 16 threads, 100 ms per address)" "${scan_lo:-?} s" "${scan_lo_orig:-?} s" "$(ratio "$scan_lo" "$scan_lo_orig")" "< 0.5 s" "$(check "$scan_lo" '<' 0.5)"
 row "IP search of 192.0.2.1-255, silent, in a network namespace (\`icmp_scan\`)" "${scan_silent:-?} s" "${scan_silent_orig:-?} s" "$(ratio "$scan_silent" "$scan_silent_orig")" "< 0.5 s" "$(check "$scan_silent" '<' 0.5)"
