@@ -89,15 +89,32 @@ ReportContent Content(int detections) {
 
 } // namespace
 
+#ifdef _WIN32
+// poppler's tools read the PDF back on the build machine; the Windows build under Wine has none.
+constexpr const char* NoPoppler =
+    "pdftotext and pdfinfo (poppler) run on the build machine only; the native build reads the PDF back";
+#endif
+
 class ReportDocumentTest : public QObject {
     Q_OBJECT
 
 private slots:
     void init() { QVERIFY(directory.isValid()); }
 
+    // The document itself, on every system: a whole PDF, not an empty or cut one.
+    void TheReportIsAWholePdf() {
+        const QByteArray pdf = ReportPdf(ReportHtml(Content(3), {}));
+        QVERIFY(pdf.startsWith("%PDF-"));
+        QVERIFY(pdf.trimmed().endsWith("%%EOF"));
+        QVERIFY(pdf.contains("/Type /Page"));
+    }
+
     // However far the detections push the tables down, no page ends with a heading, a note or a
     // header row: each stays on the page of the first row it introduces.
     void NoPageEndsWithWhatIntroducesATable() {
+#ifdef _WIN32
+        QSKIP(NoPoppler);
+#endif
         for (int detections = 0; detections <= 40; ++detections) {
             const std::string html = ReportHtml(Content(detections), {});
             const QSet<QString> introducing = IntroducingLines(QString::fromStdString(html));
@@ -117,6 +134,9 @@ private slots:
     }
 
     void ThePdfHasTheReportsTitle() {
+#ifdef _WIN32
+        QSKIP(NoPoppler);
+#endif
         const QString info =
             Poppler(QStringLiteral("pdfinfo"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"),
                                                 Written(ReportPdf(ReportHtml(Content(2), {})))});
@@ -127,6 +147,14 @@ private slots:
     }
 
 private:
+    // poppler's tools read the PDF back on the build machine; the Windows build under Wine has none.
+    static void SkipWithoutPoppler() {
+#ifdef _WIN32
+        QSKIP("pdftotext and pdfinfo (poppler) run on the build machine only; the native build reads the PDF "
+              "back");
+#endif
+    }
+
     QString Written(const QByteArray& pdf) {
         const QString path = directory.filePath(QStringLiteral("report%1.pdf").arg(++files));
         QFile file(path);
