@@ -2,11 +2,10 @@
 #include "core/platform/FileIo.h"
 #include "core/settingsfile/SettingsFile.h"
 #include "tests/cli/OrloctlFixture.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/PrivateMount.h"
 
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
@@ -15,18 +14,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Contents(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 TEST_F(OrloctlTest, DashWritesTheBackupAndTheReportToStandardOutput) {
     const Outcome backup = Orloctl({"export", "-"});
     ASSERT_EQ(EXIT_OK, backup.status) << backup.err;
     ASSERT_EQ(EXIT_OK, Orloctl({"export", File("backup.ini")}).status);
-    EXPECT_EQ(backup.out, Contents(File("backup.ini")));
+    EXPECT_EQ(backup.out, test::FileBytes(File("backup.ini")));
     SettingsRecord restored;
     EXPECT_EQ(0, ReadSettingsText(backup.out, restored));
 

@@ -3,6 +3,7 @@
 #include "core/platform/FileIo.h"
 #include "core/platform/IniDocument.h"
 #include "tests/cli/OrloctlFixture.h"
+#include "tests/support/FileBytes.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
@@ -11,11 +12,6 @@
 
 namespace orlo::cli {
 namespace {
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // The line (from 1) of `key` in `section` of an INI text, counted by hand.
 std::size_t KeyLine(const std::string& text, const std::string& section, const std::string& key) {
@@ -39,7 +35,7 @@ protected:
     std::string BackupWith(const char* name, const std::string& section, const std::string& key,
                            const std::string& value) {
         EXPECT_EQ(EXIT_OK, Orloctl({"export", File("backup.ini")}).status);
-        IniDocument document = IniDocument::Parse(ReadBytes(File("backup.ini")));
+        IniDocument document = IniDocument::Parse(test::FileBytes(File("backup.ini")));
         EXPECT_TRUE(document.Set(section, key, value));
         const std::string text = document.Serialize();
         EXPECT_TRUE(WriteFileAtomically(File(name), text));
@@ -162,7 +158,7 @@ TEST_F(OrloctlImportTest, ALinkLostMidImportNamesWhatWasWrittenAndImportingAgain
 TEST_F(OrloctlImportTest, AUtf8FileWithoutAMarkIsWarnedAbout) {
     ASSERT_EQ(EXIT_OK, Orloctl({"set", "info-text", "入口"}).status);
     ASSERT_EQ(EXIT_OK, Orloctl({"export", File("cp932.ini")}).status);
-    const std::string cp932 = ReadBytes(File("cp932.ini"));
+    const std::string cp932 = test::FileBytes(File("cp932.ini"));
     const std::string utf8 = *Cp932ToUtf8(cp932);
     ASSERT_TRUE(WriteFileAtomically(File("utf8.ini"), utf8));
     ASSERT_TRUE(WriteFileAtomically(File("marked.ini"), "\xEF\xBB\xBF" + utf8));

@@ -6,6 +6,7 @@
 #include "core/platform/IniDocument.h"
 #include "core/settings/ModeList.h"
 #include "sim/Simulator.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/TempDirectory.h"
 
 #include <fstream>
@@ -25,11 +26,6 @@ struct ToolRun {
     std::string out;
     std::string err;
 };
-
-std::string ReadAll(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 std::vector<std::uint8_t> Base64Decoded(const std::string& text) {
     static const std::string alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
@@ -118,9 +114,9 @@ TEST_F(ReportReplayTest, ReportHoldsEveryValueOfTheBackupAndADecodablePicture) {
     ASSERT_EQ(EXIT_OK, report.status) << report.err;
     ASSERT_EQ(EXIT_OK, Orloctl(*sensor, directory.Path(), {"export", File("backup.ini").string()}).status);
 
-    const std::string html = ReadAll(File("report.html"));
+    const std::string html = test::FileBytes(File("report.html"));
     const std::map<std::string, std::string> values = ReportValues(html);
-    const IniDocument backup = IniDocument::Parse(ReadAll(File("backup.ini")));
+    const IniDocument backup = IniDocument::Parse(test::FileBytes(File("backup.ini")));
     std::size_t keys = 0;
     for (const std::string& section : backup.Sections()) {
         for (const auto& [key, value] : backup.Keys(section)) {
@@ -163,7 +159,7 @@ TEST_F(ReportReplayTest, TheModeIsNamedFromTheModeListOfTheDirectory) {
     const auto modeMeaning = [&] {
         const ToolRun report = Orloctl(*sensor, directory.Path(), {"report", File("report.html").string()});
         EXPECT_EQ(EXIT_OK, report.status) << report.err;
-        const std::string html = ReadAll(File("report.html"));
+        const std::string html = test::FileBytes(File("report.html"));
         const auto cell = html.find("data-key=\"Camera.Mode\">2</td><td></td><td>");
         return cell == std::string::npos ? std::string() : html.substr(cell, html.find("</tr>", cell) - cell);
     };
@@ -192,7 +188,7 @@ TEST_F(ReportReplayTest, AFailedReadLeavesTheTargetAlone) {
     const ToolRun report = Orloctl(*sensor, directory.Path(), {"report", target.string()});
     EXPECT_EQ(EXIT_DEVICE_FAILED, report.status);
     EXPECT_NE(std::string::npos, report.err.find("(result -243)")) << report.err;
-    EXPECT_EQ("earlier report", ReadAll(target));
+    EXPECT_EQ("earlier report", test::FileBytes(target));
     // No temporary file is left beside it.
     EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(directory.Path()),
                                std::filesystem::directory_iterator()));
@@ -211,7 +207,7 @@ TEST_F(ReportReplayTest, LogOptionWritesTheCommandLogWithoutTheSwitchFile) {
     ASSERT_EQ(EXIT_OK, Orloctl(*sensor, directory.Path(), {"info"}).status);
     EXPECT_FALSE(std::filesystem::exists(File("CmdLog.log")));
     ASSERT_EQ(EXIT_OK, Orloctl(*sensor, directory.Path(), {"--log", "info"}).status);
-    const std::string log = ReadAll(File("CmdLog.log"));
+    const std::string log = test::FileBytes(File("CmdLog.log"));
     ASSERT_GE(log.size(), 4u);
     EXPECT_EQ("\xFF\xFE", log.substr(0, 2));
     EXPECT_FALSE(std::filesystem::exists(File("outputlog")));
@@ -255,7 +251,7 @@ TEST_F(ReportReplayTest, ARecordedSessionReplaysToTheSameDetectionsAndPicture) {
     const auto lines = WithoutTimes(original.out);
     ASSERT_EQ(12u, lines.size());
     EXPECT_EQ(lines, WithoutTimes(played.out));
-    EXPECT_EQ(ReadAll(recorded / "last.png"), ReadAll(replayed / "last.png"));
+    EXPECT_EQ(test::FileBytes(recorded / "last.png"), test::FileBytes(replayed / "last.png"));
     const auto unmatched = unmatchedSoFar();
     EXPECT_TRUE(unmatched.empty()) << (unmatched.empty() ? "" : unmatched.front());
     // The scene moved during the recording, so equal runs are not equal by accident.
@@ -272,7 +268,7 @@ TEST_F(ReportReplayTest, ARecordedSessionReplaysToTheSameDetectionsAndPicture) {
 TEST_F(ReportReplayTest, ATruncatedRecordingIsRefusedWithItsLine) {
     const auto sensor = Start({});
     ASSERT_EQ(EXIT_OK, Orloctl(*sensor, directory.Path(), {"--log", "info"}).status);
-    const std::string log = ReadAll(File("CmdLog.log"));
+    const std::string log = test::FileBytes(File("CmdLog.log"));
     ASSERT_TRUE(WriteFileAtomically(File("cut.log"), log.substr(0, log.size() - 4)));
     sim::SimConfig config;
     config.tcp = sim::TcpEndpoint{"127.0.0.1", 0};

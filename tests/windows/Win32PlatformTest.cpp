@@ -3,6 +3,7 @@
 #include "core/platform/CodePage.h"
 #include "core/platform/FileIo.h"
 #include "core/platform/IpRangeScanner.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/TempDirectory.h"
 
 #include <fstream>
@@ -32,24 +33,19 @@ TEST(Win32CodePage, InvalidInputFailsInsteadOfBecomingAQuestionMark) {
     EXPECT_FALSE(Utf8ToCp932("caf\xC3\xA9"));      // é: CP932 would give a best-fit 'e'
 }
 
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 TEST(Win32Files, AtomicWriteReplacesAnExistingFileAndLeavesNoTemporary) {
     test::TempDirectory directory;
     const fs::path target = directory.Path() / "設定.ini";
     std::error_code error;
     ASSERT_TRUE(WriteFileAtomically(target, "first\r\n", &error)) << error.message();
     ASSERT_TRUE(WriteFileAtomically(target, "second\r\n", &error)) << error.message();
-    EXPECT_EQ(ReadAll(target), "second\r\n");
+    EXPECT_EQ(test::FileBytes(target), "second\r\n");
     EXPECT_EQ(ReadFileLimited(target, 100), "second\r\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(directory.Path()), fs::directory_iterator()), 1);
 
     // A refused file keeps the old one.
     EXPECT_FALSE(WriteFileAtomically(target, "third", &error, [](const fs::path&) { return false; }));
-    EXPECT_EQ(ReadAll(target), "second\r\n");
+    EXPECT_EQ(test::FileBytes(target), "second\r\n");
 }
 
 TEST(Win32Files, ReadsTellMissingFromUnreadable) {
@@ -77,7 +73,7 @@ TEST(Win32Files, RewriteTruncatesAFileAndRefusesADirectory) {
     ASSERT_NE(file, nullptr);
     std::fputs("new", file);
     std::fclose(file);
-    EXPECT_EQ(ReadAll(log), "new");
+    EXPECT_EQ(test::FileBytes(log), "new");
     EXPECT_EQ(OpenRegularFileForRewrite(directory.Path()), nullptr);
 }
 
@@ -90,7 +86,7 @@ TEST(Win32Files, AStreamBeingWrittenCanBeMovedAway) {
     fs::rename(first, directory.Path() / "b.csv");
     std::fputs("2\n", file);
     std::fclose(file);
-    EXPECT_EQ(ReadAll(directory.Path() / "b.csv"), "1\n2\n");
+    EXPECT_EQ(test::FileBytes(directory.Path() / "b.csv"), "1\n2\n");
 }
 
 CImageData Gradient(ImageFormat format, bool raw) {

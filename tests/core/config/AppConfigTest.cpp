@@ -1,6 +1,7 @@
 #include "core/config/AppConfig.h"
 
 #include "core/platform/PrivateProfile.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/TempDirectory.h"
 
 #include <fstream>
@@ -16,11 +17,6 @@ using test::TempDirectory;
 void WriteFile(const fs::path& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary);
     out << text;
-}
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 class AppConfigTest : public ::testing::Test {
@@ -189,12 +185,12 @@ TEST_F(AppConfigTest, DisplayOptionsFollowTheItemIndex) {
     config.WriteIsShowArea(1, false);
     EXPECT_EQ(Stored("IsShowArea", "ShortMotion"), "0");
 
-    const std::string before = ReadFile(config.ConfigFile());
+    const std::string before = test::FileBytes(config.ConfigFile());
     config.WriteIsShowDiff(1, true);
     config.WriteDiffColor(1, 7);
     config.WriteIsShowArea(2, true);
     config.WriteIsShowArea(-1, true);
-    EXPECT_EQ(ReadFile(config.ConfigFile()), before);
+    EXPECT_EQ(test::FileBytes(config.ConfigFile()), before);
 
     EXPECT_EQ(config.ReadIsShowDiff(0), 0);
     EXPECT_EQ(config.ReadIsShowDiff(1), 1);
@@ -240,14 +236,14 @@ TEST_F(AppConfigTest, LookupIgnoresCaseAndWritesKeepTheRestOfTheFile) {
     EXPECT_EQ(config.ReadComNo(), 7);
     config.WriteComNo(8);
     config.WritePortNo(10001);
-    EXPECT_EQ(ReadFile(config.ConfigFile()), "; written by hand\r\n"
-                                             "[application]\r\n"
-                                             "comno = 8\r\n"
-                                             "Unknown=keep\r\n"
-                                             "PortNo=10001\r\n"
-                                             "\r\n"
-                                             "[Custom]\r\n"
-                                             "x=1\r\n");
+    EXPECT_EQ(test::FileBytes(config.ConfigFile()), "; written by hand\r\n"
+                                                    "[application]\r\n"
+                                                    "comno = 8\r\n"
+                                                    "Unknown=keep\r\n"
+                                                    "PortNo=10001\r\n"
+                                                    "\r\n"
+                                                    "[Custom]\r\n"
+                                                    "x=1\r\n");
 }
 
 TEST_F(AppConfigTest, EveryReadSeesTheFileAsItIsNow) {
@@ -291,14 +287,14 @@ TEST_F(AppConfigTest, AFileWrittenOnTheOtherSystemReadsAndKeepsItsLineEnds) {
     EXPECT_EQ(config.ReadComNo(), 7);
     EXPECT_EQ(config.ReadBaudRate(), 38400);
     config.WriteBaudRate(115200);
-    EXPECT_EQ(ReadFile(config.ConfigFile()),
+    EXPECT_EQ(test::FileBytes(config.ConfigFile()),
               "[Application]\r\nComNo=7\r\nBaudRate=115200\r\n[OrloSetup]\r\nx=\x83\x65\r\n");
 
     // As this tool leaves it on POSIX: LF line ends.
     WriteFile(config.ConfigFile(), "[Application]\nComPort=COM4\n");
     EXPECT_EQ(config.ReadComPort(), "COM4");
     config.WriteComPort("COM5");
-    EXPECT_EQ(ReadFile(config.ConfigFile()), "[Application]\nComPort=COM5\nComNo=5\n");
+    EXPECT_EQ(test::FileBytes(config.ConfigFile()), "[Application]\nComPort=COM5\nComNo=5\n");
 }
 
 TEST_F(AppConfigTest, DirectoryInPlaceOfTheFileGivesDefaultsAndIgnoresWrites) {
@@ -339,7 +335,7 @@ TEST_F(AppConfigTest, QuotedValuesAndUnicodeFilesAsTheProfileFunctionsReadThem) 
     WriteFile(config.ConfigFile(), utf16);
     config.WriteRenewInterval(250);
     EXPECT_EQ(config.ReadRenewInterval(), 250);
-    const std::string bytes = ReadFile(config.ConfigFile());
+    const std::string bytes = test::FileBytes(config.ConfigFile());
     EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
     EXPECT_NE(bytes.find(std::string("R\0e\0n\0e\0w\0", 10)), std::string::npos);
     EXPECT_EQ(bytes.find("RenewInterval"), std::string::npos);

@@ -2,6 +2,7 @@
 
 #include "core/device/DeviceSession.h"
 #include "tests/support/FakeConnection.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/TempDirectory.h"
 
 #include <cstdio>
@@ -15,11 +16,6 @@ namespace {
 
 using test::FakeConnection;
 using test::ResponseFrame;
-
-std::string ReadBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // Checks the byte-order mark and that every character is ASCII as UTF-16LE; returns the text.
 std::string DecodeUtf16Ascii(const std::string& bytes) {
@@ -83,7 +79,7 @@ TEST_F(CommandLogFileTest, ExchangeIsLoggedPieceByPieceAsUtf16) {
         ASSERT_EQ(RC_OK, session.Transact(0x03, std::vector<std::uint8_t>{0x01, 0x00, 0x01}, 1000));
         session.Disconnect();
     }
-    const auto lines = Lines(DecodeUtf16Ascii(ReadBytes(LogPath())));
+    const auto lines = Lines(DecodeUtf16Ascii(test::FileBytes(LogPath())));
     ASSERT_EQ(5u, lines.size());
     const char* directions[] = {"S", "R", "R", "R", "R"};
     const char* counts[] = {"7", "6", "1024", "1024", "452"};
@@ -110,7 +106,7 @@ TEST_F(CommandLogFileTest, SwitchedOnWithoutTheSwitchFile) {
         log.LogTransfer({2025, 3, 3, 9, 5, 7, 42}, request, 4, CommandLog::Direction::Sent);
     }
     EXPECT_EQ((std::vector<std::string>{"S\t2025/03/03 09:05:07.042\t4\tfe 00 00 00"}),
-              Lines(DecodeUtf16Ascii(ReadBytes(LogPath()))));
+              Lines(DecodeUtf16Ascii(test::FileBytes(LogPath()))));
     EXPECT_FALSE(std::filesystem::exists(directory.Path() / "outputlog"));
 }
 
@@ -134,7 +130,7 @@ TEST_F(CommandLogFileTest, AFastExchangeWaitsForTheWriterAndNothingIsDropped) {
                         CommandLog::Direction::Received);
         log.StopLog();
     }
-    const auto lines = Lines(DecodeUtf16Ascii(ReadBytes(LogPath())));
+    const auto lines = Lines(DecodeUtf16Ascii(test::FileBytes(LogPath())));
     ASSERT_EQ(std::size_t{transfers} + 1, lines.size());
     for (int i = 0; i < transfers; i += 499) {
         char first[3];
@@ -151,11 +147,11 @@ TEST_F(CommandLogFileTest, EveryOpenRestartsTheFile) {
     link.QueueResponse(ResponseFrame(0x00, {1}));
     ASSERT_EQ(RC_OK, session.Transact(0x02, {}, 1000));
     session.Disconnect();
-    ASSERT_EQ(3u, Lines(DecodeUtf16Ascii(ReadBytes(LogPath()))).size());
+    ASSERT_EQ(3u, Lines(DecodeUtf16Ascii(test::FileBytes(LogPath()))).size());
 
     session.Attach(link, ConnectionType::Com);
     session.Disconnect();
-    EXPECT_EQ(std::string("\xFF\xFE", 2), ReadBytes(LogPath()));
+    EXPECT_EQ(std::string("\xFF\xFE", 2), test::FileBytes(LogPath()));
 }
 
 TEST_F(CommandLogFileTest, FailedSendIsNotLogged) {
@@ -165,7 +161,7 @@ TEST_F(CommandLogFileTest, FailedSendIsNotLogged) {
     link.FailNextSend(1);
     EXPECT_EQ(RC_SEND_FAILED, session.Transact(0x02, {}, 1000));
     session.Disconnect();
-    EXPECT_EQ(std::string("\xFF\xFE", 2), ReadBytes(LogPath()));
+    EXPECT_EQ(std::string("\xFF\xFE", 2), test::FileBytes(LogPath()));
 }
 
 TEST_F(CommandLogFileTest, SwitchMustBeAFilePresentAtConstruction) {
@@ -211,7 +207,7 @@ TEST_F(CommandLogFileTest, ASymbolicLinkInPlaceOfTheLogIsNotFollowed) {
     link.QueueResponse(ResponseFrame(0x00, {1}));
     EXPECT_EQ(RC_OK, session.Transact(0x02, {}, 1000));
     session.Disconnect();
-    EXPECT_EQ("keep me", ReadBytes(victim));
+    EXPECT_EQ("keep me", test::FileBytes(victim));
     EXPECT_TRUE(std::filesystem::is_symlink(LogPath()));
 }
 

@@ -3,6 +3,7 @@
 #include "core/platform/IniDocument.h"
 #include "core/settingsfile/SettingsFile.h"
 #include "tests/support/FakeConnection.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/TempDirectory.h"
 
 #include <algorithm>
@@ -80,11 +81,6 @@ FakeConnection::Responder SensorWith(std::uint8_t code, const Bytes& payload) {
     return [=](const Bytes& request) {
         return request[1] == code ? ResponseFrame(0x00, payload) : SensorAnswer(request);
     };
-}
-
-std::string ReadText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 std::vector<std::string> FileNames(const std::filesystem::path& directory) {
@@ -214,7 +210,7 @@ TEST_F(SettingsTransferTest, ExportWritesThroughATemporaryFileOfItsOwn) {
     const std::filesystem::path tmp = directory.Path() / "tmp.ini";
     std::ofstream(tmp) << "someone else's file";
     ASSERT_EQ(RC_OK, ExportSettings(session, target));
-    EXPECT_EQ("someone else's file", ReadText(tmp));
+    EXPECT_EQ("someone else's file", test::FileBytes(tmp));
 
     std::filesystem::remove(tmp);
     ASSERT_EQ(RC_OK, ExportSettings(session, tmp));
@@ -256,7 +252,7 @@ TEST_F(SettingsTransferTest, ABackupThatWouldNotRestoreIsNotWritten) {
     EXPECT_EQ(SettingsFileProblem::Cause::RejectedValue, problem.cause);
     EXPECT_EQ("Other.Other27", problem.key);
     EXPECT_EQ("0", problem.value);
-    EXPECT_EQ("old backup", ReadText(target));
+    EXPECT_EQ("old backup", test::FileBytes(target));
     EXPECT_EQ(std::vector<std::string>{target.filename().string()}, FileNames(directory.Path()));
 }
 
@@ -279,7 +275,7 @@ TEST_F(SettingsTransferTest, SensorTextBytesSurviveABackupAndARestore) {
 
 TEST_F(SettingsTransferTest, ImportNeverSendsATextItCouldNotRead) {
     ASSERT_EQ(RC_OK, ExportSettings(session, target));
-    IniDocument document = IniDocument::Parse(ReadText(target));
+    IniDocument document = IniDocument::Parse(test::FileBytes(target));
     document.Set("System", "DeviceInfo", "\xE2\x82\xAC"); // the euro sign, which CP932 has no code for
     std::ofstream(target, std::ios::binary | std::ios::trunc) << "\xEF\xBB\xBF" << document.Serialize();
     const std::size_t before = link.Sent().size();

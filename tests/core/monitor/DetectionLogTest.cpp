@@ -1,5 +1,6 @@
 #include "core/monitor/DetectionLog.h"
 
+#include "tests/support/FileBytes.h"
 #include "tests/support/TempDirectory.h"
 
 #include <algorithm>
@@ -11,11 +12,6 @@
 
 namespace orlo {
 namespace {
-
-std::string ReadText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 std::vector<std::filesystem::path> LogFiles(const std::filesystem::path& directory) {
     std::vector<std::filesystem::path> files;
@@ -66,7 +62,7 @@ TEST(DetectionLogFile, SwitchAndFileName) {
     EXPECT_TRUE(std::all_of(name.begin(), name.begin() + 14, [](char c) { return c >= '0' && c <= '9'; }))
         << name;
     EXPECT_EQ(".csv", name.substr(14));
-    EXPECT_EQ("2024/01/02 03:04:05.006,0,0,1,\n", ReadText(files[0]));
+    EXPECT_EQ("2024/01/02 03:04:05.006,0,0,1,\n", test::FileBytes(files[0]));
 }
 
 TEST(DetectionLogFile, RecordsQueuedBeforeANewFileStayInTheOldOneExactlyOnce) {
@@ -84,10 +80,10 @@ TEST(DetectionLogFile, RecordsQueuedBeforeANewFileStayInTheOldOneExactlyOnce) {
     const auto second = log.CurrentFile();
     log.StopDetectionLog();
 
-    const std::string old = ReadText(directory.Path() / "first.csv");
+    const std::string old = test::FileBytes(directory.Path() / "first.csv");
     EXPECT_EQ(200, std::count(old.begin(), old.end(), '\n'));
     EXPECT_EQ(std::string::npos, old.find("2025/"));
-    EXPECT_EQ("2025/01/01 00:00:00.000,0,0,0,\n", ReadText(second));
+    EXPECT_EQ("2025/01/01 00:00:00.000,0,0,0,\n", test::FileBytes(second));
 }
 
 // Names the log may take in the next few seconds, to plant something under each.
@@ -122,15 +118,15 @@ TEST(DetectionLogFile, ANameThatIsTakenIsNeverOpenedAndTheLogGoesToANewFile) {
     log.QueueRecord({{2024, 1, 2, 3, 4, 5, 6}, {}, true});
     const auto file = log.CurrentFile();
     log.StopDetectionLog();
-    EXPECT_EQ("precious", ReadText(victim));
+    EXPECT_EQ("precious", test::FileBytes(victim));
     for (const std::string& name : names) {
         if (directory.Path() / "log" / name != file) {
-            EXPECT_EQ("precious", ReadText(directory.Path() / "log" / name)) << name;
+            EXPECT_EQ("precious", test::FileBytes(directory.Path() / "log" / name)) << name;
         }
     }
     ASSERT_FALSE(file.empty());
     EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(file))) << file;
-    EXPECT_EQ("2024/01/02 03:04:05.006,0,0,1,\n", ReadText(file));
+    EXPECT_EQ("2024/01/02 03:04:05.006,0,0,1,\n", test::FileBytes(file));
 }
 
 TEST(DetectionLogFile, AReconnectionWithinTheSameSecondKeepsTheEarlierLog) {
@@ -145,8 +141,8 @@ TEST(DetectionLogFile, AReconnectionWithinTheSameSecondKeepsTheEarlierLog) {
     const auto second = log.CurrentFile();
     log.StopDetectionLog();
     EXPECT_NE(first, second);
-    EXPECT_EQ("2024/01/01 00:00:00.001,0,0,0,\n", ReadText(first));
-    EXPECT_EQ("2024/01/01 00:00:00.002,0,0,0,\n", ReadText(second));
+    EXPECT_EQ("2024/01/01 00:00:00.001,0,0,0,\n", test::FileBytes(first));
+    EXPECT_EQ("2024/01/01 00:00:00.002,0,0,0,\n", test::FileBytes(second));
 }
 
 } // namespace

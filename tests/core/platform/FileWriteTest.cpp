@@ -1,11 +1,11 @@
 #include "core/platform/FileIo.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/PrivateMount.h"
 #include "tests/support/TempDirectory.h"
 
 #include <fcntl.h>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -18,13 +18,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr uid_t kOtherUser = 12345;
-
-std::string Contents(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 mode_t ModeOf(const fs::path& file) {
     struct stat info {};
@@ -88,7 +81,7 @@ TEST(FileWrite, AReplacementKeepsOnlyThePermissionBits) {
         ASSERT_EQ(::chmod(file.c_str(), mode), 0);
         ASSERT_TRUE(WriteFileAtomically(file, "new"));
         EXPECT_EQ(ModeOf(file) & 07777, mode & 0777) << std::oct << mode;
-        EXPECT_EQ(Contents(file), "new");
+        EXPECT_EQ(test::FileBytes(file), "new");
     }
 }
 
@@ -178,22 +171,22 @@ TEST_F(FileWriteAsRoot, LinksFollowTheKernelsRuleForSharedStickyFolders) {
             return 3;
         }
         if (WriteFileAtomically(shared / "dir" / "secret", "overwritten", &error) ||
-            error != FileWriteRefusal::UnsafeLink || Contents(secret) != "secret") {
+            error != FileWriteRefusal::UnsafeLink || test::FileBytes(secret) != "secret") {
             return 4;
         }
         // The logs, opened in place rather than replaced, take the same rule for their folder.
         if (OpenRegularFileForRewrite(shared / "dir" / "secret") != nullptr ||
-            CreateNewFile(shared / "dir" / "new.csv") != nullptr || Contents(secret) != "secret" ||
+            CreateNewFile(shared / "dir" / "new.csv") != nullptr || test::FileBytes(secret) != "secret" ||
             fs::exists(At("private/new.csv"))) {
             return 9;
         }
         // The user's own link there, and another user's link in an ordinary folder, are followed.
         if (!plant(secret, shared / "own.html", 0) || !WriteFileAtomically(shared / "own.html", "own") ||
-            Contents(secret) != "own" || (ModeOf(secret) & 07777) != 0600) {
+            test::FileBytes(secret) != "own" || (ModeOf(secret) & 07777) != 0600) {
             return 5;
         }
         if (!plant(secret, At("their.html"), kOtherUser) ||
-            !WriteFileAtomically(At("their.html"), "theirs") || Contents(secret) != "theirs") {
+            !WriteFileAtomically(At("their.html"), "theirs") || test::FileBytes(secret) != "theirs") {
             return 6;
         }
         // A link owned by the shared folder's owner is followed too.
@@ -203,7 +196,7 @@ TEST_F(FileWriteAsRoot, LinksFollowTheKernelsRuleForSharedStickyFolders) {
             !plant(secret, owned / "link", kOtherUser) || !WriteFileAtomically(owned / "link", "owner's")) {
             return 7;
         }
-        return Contents(secret) == "owner's" ? 0 : 8;
+        return test::FileBytes(secret) == "owner's" ? 0 : 8;
     });
 }
 
@@ -218,7 +211,7 @@ TEST_F(FileWriteAsRoot, AFolderThatRefusesTheNewFileIsNamed) {
         if (WriteFileAtomically(target, "new", &error) || error != std::errc::read_only_file_system) {
             return 2;
         }
-        if (RefusingFolder(target, error) != directory.Path() || Contents(target) != "old") {
+        if (RefusingFolder(target, error) != directory.Path() || test::FileBytes(target) != "old") {
             return 3;
         }
         // A reason that is not the folder's names no folder.

@@ -1,5 +1,6 @@
 #include "core/platform/PrivateProfile.h"
 
+#include "tests/support/FileBytes.h"
 #include "tests/support/TempDirectory.h"
 
 #include <climits>
@@ -19,11 +20,6 @@ using test::TempDirectory;
 void WriteFile(const fs::path& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary);
     out << text;
-}
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 std::vector<std::string> DirectoryEntries(const fs::path& directory) {
@@ -48,12 +44,12 @@ TEST(PrivateProfileTest, FirstWriteCreatesTheFileAndLaterWritesUpdateInPlace) {
     TempDirectory dir;
     const fs::path file = dir.Path() / "test.conf";
     ASSERT_TRUE(WriteProfileString(file, "Application", "ComNo", "3"));
-    EXPECT_EQ(ReadFile(file), "[Application]\r\nComNo=3\r\n");
+    EXPECT_EQ(test::FileBytes(file), "[Application]\r\nComNo=3\r\n");
 
     WriteFile(file, "# kept\n[application]\ncomno = 1\nother=x\n[Display]\nk=v\n");
     ASSERT_TRUE(WriteProfileString(file, "Application", "ComNo", "4"));
     ASSERT_TRUE(WriteProfileString(file, "Display", "New", "5"));
-    EXPECT_EQ(ReadFile(file), "# kept\n[application]\ncomno = 4\nother=x\n[Display]\nk=v\nNew=5\n");
+    EXPECT_EQ(test::FileBytes(file), "# kept\n[application]\ncomno = 4\nother=x\n[Display]\nk=v\nNew=5\n");
     EXPECT_EQ(DirectoryEntries(dir.Path()), std::vector<std::string>{"test.conf"});
 }
 
@@ -77,7 +73,7 @@ TEST(PrivateProfileTest, BinaryGarbageReadsAsDefaultsAndStaysIntactAroundAWrite)
     EXPECT_EQ(ReadProfileString(file, "Application", "PortNo", "9600"), "9600");
     ASSERT_TRUE(WriteProfileString(file, "Application", "PortNo", "1"));
     EXPECT_EQ(ReadProfileString(file, "Application", "PortNo", "9600"), "1");
-    EXPECT_EQ(ReadFile(file).substr(0, garbage.size()), garbage);
+    EXPECT_EQ(test::FileBytes(file).substr(0, garbage.size()), garbage);
 }
 
 TEST(PrivateProfileTest, DirectoryInPlaceOfTheFileGivesDefaultsAndRefusesWrites) {
@@ -88,7 +84,7 @@ TEST(PrivateProfileTest, DirectoryInPlaceOfTheFileGivesDefaultsAndRefusesWrites)
     EXPECT_EQ(ReadProfileString(file, "A", "k", "dflt"), "dflt");
     EXPECT_FALSE(WriteProfileString(file, "A", "k", "new"));
     EXPECT_TRUE(fs::is_directory(file));
-    EXPECT_EQ(ReadFile(file / "inside"), "[A]\nk=v\n");
+    EXPECT_EQ(test::FileBytes(file / "inside"), "[A]\nk=v\n");
     EXPECT_EQ(DirectoryEntries(dir.Path()), std::vector<std::string>{"test.conf"});
 }
 
@@ -99,7 +95,7 @@ TEST(PrivateProfileTest, OversizedFileIsNeitherReadNorReplaced) {
     WriteFile(file, text);
     EXPECT_EQ(ReadProfileString(file, "A", "k", "dflt"), "dflt");
     EXPECT_FALSE(WriteProfileString(file, "A", "k", "new"));
-    EXPECT_EQ(ReadFile(file), text);
+    EXPECT_EQ(test::FileBytes(file), text);
 }
 
 TEST(PrivateProfileTest, FifoInPlaceOfTheFileDoesNotBlock) {
@@ -123,7 +119,7 @@ TEST(PrivateProfileTest, FailedWriteInReadOnlyDirectoryLeavesTheFileIntact) {
     fs::permissions(sub, fs::perms::owner_read | fs::perms::owner_exec);
     EXPECT_FALSE(WriteProfileString(file, "A", "k", "new"));
     fs::permissions(sub, fs::perms::owner_all);
-    EXPECT_EQ(ReadFile(file), "[A]\r\nk=old\r\n");
+    EXPECT_EQ(test::FileBytes(file), "[A]\r\nk=old\r\n");
     EXPECT_EQ(DirectoryEntries(sub), std::vector<std::string>{"test.conf"});
 }
 
@@ -139,7 +135,7 @@ TEST(PrivateProfileTest, RefusedValueLeavesTheFileIntact) {
     const fs::path file = dir.Path() / "test.conf";
     WriteFile(file, "[A]\r\nk=old\r\n");
     EXPECT_FALSE(WriteProfileString(file, "A", "k", "new\r\n[B]"));
-    EXPECT_EQ(ReadFile(file), "[A]\r\nk=old\r\n");
+    EXPECT_EQ(test::FileBytes(file), "[A]\r\nk=old\r\n");
 }
 
 TEST(PrivateProfileTest, JapanesePathWorks) {
@@ -158,7 +154,7 @@ TEST(PrivateProfileTest, BytesPassThroughUnchanged) {
     const std::string cp932 = "\x93\xfa\x96\x7b\x8c\xea"; // 日本語 in CP932
     ASSERT_TRUE(WriteProfileString(file, cp932, cp932, cp932));
     EXPECT_EQ(ReadProfileString(file, cp932, cp932, ""), cp932);
-    EXPECT_EQ(ReadFile(file), "[" + cp932 + "]\r\n" + cp932 + "=" + cp932 + "\r\n");
+    EXPECT_EQ(test::FileBytes(file), "[" + cp932 + "]\r\n" + cp932 + "=" + cp932 + "\r\n");
 }
 
 // UTF-16LE with a byte-order mark, from ASCII text.
@@ -177,24 +173,24 @@ TEST(PrivateProfileTest, FilesWithAByteOrderMarkAreReadAndRewrittenInTheirEncodi
     WriteFile(file, Utf16("[Application]\r\nRenewInterval=1000\r\n"));
     EXPECT_EQ(ReadProfileString(file, "Application", "RenewInterval", "3000"), "1000");
     ASSERT_TRUE(WriteProfileString(file, "Application", "PortNo", "10001"));
-    EXPECT_EQ(ReadFile(file), Utf16("[Application]\r\nRenewInterval=1000\r\nPortNo=10001\r\n"));
+    EXPECT_EQ(test::FileBytes(file), Utf16("[Application]\r\nRenewInterval=1000\r\nPortNo=10001\r\n"));
 
     // A character outside the basic plane and an unpaired surrogate survive the rewrite.
     const std::string odd = std::string("\x3D\xD8\x00\xDE\x00\xD8", 6);
     WriteFile(file, Utf16("; ") + odd + Utf16("\r\n[A]\r\nk=1\r\n").substr(2));
     ASSERT_TRUE(WriteProfileString(file, "A", "k", "2"));
-    EXPECT_EQ(ReadFile(file), Utf16("; ") + odd + Utf16("\r\n[A]\r\nk=2\r\n").substr(2));
+    EXPECT_EQ(test::FileBytes(file), Utf16("; ") + odd + Utf16("\r\n[A]\r\nk=2\r\n").substr(2));
 
     WriteFile(file, "\xEF\xBB\xBF[Application]\nRenewInterval=1000\n");
     EXPECT_EQ(ReadProfileString(file, "Application", "RenewInterval", "3000"), "1000");
     ASSERT_TRUE(WriteProfileString(file, "Application", "RenewInterval", "500"));
-    EXPECT_EQ(ReadFile(file), "\xEF\xBB\xBF[Application]\nRenewInterval=500\n");
+    EXPECT_EQ(test::FileBytes(file), "\xEF\xBB\xBF[Application]\nRenewInterval=500\n");
 
     // A UTF-16 file cut in the middle of a character is not rewritten.
     WriteFile(file, Utf16("[A]\r\nk=1\r\n") + "\x41");
     EXPECT_EQ(ReadProfileString(file, "A", "k", "d"), "d");
     EXPECT_FALSE(WriteProfileString(file, "A", "k", "2"));
-    EXPECT_EQ(ReadFile(file), Utf16("[A]\r\nk=1\r\n") + "\x41");
+    EXPECT_EQ(test::FileBytes(file), Utf16("[A]\r\nk=1\r\n") + "\x41");
 }
 
 TEST(PrivateProfileTest, WriteThroughSymbolicLinkKeepsTheLink) {
@@ -205,7 +201,7 @@ TEST(PrivateProfileTest, WriteThroughSymbolicLinkKeepsTheLink) {
     fs::create_symlink(real.filename(), link);
     ASSERT_TRUE(WriteProfileString(link, "A", "k", "new"));
     EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_EQ(ReadFile(real), "[A]\nk=new\n");
+    EXPECT_EQ(test::FileBytes(real), "[A]\nk=new\n");
 }
 
 TEST(PrivateProfileTest, ReplacementKeepsTheFilesPermissions) {

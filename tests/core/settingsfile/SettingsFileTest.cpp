@@ -2,6 +2,7 @@
 
 #include "core/platform/CodePage.h"
 #include "core/platform/IniDocument.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/TempDirectory.h"
 
 #include <array>
@@ -11,11 +12,6 @@
 
 namespace orlo {
 namespace {
-
-std::string ReadBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
@@ -61,7 +57,7 @@ protected:
     // The sample file with one value replaced (or removed when value is empty).
     void WriteSampleWith(const std::string& section, const std::string& key, const std::string& value) {
         ASSERT_EQ(0, WriteSettingsFile(file, SampleRecord()));
-        const auto text = Cp932ToUtf8(ReadBytes(file));
+        const auto text = Cp932ToUtf8(test::FileBytes(file));
         ASSERT_TRUE(text);
         IniDocument document = IniDocument::Parse(*text);
         document.Set(section, key, value);
@@ -82,7 +78,7 @@ TEST_F(SettingsFileTest, WriteThenReadGivesTheSameRecord) {
 
 TEST_F(SettingsFileTest, FileLayoutSectionsKeysAndEncoding) {
     ASSERT_EQ(0, WriteSettingsFile(file, SampleRecord()));
-    const std::string bytes = ReadBytes(file);
+    const std::string bytes = test::FileBytes(file);
     // CP932 on disk: 入口 is 93 FC 8C FB.
     EXPECT_NE(std::string::npos, bytes.find("DeviceInfo=\x93\xFC\x8C\xFB"));
     const std::string text = *Cp932ToUtf8(bytes);
@@ -118,7 +114,7 @@ TEST_F(SettingsFileTest, RejectedValuesAndMissingKeys) {
     EXPECT_EQ(-1, Read());
 
     ASSERT_EQ(0, WriteSettingsFile(file, SampleRecord()));
-    std::string text = *Cp932ToUtf8(ReadBytes(file));
+    std::string text = *Cp932ToUtf8(test::FileBytes(file));
     text = text.substr(0, text.find("[Other]"));
     WriteBytes(file, *Utf8ToCp932(text));
     EXPECT_EQ(-1, Read());
@@ -140,7 +136,7 @@ TEST_F(SettingsFileTest, NumbersTheFieldCannotHoldAreRefusedNeverCutToTheirLowBi
         EXPECT_EQ(SettingsFileProblem::Cause::NotAllowed, problem.cause);
         EXPECT_EQ(section + "." + key, problem.key);
         EXPECT_EQ(value, problem.value);
-        const IniDocument written = IniDocument::Parse(*Cp932ToUtf8(ReadBytes(file)));
+        const IniDocument written = IniDocument::Parse(*Cp932ToUtf8(test::FileBytes(file)));
         EXPECT_EQ(written.LineNumber(section, key), problem.line);
         EXPECT_EQ(untouched, record);
     }
@@ -169,7 +165,7 @@ TEST_F(SettingsFileTest, UnreadableFilesLeaveTheRecordAlone) {
 
 TEST_F(SettingsFileTest, FilesFromOtherEditorsInEveryEncoding) {
     ASSERT_EQ(0, WriteSettingsFile(file, SampleRecord()));
-    const std::string utf8 = *Cp932ToUtf8(ReadBytes(file));
+    const std::string utf8 = *Cp932ToUtf8(test::FileBytes(file));
 
     WriteBytes(file, "\xEF\xBB\xBF" + utf8);
     SettingsRecord record;
@@ -210,7 +206,7 @@ TEST_F(SettingsFileTest, LongDeviceTextIsCutAtACharacterBoundary) {
 TEST_F(SettingsFileTest, WriterKeepsOtherContentOfAnExistingFile) {
     WriteBytes(file, "; kept comment\r\n[Site]\r\nName=Hall A\r\n[Camera]\r\nCamera=9\r\n");
     ASSERT_EQ(0, WriteSettingsFile(file, SampleRecord()));
-    const std::string text = *Cp932ToUtf8(ReadBytes(file));
+    const std::string text = *Cp932ToUtf8(test::FileBytes(file));
     EXPECT_NE(std::string::npos, text.find("; kept comment"));
     const IniDocument document = IniDocument::Parse(text);
     EXPECT_EQ("Hall A", document.Get("Site", "Name"));
@@ -225,7 +221,7 @@ TEST_F(SettingsFileTest, UpdatedUnicodeFileKeepsItsEncodingAndItsText) {
     SettingsRecord read;
     ASSERT_EQ(0, ReadSettingsFile(file, read));
     EXPECT_EQ(SampleRecord(), read);
-    const std::string bytes = ReadBytes(file);
+    const std::string bytes = test::FileBytes(file);
     EXPECT_EQ(0u, bytes.find(comment));
     EXPECT_NE(std::string::npos, bytes.find(std::string("[\0C\0a\0m\0e\0r\0a\0]\0", 16)));
 
@@ -235,7 +231,7 @@ TEST_F(SettingsFileTest, UpdatedUnicodeFileKeepsItsEncodingAndItsText) {
     SettingsFileProblem problem;
     EXPECT_EQ(-1, WriteSettingsFile(file, raw, &problem));
     EXPECT_EQ(SettingsFileProblem::Cause::NotCp932, problem.cause);
-    EXPECT_EQ(bytes, ReadBytes(file));
+    EXPECT_EQ(bytes, test::FileBytes(file));
 }
 
 TEST_F(SettingsFileTest, DeviceTextWithALineBreakIsRefusedNotDropped) {
@@ -276,7 +272,7 @@ TEST_F(SettingsFileTest, SensorBytesThatAreNotCp932TextSurviveByteForByte) {
 
 TEST_F(SettingsFileTest, UnicodeTextTheSensorCannotHoldIsRefusedNamingTheKey) {
     ASSERT_EQ(0, WriteSettingsFile(file, SampleRecord()));
-    IniDocument document = IniDocument::Parse(*Cp932ToUtf8(ReadBytes(file)));
+    IniDocument document = IniDocument::Parse(*Cp932ToUtf8(test::FileBytes(file)));
     for (const std::string text : {"\xE2\x82\xAC", "\xF0\x9F\x98\x80"}) { // the euro sign, an emoji
         document.Set("System", "DeviceInfo", text);
         WriteBytes(file, "\xEF\xBB\xBF" + document.Serialize());
@@ -293,7 +289,7 @@ TEST_F(SettingsFileTest, UnicodeTextTheSensorCannotHoldIsRefusedNamingTheKey) {
 
 TEST_F(SettingsFileTest, ReaderToleratesWhatTheProfileFunctionsTolerate) {
     ASSERT_EQ(0, WriteSettingsFile(file, SampleRecord()));
-    std::string text = ReadBytes(file);
+    std::string text = test::FileBytes(file);
     const auto replace = [&](const std::string& from, const std::string& to) {
         text.replace(text.find(from), from.size(), to);
     };
@@ -318,7 +314,7 @@ TEST_F(SettingsFileTest, ReaderNamesTheKeyItStoppedAt) {
     EXPECT_EQ("-2", problem.value);
 
     ASSERT_EQ(0, WriteSettingsFile(file, SampleRecord()));
-    std::string text = ReadBytes(file);
+    std::string text = test::FileBytes(file);
     text.erase(text.find("SizeMax="), std::string("SizeMax=1600").size());
     WriteBytes(file, text);
     EXPECT_EQ(-1, ReadSettingsFile(file, record, &problem));
