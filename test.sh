@@ -2,8 +2,9 @@
 # Builds everything and runs every test. Exits non-zero on any failure.
 # ORLO_SANITIZERS=1 also builds and runs the tests under AddressSanitizer + UndefinedBehaviorSanitizer,
 # the non-UI tests (all the threaded code) under ThreadSanitizer, and each fuzzer for 20 s.
-# ORLO_SANITIZERS=1 or ORLO_WINDOWS=1 also cross-builds the Qt-free programs for Windows and runs their
-# tests under Wine (scripts/windows-tests.sh).
+# ORLO_SANITIZERS=1 or ORLO_WINDOWS=1 also cross-builds the programs for Windows, the desktop tool with
+# its own static Qt (built once into ~/.cache/orlo-x1 when absent, most of an hour), and runs their tests
+# under Wine (scripts/windows-tests.sh).
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh

@@ -9,7 +9,10 @@ packages=(build-essential cmake ninja-build pkg-config libpng-dev libgtest-dev l
 # --windows: only what the Windows cross build and its tests under Wine need; other arguments are
 # further packages a script needs besides these.
 if [ "${1:-}" = --windows ]; then
-    packages=(cmake ninja-build g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix googletest wine wine64 ccache)
+    # Qt's host tools and its Japanese texts for the desktop build; a virtual display and the CJK fonts for
+    # its tests under Wine.
+    packages=(cmake ninja-build g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix googletest wine wine64 ccache
+              qt6-base-dev qt6-base-dev-tools qt6-translations-l10n xvfb xauth fonts-noto-cjk)
 else
     packages+=("$@")
 fi

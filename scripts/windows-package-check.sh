@@ -35,9 +35,11 @@ trap 'rm -f "$stamp"' EXIT
 sleep 1
 
 picture=$unpacked/$top/demo.png
-# Wine needs a window driver even for Qt's offscreen platform (its event dispatcher makes a window).
-(cd "$unpacked/$top" && QT_QPA_PLATFORM=offscreen timeout 120 xvfb-run --auto-servernum \
-    --server-args="-screen 0 1280x1024x24 -nolisten tcp" wine ./orlo-setup.exe --demo --screenshot 'demo.png')
+# Wine needs a window driver even for Qt's offscreen platform (its event dispatcher makes a window). Wine
+# does not pass QT_* variables on, so the platform goes on the command line.
+(cd "$unpacked/$top" && timeout 120 xvfb-run --auto-servernum \
+    --server-args="-screen 0 1280x1024x24 -nolisten tcp" wine ./orlo-setup.exe -platform offscreen --demo \
+    --screenshot 'demo.png')
 wineserver --wait
 [ -s "$picture" ] || { echo "orlo-setup.exe --demo --screenshot wrote no picture"; exit 1; }
 

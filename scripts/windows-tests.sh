@@ -24,6 +24,14 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineserver --wait
 fi
 
+# Qt's offscreen platform on Windows finds fonts only in QT_QPA_FONTDIR, and Wine hands no QT_* variable
+# from here to the program: the prefix's own environment names the CJK fonts the native tests use.
+cjk_fonts=/usr/share/fonts/opentype/noto
+if [ -d "$cjk_fonts" ]; then
+    wine reg add 'HKCU\Environment' /v QT_QPA_FONTDIR /d "Z:${cjk_fonts//\//\\}" /f >/dev/null 2>&1
+    wineserver --wait
+fi
+
 sim_pid=
 cleanup() {
     [ -z "$sim_pid" ] || kill "$sim_pid" 2>/dev/null || true

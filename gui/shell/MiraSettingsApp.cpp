@@ -33,11 +33,12 @@ CMiraSettingsApp::CMiraSettingsApp(PageFactory pages) : pages_(std::move(pages))
 
 QString CMiraSettingsApp::ApplyLocale(std::string_view name) {
     std::vector<std::string> candidates{std::string(name)};
+    // Windows' C runtime knows its locales by other names, and has no C.UTF-8.
     if (name == "japanese") {
-        candidates = {"ja_JP.UTF-8", "ja_JP.utf8", "C.UTF-8"};
+        candidates = {"ja_JP.UTF-8", "ja_JP.utf8", "C.UTF-8", "ja-JP", "Japanese_Japan.932"};
         QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     } else if (name == "english") {
-        candidates = {"en_US.UTF-8", "en_US.utf8", "C.UTF-8"};
+        candidates = {"en_US.UTF-8", "en_US.utf8", "C.UTF-8", "en-US", "English_United States.1252"};
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     }
     for (const std::string& candidate : candidates) {

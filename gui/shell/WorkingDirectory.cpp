@@ -3,8 +3,20 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
 namespace orlo {
+
+namespace {
+
+// A real attempt: on Windows the attributes QFileInfo::isWritable reads say nothing about the
+// folder's access rights (Program Files reads as writable for a user who cannot write there).
+bool CanCreateFileIn(const QString& directory) {
+    QTemporaryFile probe(QDir(directory).filePath(QStringLiteral(".orlo-x1-probe-XXXXXX")));
+    return probe.open();
+}
+
+} // namespace
 
 bool IsInstalledProgramDirectory(const QString& programDirectory) {
     const QDir program(programDirectory);
@@ -16,14 +28,14 @@ bool IsInstalledProgramDirectory(const QString& programDirectory) {
 
 QString ChooseWorkingDirectory(const QString& programDirectory, const QString& userDirectory) {
     const QFileInfo program(programDirectory);
-    if (program.isDir() && program.isWritable() && !IsInstalledProgramDirectory(programDirectory)) {
+    if (program.isDir() && !IsInstalledProgramDirectory(programDirectory) &&
+        CanCreateFileIn(programDirectory)) {
         return program.absoluteFilePath();
     }
     if (userDirectory.isEmpty() || !QDir().mkpath(userDirectory)) {
         return {};
     }
-    const QFileInfo user(userDirectory);
-    return user.isWritable() ? user.absoluteFilePath() : QString();
+    return CanCreateFileIn(userDirectory) ? QFileInfo(userDirectory).absoluteFilePath() : QString();
 }
 
 QString UserConfigDirectory() {

@@ -158,8 +158,11 @@ private slots:
 
 // A virtual screen of a laptop's size, whatever the test environment chose.
 int main(int argc, char** argv) {
-    QTemporaryDir directory;
-    const QString configFile = directory.filePath(QStringLiteral("screen.json"));
+    // Inside the working folder, named relative to it: a platform argument cannot hold the colon of a
+    // Windows drive.
+    QTemporaryDir directory(QDir::current().filePath(QStringLiteral("small-screen-XXXXXX")));
+    const QString configFile =
+        QDir::current().relativeFilePath(QDir(directory.path()).filePath(QStringLiteral("screen.json")));
     QFile file(configFile);
     if (!file.open(QIODevice::WriteOnly)) {
         return 2;
@@ -170,10 +173,17 @@ int main(int argc, char** argv) {
                    .arg(orlo::LAPTOP_SCREEN.height())
                    .toUtf8());
     file.close();
-    qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + configFile).toUtf8());
-    QApplication application(argc, argv);
+    // Given last on the command line, this platform wins over one the test's runner names there.
+    QByteArray platform = ("offscreen:configfile=" + configFile).toUtf8();
+    QByteArray platformOption("-platform");
+    std::vector<char*> arguments(argv, argv + argc);
+    arguments.push_back(platformOption.data());
+    arguments.push_back(platform.data());
+    int count = static_cast<int>(arguments.size());
+    arguments.push_back(nullptr);
+    QApplication application(count, arguments.data());
     orlo::SmallScreenTest test;
-    return QTest::qExec(&test, argc, argv);
+    return QTest::qExec(&test, count, arguments.data());
 }
 
 #include "SmallScreenTest.moc"

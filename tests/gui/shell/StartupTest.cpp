@@ -9,7 +9,9 @@
 #include <QTranslator>
 #include <QtTest>
 #include <clocale>
+#ifndef Q_OS_WIN
 #include <unistd.h>
+#endif
 
 namespace orlo {
 
@@ -95,9 +97,13 @@ private slots:
                  QFileInfo(user).absoluteFilePath());
         QVERIFY(QFileInfo(user).isDir());
 
+#ifdef Q_OS_WIN
+        QSKIP("a folder's access rights cannot be taken away from the test's user here");
+#else
         if (::geteuid() == 0) {
             QSKIP("root may write to any directory");
         }
+#endif
         const QString readOnly = root.filePath(QStringLiteral("installed"));
         QVERIFY(QDir().mkpath(readOnly));
         QVERIFY(QFile::setPermissions(readOnly, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
@@ -153,7 +159,7 @@ private slots:
     void localeOfTheStringTable() {
         const std::string before = std::setlocale(LC_ALL, nullptr);
         const QString applied = CMiraSettingsApp::ApplyLocale("japanese");
-        // Whichever of the candidates the system has; C.UTF-8 is always there on Debian.
+        // Whichever of the candidates the system has; C.UTF-8 is always there on Debian, ja-JP on Windows.
         QVERIFY2(!applied.isEmpty(), "no Japanese or C.UTF-8 locale");
         QCOMPARE(QString::fromLatin1(std::setlocale(LC_ALL, nullptr)), applied);
         QCOMPARE(QLocale().language(), QLocale::Japanese);
