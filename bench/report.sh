@@ -5,7 +5,8 @@
 # first; each program's whole output is kept in BUILD_DIR/bench-report/. About 10 minutes on 2 cores.
 # --table-only prints the table again from the outputs of the last run.
 # Environment: ORLO_XVFB_DISPLAY (default :97) for the virtual X server; SOAK_CYCLES (default 1000 per
-# link; the soak's own default is 10,000).
+# link; the soak's own default is 10,000); ORLO_WINDOWS_BUILD (default build-windows beside bench/): a
+# Windows cross build with orlo-setup.exe, whose start-up and memory under Wine are added for information.
 set -uo pipefail
 table_only=
 if [ "${1:-}" = --table-only ]; then
@@ -63,6 +64,10 @@ if [ -z "$table_only" ]; then
     wait "$xvfb_pid" 2>/dev/null
     trap - EXIT
     run tool_cpu env ORLO_XVFB_DISPLAY="$display" "$here/tool_cpu.sh" "$build" 20
+    windows_build=${ORLO_WINDOWS_BUILD:-$here/../build-windows}
+    if [ -f "$windows_build/orlo-setup.exe" ]; then
+        run windows_startup "$here/windows_startup.sh" "$windows_build" 3
+    fi
     echo "$(($(date +%s) - started)) s; load average at the start $load_at_start, at the end $(cut -d' ' -f1-3 /proc/loadavg)" >"$logs/seconds"
     date -u '+%Y-%m-%d %H:%M UTC' >"$logs/date"
 fi
@@ -102,6 +107,8 @@ tool_rss=$(num tool_cpu 'peak RSS' 'RSS:')
 flood_rss=$(log flood_memory | grep -oE 'peak RSS [0-9.]+' | awk '{print $3}' | sort -n | tail -n1)
 log_rss=$(log command_log_memory | grep -oE 'peak RSS [0-9.]+' | awk '{print $3}' | sort -n | tail -n1)
 startup=$(median3 "$(num startup1 'first paint' ':')" "$(num startup2 'first paint' ':')" "$(num startup3 'first paint' ':')")
+wine_shown=$(median3 $(log windows_startup | grep -oE 'shown after [0-9]+' | awk '{print $3}'))
+wine_rss=$(log windows_startup | grep -oE 'peak RSS [0-9.]+' | awk '{print $3}' | sort -n | tail -n1)
 stall=$(num responsiveness 'longest stall of all' 'scenarios:')
 stall_where=$(log responsiveness | sed -n 's/^longest stall of all scenarios: [0-9.]* ms (\(.*\));.*/\1/p')
 scan_lo=$(num icmp_scan '^127\.0\.0\.1-255:' ':')
@@ -150,6 +157,10 @@ row "IP search of 192.0.2.1-255, silent, in a network namespace (\`icmp_scan\`)"
 row "simulator, full responses over TCP loopback (\`sim_throughput\`)" "${sim_rate:-?} /s" "—" "—" "—" "—"
 row "area-mask and detection area editors, one move + repaint, worst p99 (\`editor_repaint\`)" "${editor_p99:-?} ms" "—" "—" "< 16 ms" "$(check "$editor_p99" '<' 16)"
 row "detection page, four previews composed and painted, p99 (\`detection_previews\`)" "${previews_p99:-?} ms" "—" "—" "< 16 ms" "$(check "$previews_p99" '<' 16)"
+if [ -n "$wine_shown" ]; then
+    row "Windows build under Wine + Xvfb: \`orlo-setup.exe --demo\` to its window shown, median of 3 (\`windows_startup.sh\`; Wine is not Windows)" "$wine_shown ms" "—" "—" "for information" "—"
+    row "Windows build under Wine: peak RSS after 15 s of monitoring (\`windows_startup.sh\`)" "${wine_rss:-?} MiB" "—" "—" "for information" "—"
+fi
 row "soak, ${soak_cycles} cycles per link with 10 fault spells (\`soak --cycles ${soak_cycles}\`; default 10,000)" "${soak_summary:-?}" "—" "—" "state kept, RSS growth < 2 MiB, no fd or thread left" "$(failed soak && echo no || echo yes)"
 echo
 for name in "$logs"/*.status; do
