@@ -205,6 +205,32 @@ TEST_F(SettingsTransferTest, ImportFailingAtItsFirstWriteKeepsTheAngleOfView) {
     EXPECT_EQ(90, session.AngleOfView());
 }
 
+// The user gives up while the third area mask is being written: that write finishes, nothing more
+// is sent, the progress names what the sensor holds, and the link stays open to read it back.
+TEST_F(SettingsTransferTest, ACancelledImportStopsBeforeTheNextWriteAndNamesWhatItWrote) {
+    ASSERT_EQ(RC_OK, ExportSettings(session, target));
+    link.SetResponder([this](const Bytes& request) {
+        if (request[1] == 0x61 && request[4] == 2) {
+            session.Abort();
+        }
+        return SensorAnswer(request);
+    });
+    session.SetPortrait(0);
+    const std::size_t before = link.Sent().size();
+    SettingsApplyProgress progress;
+    EXPECT_EQ(RC_CANCELLED, ImportSettings(session, target, nullptr, &progress));
+    EXPECT_EQ(before + 7, link.Sent().size()); // four values and three area masks
+    EXPECT_EQ("Camera.Camera to AreaMask3", progress.Written());
+    EXPECT_EQ("AreaMask4 to Other.Other27/Other28", progress.NotWritten());
+    EXPECT_EQ(46U, progress.Total());
+    EXPECT_EQ(0, session.Portrait());
+    ASSERT_TRUE(session.IsConnected());
+
+    session.ClearAbort();
+    link.SetResponder(SensorAnswer);
+    EXPECT_EQ(RC_OK, ExportSettings(session, target));
+}
+
 TEST_F(SettingsTransferTest, ExportWritesThroughATemporaryFileOfItsOwn) {
     // Another export's temporary file, or a backup that happens to be called so.
     const std::filesystem::path tmp = directory.Path() / "tmp.ini";
