@@ -2,6 +2,7 @@
 #include "core/device/DetectionSettingsCommands.h"
 #include "core/device/DeviceSession.h"
 #include "core/device/SystemCommands.h"
+#include "tests/support/Eventually.h"
 #include "tests/support/HostilePeer.h"
 #include "tests/support/ScriptedPeer.h"
 #include "tests/support/StalledListener.h"
@@ -20,6 +21,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
+using test::Eventually;
 using test::HostilePeer;
 using test::ScriptedPeer;
 
@@ -37,18 +39,6 @@ ScriptedPeer::Script SilentUnless(const std::atomic<bool>& answering, std::chron
         std::this_thread::sleep_for(delay);
         return HostilePeer::HealthySensor(request.code);
     };
-}
-
-// True once `condition` holds, false when it still does not after five seconds.
-bool Eventually(const std::function<bool()>& condition) {
-    const auto until = Clock::now() + 5s;
-    while (!condition()) {
-        if (Clock::now() > until) {
-            return false;
-        }
-        std::this_thread::sleep_for(2ms);
-    }
-    return true;
 }
 
 struct AbortedRun {

@@ -18,6 +18,7 @@ namespace orlo {
 namespace {
 
 using test::FakeConnection;
+using test::FileNames;
 using test::ResponseFrame;
 using Bytes = std::vector<std::uint8_t>;
 
@@ -81,15 +82,6 @@ FakeConnection::Responder SensorWith(std::uint8_t code, const Bytes& payload) {
     return [=](const Bytes& request) {
         return request[1] == code ? ResponseFrame(0x00, payload) : SensorAnswer(request);
     };
-}
-
-std::vector<std::string> FileNames(const std::filesystem::path& directory) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(directory)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 // The command codes sent, from frame `first` on.
