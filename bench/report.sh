@@ -24,7 +24,8 @@ load_at_start=$(cut -d' ' -f1-3 /proc/loadavg)
 if [ -z "$table_only" ]; then
     [ -f "$build/build.ninja" ] || cmake -S "$here/.." -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
     cmake --build "$build" --target detection_decode imaging_convert picture_composition acquisition_loop \
-        transport_idle_cpu sim_throughput icmp_scan flood_memory command_log_memory soak editor_repaint detection_previews \
+        transport_idle_cpu sim_throughput icmp_scan flood_memory command_log_memory soak session_abort editor_repaint \
+        detection_previews \
         responsiveness orlo-setup orloctl >/dev/null || { echo "build failed" >&2; exit 1; }
     rm -rf "$logs" && mkdir -p "$logs"
 
@@ -48,6 +49,7 @@ if [ -z "$table_only" ]; then
     run flood_memory "$b/flood_memory" "$build/cli/orloctl"
     run command_log_memory "$b/command_log_memory" 6000 "$build/cli/orloctl"
     run soak "$b/soak" --cycles "$soak_cycles"
+    run session_abort "$b/session_abort"
     run editor_repaint env QT_QPA_PLATFORM=offscreen "$b/editor_repaint"
     run detection_previews env QT_QPA_PLATFORM=offscreen "$b/detection_previews"
 
@@ -123,6 +125,11 @@ soak_summary=$(log soak | awk '/^TCP loopback|^pty/ {link = ($1 == "TCP") ? "TCP
     /fds before/ {gsub(/[,;]/, ""); s = s ", fds " $3 " before and " $6 " after, threads " $9 " and " $12 "; "}
     END {print s}')
 
+# The worst abort of every case, and the time-outs a frozen sensor's detection waits for without one.
+abort_max=$(log session_abort | awk 'NR > 1 && $(NF - 1) + 0 > m {m = $(NF - 1)} END {if (m != "") print m}')
+abort_tcp_wait=$(log session_abort | awk '/^detection, frozen sensor, TCP/ {print $NF}')
+abort_pty_wait=$(log session_abort | awk '/^detection, frozen sensor, pty/ {print $NF}')
+
 elapsed=$(cat "$logs/seconds" 2>/dev/null)
 cpu=$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')
 mem=$(awk '/MemTotal/ {printf "%.1f GiB", $2 / 1048576}' /proc/meminfo)
@@ -154,6 +161,7 @@ row "peak RSS, \`orloctl detect --log\`, 6,000 pictures (command log queue limit
 row "longest event-loop stall of all scenarios (\`responsiveness\`, Xvfb; ${stall_where:-?})" "${stall:-?} ms" "—" "—" "<= 200 ms" "$(check "$stall" '<=' 200)"
 row "IP search of 127.0.0.1-255 (all answer; original: 16 threads, 100 ms per address)" "${scan_lo:-?} s" "${scan_lo_orig:-?} s" "$(ratio "$scan_lo" "$scan_lo_orig")" "< 0.5 s" "$(check "$scan_lo" '<' 0.5)"
 row "IP search of 192.0.2.1-255, silent, in a network namespace (\`icmp_scan\`)" "${scan_silent:-?} s" "${scan_silent_orig:-?} s" "$(ratio "$scan_silent" "$scan_silent_orig")" "< 0.5 s" "$(check "$scan_silent" '<' 0.5)"
+row "an abort ends what the session waits for: a frozen sensor's detection (TCP; pty 460800), a LAN connect nobody answers, the wait for a restarted sensor; worst of 20 each (\`session_abort\`; original: the detection's time-out, TCP; pty ${abort_pty_wait:-?} ms)" "${abort_max:-?} ms" "${abort_tcp_wait:-?} ms" "$(ratio "$abort_max" "$abort_tcp_wait")" "< 1000 ms (aim 200 ms)" "$(check "$abort_max" '<' 1000)"
 row "simulator, full responses over TCP loopback (\`sim_throughput\`)" "${sim_rate:-?} /s" "—" "—" "—" "—"
 row "area-mask and detection area editors, one move + repaint, worst p99 (\`editor_repaint\`)" "${editor_p99:-?} ms" "—" "—" "< 16 ms" "$(check "$editor_p99" '<' 16)"
 row "detection page, four previews composed and painted, p99 (\`detection_previews\`)" "${previews_p99:-?} ms" "—" "—" "< 16 ms" "$(check "$previews_p99" '<' 16)"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/CommandLine.h"
+#include "cli/Interruption.h"
 #include "cli/TextOutput.h"
 #include "core/device/DeviceSession.h"
 
@@ -9,11 +10,13 @@
 
 namespace orlo::cli {
 
-// What every command gets: the parsed options and the two output streams.
+// What every command gets: the parsed options, the two output streams and, in the program (not in
+// tests that run the tool in-process), the interruption by SIGINT or SIGTERM.
 struct CommandContext {
     const GlobalOptions& options;
     std::ostream& out;
     std::ostream& err;
+    Interruption* interruption = nullptr;
 
     // "orloctl: <message> (result <code>)" on stderr; returns the device-failure exit status.
     int DeviceFailure(ResultCode code) const;
@@ -27,6 +30,15 @@ struct CommandContext {
     }
     // Opens the session over the link the options name; prints the failure.
     bool Connect(DeviceSession& session, int& exitStatus) const;
+};
+
+// The session of a command, aborted by SIGINT or SIGTERM while it lives (its operation in flight then
+// ends with RC_CANCELLED).
+struct CommandSession {
+    explicit CommandSession(const CommandContext& context);
+
+    DeviceSession session;
+    Interruption::Registration abortOnSignal;
 };
 
 // What a user who may not open serial ports should do.

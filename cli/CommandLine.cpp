@@ -179,6 +179,8 @@ Commands:
 Exit status: 0 success, 1 diff found differences, 64 usage error (nothing was sent),
 2 a device operation or a local file failed; the last line on stderr then reads
   orloctl: MESSAGE (result CODE)
+130 (143) Ctrl-C or SIGINT (SIGTERM) ended the command within a second: a write in flight is
+finished, a file being written is left as it was, an import names what it wrote.
 )";
 }
 

@@ -68,6 +68,15 @@ bool ParseDetectOptions(const std::vector<std::string>& args, DetectOptions& opt
     return true;
 }
 
+// The pause between cycles, cut short by an interruption; false when one came.
+bool SleepUntil(const CommandContext& context, std::chrono::steady_clock::time_point until) {
+    if (context.interruption != nullptr) {
+        return context.interruption->SleepUntil(until);
+    }
+    std::this_thread::sleep_until(until);
+    return true;
+}
+
 std::string JsonLine(const DetectionLogRecord& record) {
     std::string line = "{\"results\": [";
     for (std::size_t i = 0; i < record.results.size(); ++i) {
@@ -97,7 +106,8 @@ int RunDetect(const CommandContext& context) {
     if (!ParseDetectOptions(context.options.arguments, options, error)) {
         return context.UsageFailure("detect: " + error);
     }
-    DeviceSession session(context.options.directory, context.LogSwitch());
+    CommandSession commandSession(context);
+    DeviceSession& session = commandSession.session;
     int status = EXIT_OK;
     if (!context.Connect(session, status)) {
         return status;
@@ -116,8 +126,9 @@ int RunDetect(const CommandContext& context) {
         context.out << (context.options.json ? JsonLine(record) : FormatDetectionLogLine(record))
                     << std::flush;
         lastPicture = std::move(picture);
-        if (cycle + 1 < options.count) {
-            std::this_thread::sleep_until(start + std::chrono::milliseconds(options.intervalMs));
+        if (cycle + 1 < options.count &&
+            !SleepUntil(context, start + std::chrono::milliseconds(options.intervalMs))) {
+            return context.DeviceFailure(RC_CANCELLED);
         }
     }
     if (!options.pngFile.empty()) {

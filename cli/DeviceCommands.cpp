@@ -40,7 +40,8 @@ int RunInfo(const CommandContext& context) {
     if (!context.options.arguments.empty()) {
         return context.UsageFailure("info takes no arguments");
     }
-    DeviceSession session(context.options.directory, context.LogSwitch());
+    CommandSession commandSession(context);
+    DeviceSession& session = commandSession.session;
     int status = EXIT_OK;
     if (!context.Connect(session, status)) {
         return status;
@@ -119,7 +120,8 @@ int RunWithSettingsFile(const CommandContext& context, const char* help,
             << PrintableDeviceText(record.deviceInfo)
             << "\". Save the file as UTF-8 with a byte-order mark or as CP932.\n";
     }
-    DeviceSession session(context.options.directory, context.LogSwitch());
+    CommandSession commandSession(context);
+    DeviceSession& session = commandSession.session;
     if (!context.Connect(session, status)) {
         return status;
     }
@@ -136,7 +138,8 @@ int RunWritingFile(const CommandContext& context, const char* help, Run run) {
     if (!OneFileArgument(context, status)) {
         return status;
     }
-    DeviceSession session(context.options.directory, context.LogSwitch());
+    CommandSession commandSession(context);
+    DeviceSession& session = commandSession.session;
     if (!context.Connect(session, status)) {
         return status;
     }
@@ -208,7 +211,8 @@ int RunImport(const CommandContext& context) {
         "usage: orloctl CONNECTION import FILE\nWrites every setting of FILE to the sensor "
         "(false-detection rectangles are not applied).\nFILE is read completely before "
         "the sensor is contacted; a value the sensor does not take\n(the ranges of set) is refused "
-        "with its line. After a failure, stderr names the\nsettings written and those not.\n",
+        "with its line. After a failure or an interruption (Ctrl-C), stderr names\nthe settings written and "
+        "those not.\n",
         [&](DeviceSession& session, const SettingsRecord& record) {
             SettingsApplyProgress progress;
             const ResultCode result = ApplySettingsRecord(session, record, &progress);
@@ -216,10 +220,17 @@ int RunImport(const CommandContext& context) {
                 return EXIT_OK;
             }
             // Before the result line, which stays the last line on stderr.
+            const std::string again =
+                ". Import " + PrintablePath(context.options.arguments[0]) + " again to complete it.\n";
             if (progress.written > 0 && !progress.NotWritten().empty()) {
                 context.err << "orloctl: the sensor holds part of the file: written: " << progress.Written()
-                            << "; not written: " << progress.NotWritten() << ". Import "
-                            << PrintablePath(context.options.arguments[0]) << " again to complete it.\n";
+                            << "; not written: " << progress.NotWritten() << again;
+            } else if (result == RC_CANCELLED && progress.written == 0) {
+                context.err << "orloctl: nothing of the file was written; not written: "
+                            << progress.NotWritten() << again;
+            } else if (result == RC_CANCELLED) {
+                context.err << "orloctl: every setting of the file was written: " << progress.Written()
+                            << ".\n";
             }
             return context.DeviceFailure(result);
         });
@@ -255,7 +266,8 @@ int RunRestart(const CommandContext& context) {
     if (!context.options.arguments.empty()) {
         return context.UsageFailure(command + " takes no arguments");
     }
-    DeviceSession session(context.options.directory, context.LogSwitch());
+    CommandSession commandSession(context);
+    DeviceSession& session = commandSession.session;
     int status = EXIT_OK;
     if (!context.Connect(session, status)) {
         return status;

@@ -54,7 +54,11 @@ int RunScan(const CommandContext& context) {
                                     ": not a range of host addresses (0.0.0.0/8, multicast 224.0.0.0/4 and "
                                     "240.0.0.0/4 with 255.255.255.255 are never scanned)");
     }
-    const ScanResult result = IpRangeScanner().Scan(*range, [](int) {});
+    const ScanResult result = IpRangeScanner().Scan(
+        *range, [](int) {}, context.interruption != nullptr ? &context.interruption->Flag() : nullptr);
+    if (result.cancelled) {
+        return context.DeviceFailure(RC_CANCELLED);
+    }
     if (result.error != IcmpSocketError::None) {
         context.err << "orloctl: " << result.errorText << '\n';
         return EXIT_DEVICE_FAILED;

@@ -26,6 +26,10 @@ int CommandContext::UsageFailure(const std::string& message) const {
     return EXIT_USAGE;
 }
 
+CommandSession::CommandSession(const CommandContext& context)
+    : session(context.options.directory, context.LogSwitch()),
+      abortOnSignal(context.interruption, [this] { session.Abort(); }) {}
+
 bool CommandContext::Connect(DeviceSession& session, int& exitStatus) const {
     ResultCode result = RC_OK;
     if (options.lanHost) {
@@ -70,14 +74,15 @@ const std::map<std::string, CommandEntry>& Commands() {
 
 } // namespace
 
-int RunOrloctl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunOrloctl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+               Interruption* interruption) {
     UsageError error;
     const auto options = ParseGlobalOptions(args, error);
     if (!options) {
         err << "orloctl: " << error.message << "\n(orloctl --help shows the usage)\n";
         return EXIT_USAGE;
     }
-    const CommandContext context{*options, out, err};
+    const CommandContext context{*options, out, err, interruption};
     if (options->command.empty()) {
         if (options->help) {
             out << ToolUsage();

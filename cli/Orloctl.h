@@ -1,12 +1,16 @@
 #pragma once
 
+#include "cli/Interruption.h"
+
 #include <ostream>
 #include <string>
 #include <vector>
 
 namespace orlo::cli {
 
-// The whole tool: the arguments after the program name; returns the exit status.
-int RunOrloctl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// The whole tool: the arguments after the program name; returns the exit status. With an
+// interruption, a signal ends the command in progress at once.
+int RunOrloctl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+               Interruption* interruption = nullptr);
 
 } // namespace orlo::cli

@@ -42,7 +42,8 @@ int RunGet(const CommandContext& context) {
     if (found == Settings().end()) {
         return context.UsageFailure("unknown setting: " + args[0]);
     }
-    DeviceSession session(context.options.directory, context.LogSwitch());
+    CommandSession commandSession(context);
+    DeviceSession& session = commandSession.session;
     int status = EXIT_OK;
     if (!context.Connect(session, status)) {
         return status;
@@ -78,7 +79,8 @@ int RunSet(const CommandContext& context) {
     if (const std::string error = found->second.check(values); !error.empty()) {
         return context.UsageFailure("set " + args[0] + ": " + error);
     }
-    DeviceSession session(context.options.directory, context.LogSwitch());
+    CommandSession commandSession(context);
+    DeviceSession& session = commandSession.session;
     int status = EXIT_OK;
     if (!context.Connect(session, status)) {
         return status;

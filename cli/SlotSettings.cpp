@@ -17,7 +17,7 @@ struct SlotKind {
     bool backedUp; // part of a settings file
     const char* form;
     ResultCode (*read)(DeviceSession&, std::vector<Region>&);
-    ResultCode (*apply)(DeviceSession&, const std::vector<Region>&);
+    ResultCode (*apply)(DeviceSession&, const std::vector<Region>&, SettingsApplyProgress*);
     void (*edit)(Region&, const SlotEdit&);
 };
 
@@ -53,7 +53,7 @@ Setting SlotSetting(std::string help, SlotKind<Region> kind) {
             const SlotEdit edit = *ParseSlotEdit(arg, kind.slots, kind.withJudge);
             kind.edit(regions[static_cast<std::size_t>(edit.slot)], edit);
         }
-        return kind.apply(s, regions);
+        return kind.apply(s, regions, nullptr);
     };
     return {std::move(help), get, check, set};
 }

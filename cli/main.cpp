@@ -4,5 +4,8 @@
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
-    return orlo::cli::RunOrloctl(args, std::cout, std::cerr);
+    orlo::cli::Interruption interruption;
+    const int status = orlo::cli::RunOrloctl(args, std::cout, std::cerr, &interruption);
+    // The command has ended what it was doing; the status says that a signal ended it.
+    return interruption.Signal() != 0 ? interruption.ExitStatus() : status;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/device/DeviceSession.h"
+#include "core/device/SettingsApplyProgress.h"
 #include "core/device/Wire.h"
 
 namespace orlo::command {
@@ -30,11 +31,13 @@ ResultCode Read(DeviceSession& session, std::uint8_t code, std::uint32_t minimum
     return Read(session, code, wire::PayloadBuilder(), minimum, timeoutMs, decode);
 }
 
-// Writes the value; if that succeeded and the session is still connected, reads it back: a
-// different value is -50, a session lost in between -1.
+// Writes the value (counted in `progress`); if that succeeded and the session is still connected,
+// reads it back: a different value is -50, a session lost in between -1.
 template <typename Value, typename Setter, typename Getter>
-ResultCode WriteAndVerify(DeviceSession& session, const Value& value, Setter set, Getter get) {
-    if (const ResultCode result = set(session, DeviceSession::CommandTimeoutMs, value); result != RC_OK) {
+ResultCode WriteAndVerify(DeviceSession& session, const Value& value, Setter set, Getter get,
+                          SettingsApplyProgress* progress = nullptr) {
+    if (const ResultCode result = CountWrite(progress, set(session, DeviceSession::CommandTimeoutMs, value));
+        result != RC_OK) {
         return result;
     }
     if (!session.IsConnected()) {

@@ -36,6 +36,11 @@ ResultCode ReadConnectState(DeviceSession& session) {
     return result;
 }
 
+// What a failed open means: the user's abort, or a port or host that could not be opened.
+ResultCode OpenFailed(const DeviceSession& session) {
+    return session.AbortRequested() ? RC_CANCELLED : RC_OPEN_FAILED;
+}
+
 // The sensor answered at `foundRate`: switch it to the requested rate and follow it.
 ResultCode SwitchSpeed(DeviceSession& session, const std::string& port, std::uint32_t requestedRate) {
     if (const ResultCode result = SetCommSpeed(session, Timeout, requestedRate); result != RC_OK) {
@@ -45,7 +50,7 @@ ResultCode SwitchSpeed(DeviceSession& session, const std::string& port, std::uin
     // The session stays on the same connection, so the command log goes on across the reopen.
     if (!session.SerialConnection().Open(port, requestedRate)) {
         session.Disconnect();
-        return RC_OPEN_FAILED;
+        return OpenFailed(session);
     }
     return RC_OK;
 }
@@ -54,7 +59,7 @@ ResultCode SwitchSpeed(DeviceSession& session, const std::string& port, std::uin
 
 ResultCode TryOpenCom(DeviceSession& session, const std::string& port, std::uint32_t baudRate) {
     if (!session.SerialConnection().Open(port, baudRate)) {
-        return RC_OPEN_FAILED;
+        return OpenFailed(session);
     }
     session.Attach(session.SerialConnection(), ConnectionType::Com);
     const ResultCode result = Probe(session);
@@ -112,7 +117,7 @@ ResultCode ConnectLan(DeviceSession& session, const std::string& host, std::uint
     session.Disconnect();
     if (!session.SocketConnection().Open(host, port)) {
         session.Disconnect();
-        return RC_OPEN_FAILED;
+        return OpenFailed(session);
     }
     session.Attach(session.SocketConnection(), ConnectionType::Lan);
     if (const ResultCode result = Probe(session); result != RC_OK) {
@@ -131,6 +136,10 @@ ResultCode Reconnect(DeviceSession& session) {
     const auto start = std::chrono::steady_clock::now();
     for (;;) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (session.AbortRequested()) {
+            session.Disconnect();
+            return RC_CANCELLED;
+        }
         ResultCode result = RC_NO_LINK;
         switch (session.RememberedConnectionType()) {
         case ConnectionType::Com:
@@ -150,6 +159,8 @@ ResultCode Reconnect(DeviceSession& session) {
             if (const ResultCode probe = Probe(session); probe != RC_TIMEOUT) {
                 return probe;
             }
+        } else if (result == RC_CANCELLED) {
+            return result;
         }
         const auto elapsed =
             std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);

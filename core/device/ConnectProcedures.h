@@ -21,7 +21,8 @@ ResultCode ConnectCom(DeviceSession& session, const std::string& port, std::uint
                       int angleOfView);
 ResultCode ConnectLan(DeviceSession& session, const std::string& host, std::uint16_t port, int angleOfView);
 // Repeats the remembered connection until the sensor answers again or the session's reconnect limit
-// (150 s) passes: 0 when back, 10 when not.
+// (150 s) passes: 0 when back, 10 when not. Every procedure here ends with RC_CANCELLED, the session
+// disconnected, within moments of DeviceSession::Abort.
 ResultCode Reconnect(DeviceSession& session);
 
 } // namespace orlo

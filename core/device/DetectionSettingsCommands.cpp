@@ -167,13 +167,14 @@ ResultCode ReadAreaMasks(DeviceSession& session, std::vector<CAreaMaskArea>& mas
     });
 }
 
-ResultCode ApplyAreaMasks(DeviceSession& session, const std::vector<CAreaMaskArea>& masks) {
+ResultCode ApplyAreaMasks(DeviceSession& session, const std::vector<CAreaMaskArea>& masks,
+                          SettingsApplyProgress* progress) {
     if (!session.IsConnected()) {
         return RC_NO_LINK;
     }
     for (const CAreaMaskArea& mask : masks) {
-        const ResultCode result =
-            SetAreaMask(session, Timeout, mask.GetNumber(), mask.GetRect(), mask.JudgeByte());
+        const ResultCode result = CountWrite(
+            progress, SetAreaMask(session, Timeout, mask.GetNumber(), mask.GetRect(), mask.JudgeByte()));
         if (result != RC_OK) {
             return result;
         }
@@ -194,12 +195,14 @@ ResultCode ReadMotionMasks(DeviceSession& session, std::vector<CTevoArea>& masks
     });
 }
 
-ResultCode ApplyMotionMasks(DeviceSession& session, const std::vector<CTevoArea>& masks) {
+ResultCode ApplyMotionMasks(DeviceSession& session, const std::vector<CTevoArea>& masks,
+                            SettingsApplyProgress* progress) {
     if (!session.IsConnected()) {
         return RC_NO_LINK;
     }
     for (const CTevoArea& mask : masks) {
-        if (const ResultCode result = SetMotionMask(session, Timeout, mask.GetNumber(), mask.GetRect());
+        if (const ResultCode result =
+                CountWrite(progress, SetMotionMask(session, Timeout, mask.GetNumber(), mask.GetRect()));
             result != RC_OK) {
             return result;
         }
@@ -220,7 +223,8 @@ ResultCode ReadFalseRects(DeviceSession& session, std::vector<CFalseRectArea>& r
     });
 }
 
-ResultCode ApplyFalseRects(DeviceSession& session, const std::vector<CFalseRectArea>& rects) {
+ResultCode ApplyFalseRects(DeviceSession& session, const std::vector<CFalseRectArea>& rects,
+                           SettingsApplyProgress* progress) {
     if (!session.IsConnected()) {
         return RC_NO_LINK;
     }
@@ -229,7 +233,8 @@ ResultCode ApplyFalseRects(DeviceSession& session, const std::vector<CFalseRectA
             continue;
         }
         // A removed record holds the unset rectangle, which clears the slot.
-        if (const ResultCode result = SetFalseRect(session, Timeout, record.GetNumber(), record.GetRect());
+        if (const ResultCode result =
+                CountWrite(progress, SetFalseRect(session, Timeout, record.GetNumber(), record.GetRect()));
             result != RC_OK) {
             return result;
         }
@@ -241,20 +246,24 @@ ResultCode ApplyFalseRects(DeviceSession& session, const std::vector<CFalseRectA
     return CompareReadBack(rects, readBack, SameRegion);
 }
 
-ResultCode SetThresholdVerified(DeviceSession& session, std::uint16_t threshold) {
-    return WriteAndVerify(session, threshold, SetThreshold, GetThreshold);
+ResultCode SetThresholdVerified(DeviceSession& session, std::uint16_t threshold,
+                                SettingsApplyProgress* progress) {
+    return WriteAndVerify(session, threshold, SetThreshold, GetThreshold, progress);
 }
 
-ResultCode SetSizeMaskVerified(DeviceSession& session, const SizeMask& sizeMask) {
-    return WriteAndVerify(session, sizeMask, SetSizeMask, GetSizeMask);
+ResultCode SetSizeMaskVerified(DeviceSession& session, const SizeMask& sizeMask,
+                               SettingsApplyProgress* progress) {
+    return WriteAndVerify(session, sizeMask, SetSizeMask, GetSizeMask, progress);
 }
 
-ResultCode SetHumanDetectionAreaVerified(DeviceSession& session, const Rect& rect) {
-    return WriteAndVerify(session, rect, SetHumanDetectionArea, GetHumanDetectionArea);
+ResultCode SetHumanDetectionAreaVerified(DeviceSession& session, const Rect& rect,
+                                         SettingsApplyProgress* progress) {
+    return WriteAndVerify(session, rect, SetHumanDetectionArea, GetHumanDetectionArea, progress);
 }
 
-ResultCode SetMotionDetectionAreaVerified(DeviceSession& session, const Rect& rect) {
-    return WriteAndVerify(session, rect, SetMotionDetectionArea, GetMotionDetectionArea);
+ResultCode SetMotionDetectionAreaVerified(DeviceSession& session, const Rect& rect,
+                                          SettingsApplyProgress* progress) {
+    return WriteAndVerify(session, rect, SetMotionDetectionArea, GetMotionDetectionArea, progress);
 }
 
 } // namespace orlo

@@ -2,6 +2,7 @@
 
 #include "core/device/DeviceSession.h"
 #include "core/device/ResultCode.h"
+#include "core/device/SettingsApplyProgress.h"
 #include "core/regions/AreaJudge.h"
 #include "core/regions/Geometry.h"
 #include "core/regions/TevoArea.h"
@@ -37,19 +38,28 @@ ResultCode SetMotionDetectionArea(DeviceSession& session, int timeoutMs, const R
 ResultCode GetMotionDetectionArea(DeviceSession& session, int timeoutMs, Rect& rect);
 
 // Whole collections. Reads stop at the first failure; applies write, read everything back and
-// compare, giving -50 for the first difference. All return -1 at once when not connected.
+// compare, giving -50 for the first difference. All return -1 at once when not connected. Each write
+// done is counted in `progress`, whose plan the caller made (the names of write_name).
 ResultCode ReadAreaMasks(DeviceSession& session, std::vector<CAreaMaskArea>& masks);
-ResultCode ApplyAreaMasks(DeviceSession& session, const std::vector<CAreaMaskArea>& masks);
+ResultCode ApplyAreaMasks(DeviceSession& session, const std::vector<CAreaMaskArea>& masks,
+                          SettingsApplyProgress* progress = nullptr);
 ResultCode ReadMotionMasks(DeviceSession& session, std::vector<CTevoArea>& masks);
-ResultCode ApplyMotionMasks(DeviceSession& session, const std::vector<CTevoArea>& masks);
+ResultCode ApplyMotionMasks(DeviceSession& session, const std::vector<CTevoArea>& masks,
+                            SettingsApplyProgress* progress = nullptr);
 ResultCode ReadFalseRects(DeviceSession& session, std::vector<CFalseRectArea>& rects);
 // Writes only records that are not Stored (a Removed record as the unset rectangle).
-ResultCode ApplyFalseRects(DeviceSession& session, const std::vector<CFalseRectArea>& rects);
+ResultCode ApplyFalseRects(DeviceSession& session, const std::vector<CFalseRectArea>& rects,
+                           SettingsApplyProgress* progress = nullptr);
 
-// Single values written and read back the way the detection page applies them.
-ResultCode SetThresholdVerified(DeviceSession& session, std::uint16_t threshold);
-ResultCode SetSizeMaskVerified(DeviceSession& session, const SizeMask& sizeMask);
-ResultCode SetHumanDetectionAreaVerified(DeviceSession& session, const Rect& rect);
-ResultCode SetMotionDetectionAreaVerified(DeviceSession& session, const Rect& rect);
+// Single values written and read back the way the detection page applies them; the write is counted
+// in `progress`.
+ResultCode SetThresholdVerified(DeviceSession& session, std::uint16_t threshold,
+                                SettingsApplyProgress* progress = nullptr);
+ResultCode SetSizeMaskVerified(DeviceSession& session, const SizeMask& sizeMask,
+                               SettingsApplyProgress* progress = nullptr);
+ResultCode SetHumanDetectionAreaVerified(DeviceSession& session, const Rect& rect,
+                                         SettingsApplyProgress* progress = nullptr);
+ResultCode SetMotionDetectionAreaVerified(DeviceSession& session, const Rect& rect,
+                                          SettingsApplyProgress* progress = nullptr);
 
 } // namespace orlo

@@ -35,6 +35,10 @@ DeviceSession::~DeviceSession() {
 }
 
 ResultCode DeviceSession::SendFrame() {
+    return abortRequested_ ? CloseIfCancelled(RC_CANCELLED) : SendRequest();
+}
+
+ResultCode DeviceSession::SendRequest() {
     if (currentConnection_ == nullptr) {
         return RC_NO_LINK;
     }
@@ -47,7 +51,7 @@ ResultCode DeviceSession::SendFrame() {
 }
 
 ResultCode DeviceSession::ReceiveBytes(int timeoutMs, std::uint32_t& length, std::uint8_t* destination) {
-    return ReceiveBytes(timeoutMs, length, destination, std::nullopt);
+    return CloseIfCancelled(ReceiveBytes(timeoutMs, length, destination, std::nullopt));
 }
 
 ResultCode DeviceSession::ReceiveBytes(int timeoutMs, std::uint32_t& length, std::uint8_t* destination,
@@ -59,11 +63,17 @@ ResultCode DeviceSession::ReceiveBytes(int timeoutMs, std::uint32_t& length, std
     std::uint32_t received = 0;
     ResultCode result = RC_OK;
     while (received < requested) {
+        if (currentConnection_->Aborted()) {
+            result = RC_CANCELLED;
+            break;
+        }
         const std::uint32_t piece = std::min(requested - received, ReceivePieceSize);
         result = currentConnection_->WaitForBytes(WaitWithin(timeoutMs, deadline), piece);
         if (result != RC_OK) {
-            // Bytes that can no longer come are a lost link, not a late answer.
-            if (currentConnection_->PeerClosed()) {
+            if (currentConnection_->Aborted()) {
+                result = RC_CANCELLED;
+            } else if (currentConnection_->PeerClosed()) {
+                // Bytes that can no longer come are a lost link, not a late answer.
                 result = RC_SEND_FAILED;
             }
             break;
@@ -92,6 +102,14 @@ std::chrono::milliseconds DeviceSession::ExchangeDeadline(int timeoutMs, std::ui
 
 ResultCode DeviceSession::Transact(std::uint8_t code, std::span<const std::uint8_t> payload, int timeoutMs,
                                    std::uint32_t usefulLength) {
+    return CloseIfCancelled(Exchange(code, payload, timeoutMs, usefulLength));
+}
+
+ResultCode DeviceSession::Exchange(std::uint8_t code, std::span<const std::uint8_t> payload, int timeoutMs,
+                                   std::uint32_t usefulLength) {
+    if (abortRequested_) {
+        return RC_CANCELLED;
+    }
     std::optional<Clock::time_point> deadline;
     if (timeoutMs >= 0) {
         deadline = Clock::now() + ExchangeDeadline(timeoutMs, usefulLength, baudRate_);
@@ -105,7 +123,7 @@ ResultCode DeviceSession::Transact(std::uint8_t code, std::span<const std::uint8
     requestBuffer_[3] = static_cast<std::uint8_t>(payload.size() >> 8);
     std::copy(payload.begin(), payload.end(), requestBuffer_.begin() + 4);
     requestLength_ = static_cast<std::uint32_t>(4 + payload.size());
-    if (SendFrame() != RC_OK) {
+    if (SendRequest() != RC_OK) {
         return RC_SEND_FAILED;
     }
 
@@ -131,7 +149,7 @@ ResultCode DeviceSession::Transact(std::uint8_t code, std::span<const std::uint8
         if (ReceiveBytes(timeoutMs, kept, responseBuffer_.data(), deadline) == RC_OK) {
             DiscardBytes(timeoutMs, std::uint64_t{responseLength_} - ResponseBufferSize, deadline);
         }
-        return RC_SHORT_RESPONSE;
+        return currentConnection_->Aborted() ? RC_CANCELLED : RC_SHORT_RESPONSE;
     }
     if (responseLength_ != 0) {
         std::uint32_t length = responseLength_;
@@ -176,6 +194,53 @@ void DeviceSession::DiscardBytes(int timeoutMs, std::uint64_t length,
             return;
         }
         length -= piece;
+    }
+}
+
+ResultCode DeviceSession::CloseIfCancelled(ResultCode result) {
+    // Between uncut commands the link is still in step, so it stays open for what the caller reads
+    // after a ClearAbort.
+    if (result == RC_CANCELLED && !InUncutCommands()) {
+        Disconnect();
+    }
+    return result;
+}
+
+bool DeviceSession::InUncutCommands() {
+    std::lock_guard lock(abortMutex_);
+    return uncutDepth_ > 0;
+}
+
+void DeviceSession::Abort() {
+    std::lock_guard lock(abortMutex_);
+    abortRequested_ = true;
+    if (uncutDepth_ == 0) {
+        AbortLinks();
+    }
+}
+
+void DeviceSession::AbortLinks() {
+    serialConnection_.Abort();
+    socketConnection_.Abort();
+}
+
+void DeviceSession::ClearAbort() {
+    std::lock_guard lock(abortMutex_);
+    abortRequested_ = false;
+    serialConnection_.ClearAbort();
+    socketConnection_.ClearAbort();
+}
+
+DeviceSession::UncutCommands::UncutCommands(DeviceSession& session) : session_(session) {
+    std::lock_guard lock(session_.abortMutex_);
+    ++session_.uncutDepth_;
+}
+
+DeviceSession::UncutCommands::~UncutCommands() {
+    std::lock_guard lock(session_.abortMutex_);
+    // An abort that waited for the commands to finish now reaches the links.
+    if (--session_.uncutDepth_ == 0 && session_.abortRequested_) {
+        session_.AbortLinks();
     }
 }
 

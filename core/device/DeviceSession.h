@@ -8,12 +8,14 @@
 #include "core/transport/SocketConnection.h"
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <list>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <span>
 #include <string>
@@ -28,7 +30,7 @@ using ReconnectProgressHook = std::function<void(int elapsedMs)>;
 
 // The one owner of the link to the sensor: both transports, the request and response buffers, the
 // connection state and the parameters of the last successful connection. One exchange at a time;
-// the callers guarantee it, so the session has no lock.
+// the callers guarantee it, so the session has no lock for it. Only Abort may come from another thread.
 class DeviceSession {
 public:
     static constexpr std::uint32_t RequestBufferSize = 1024;
@@ -50,6 +52,33 @@ public:
     // Reads `length` bytes in 1,024-byte pieces, each with its own time-out; `length` becomes the
     // number of bytes received, also on failure. A link that ended meanwhile is -104 at once.
     ResultCode ReceiveBytes(int timeoutMs, std::uint32_t& length, std::uint8_t* destination);
+
+    // Giving up. Abort may be called from any thread at any time, also before a connect or between
+    // exchanges: the exchange or connect in flight (of the session's own serial and TCP links) ends
+    // at once with RC_CANCELLED, and from then on every exchange and connect returns RC_CANCELLED at
+    // its start, until ClearAbort. The thread that runs the operation closes the link (its reader
+    // thread is joined), so the session is disconnected afterwards (see UncutCommands for the one
+    // exception). An abort that comes just before a wait begins is never lost: the wait ends at once.
+    void Abort();
+    // The thread that starts the operations, while none runs: withdraws an earlier Abort, so that the
+    // session may connect again.
+    void ClearAbort();
+    bool AbortRequested() const { return abortRequested_; }
+
+    // For a sequence of writes, which must never be cut in the middle of a command: while one lives,
+    // an Abort lets the exchange in flight finish and makes the next one return RC_CANCELLED at its
+    // start without sending anything. The link stays open and in step, so that after ClearAbort the
+    // caller can read back what the sensor now holds. Nests.
+    class UncutCommands {
+    public:
+        explicit UncutCommands(DeviceSession& session);
+        UncutCommands(const UncutCommands&) = delete;
+        UncutCommands& operator=(const UncutCommands&) = delete;
+        ~UncutCommands();
+
+    private:
+        DeviceSession& session_;
+    };
     // The common exchange: sends one request and reads its response payload into the response
     // buffer. 0 for status OK, 80 for status 0x50, otherwise the failure. `usefulLength` is the
     // longest payload the command can use: whatever length the sensor announces, the exchange ends
@@ -120,6 +149,14 @@ private:
 
     ResultCode ReceiveBytes(int timeoutMs, std::uint32_t& length, std::uint8_t* destination,
                             std::optional<Clock::time_point> deadline);
+    ResultCode SendRequest();
+    ResultCode Exchange(std::uint8_t code, std::span<const std::uint8_t> payload, int timeoutMs,
+                        std::uint32_t usefulLength);
+    // A cancelled operation leaves the session closed, unless it stopped between uncut commands.
+    ResultCode CloseIfCancelled(ResultCode result);
+    bool InUncutCommands();
+    // With abortMutex_ held.
+    void AbortLinks();
     // Reads and drops `length` bytes without storing them, for a payload the buffer cannot hold.
     void DiscardBytes(int timeoutMs, std::uint64_t length, std::optional<Clock::time_point> deadline);
 
@@ -145,6 +182,10 @@ private:
     std::array<Rect, 2> detectionAreaCache_{UNSET_RECT, UNSET_RECT};
     ReconnectProgressHook reconnectProgressHook_;
     std::chrono::milliseconds reconnectLimit_{150'000};
+
+    std::atomic<bool> abortRequested_{false};
+    std::mutex abortMutex_;
+    int uncutDepth_ = 0; // under abortMutex_
 };
 
 } // namespace orlo

@@ -5,13 +5,15 @@
 namespace orlo {
 
 // Result of every device operation: 0 success, positive codes for conditions the callers handle
-// (time-out, reconnect failure, settings abnormal), negative codes for failures; -s is a device
+// (time-out, reconnect failure, cancel, settings abnormal), negative codes for failures; -s is a device
 // error with response status s.
 using ResultCode = std::int32_t;
 
 inline constexpr ResultCode RC_OK = 0;
 inline constexpr ResultCode RC_TIMEOUT = 1;
 inline constexpr ResultCode RC_RECONNECT_FAILED = 10;
+// The user gave up: DeviceSession::Abort ended the operation, and the session is closed.
+inline constexpr ResultCode RC_CANCELLED = 20;
 inline constexpr ResultCode RC_SETTINGS_ABNORMAL = 80;
 inline constexpr ResultCode RC_NO_LINK = -1;
 inline constexpr ResultCode RC_SHORT_TRANSFER = -2;

@@ -20,6 +20,7 @@ constexpr int kIdsFailureHex = 1109;
 constexpr int kIdsFailureDecimal = 1110;
 constexpr int kIdsSendFailed = 1112;
 constexpr int kIdsSettingsAbnormal = 1113;
+constexpr int kIdsCancelled = 9030;
 constexpr int kIdsPortPermission = 9900;
 
 std::string Text(int id) {
@@ -49,6 +50,8 @@ std::string ResultMessage(ResultCode code) {
         return Text(kIdsTimeout);
     case RC_RECONNECT_FAILED:
         return Text(kIdsReconnectFailed);
+    case RC_CANCELLED:
+        return Text(kIdsCancelled);
     case RC_SETTINGS_ABNORMAL:
         return Text(kIdsSettingsAbnormal);
     case RC_SEND_FAILED:

@@ -37,27 +37,21 @@ private:
 
 // The apply's writes in order, each named by the settings file keys it takes.
 std::vector<std::string> ApplyStepNames() {
-    std::vector<std::string> names = {"Camera.Camera", "Camera.Mode", "Ditection.Threshold",
-                                      "Ditection.SizeMin/SizeMax"};
-    for (int i = 1; i <= 16; ++i) {
-        names.push_back("AreaMask" + std::to_string(i));
+    std::vector<std::string> names = {write_name::MountingDirection, write_name::OperatingMode,
+                                      write_name::Threshold, write_name::SizeMask};
+    for (int slot = 0; slot < 16; ++slot) {
+        names.push_back(write_name::AreaMask(slot));
     }
-    for (int i = 1; i <= 16; ++i) {
-        names.push_back("MotionMask" + std::to_string(i));
+    for (int slot = 0; slot < 16; ++slot) {
+        names.push_back(write_name::MotionMask(slot));
     }
     for (const char* name :
-         {"System.USBSendTimeout", "System.USBReceiveTimeout", "System.DeviceInfo", "Other.Other01",
-          "Other.Other02-Other06", "Other.Other07", "Other.Other08-Other11", "Other.Other12",
-          "Other.Other23-Other26", "Other.Other27/Other28"}) {
+         {write_name::UsbSendTimeout, write_name::UsbReceiveTimeout, "System.DeviceInfo", "Other.Other01",
+          "Other.Other02-Other06", "Other.Other07", write_name::HumanDetectionArea, "Other.Other12",
+          write_name::MotionDetectionArea, "Other.Other27/Other28"}) {
         names.emplace_back(name);
     }
     return names;
-}
-
-// Steps first to last by name: "A to B", or "A" alone.
-std::string StepRange(std::size_t first, std::size_t last) {
-    const std::vector<std::string> names = ApplyStepNames();
-    return first == last ? names[first] : names[first] + " to " + names[last];
 }
 
 } // namespace
@@ -198,32 +192,12 @@ ResultCode ImportSettings(DeviceSession& session, const std::filesystem::path& p
     return ApplySettingsRecord(session, record, progress);
 }
 
-std::size_t SettingsApplyProgress::Total() {
-    return ApplyStepNames().size();
-}
+namespace {
 
-std::string SettingsApplyProgress::Written() const {
-    return written == 0 ? std::string() : StepRange(0, written - 1);
-}
-
-std::string SettingsApplyProgress::NotWritten() const {
-    return written >= Total() ? std::string() : StepRange(written, Total() - 1);
-}
-
-ResultCode ApplySettingsRecord(DeviceSession& session, const SettingsRecord& record,
-                               SettingsApplyProgress* progress) {
-    std::size_t written = 0;
-    if (progress != nullptr) {
-        progress->written = written;
-    }
-    if (!session.IsConnected()) {
-        return RC_NO_LINK;
-    }
-    // Counts each write that succeeded, in the order of ApplyStepNames.
-    const auto counted = [&written](ResultCode result) {
-        written += result == RC_OK ? 1 : 0;
-        return result;
-    };
+// The apply's writes, counted in `done`, then the read of both detection areas and Portrait.
+ResultCode WriteRecord(DeviceSession& session, const SettingsRecord& record, SettingsApplyProgress& done) {
+    const DeviceSession::UncutCommands uncut(session);
+    const auto counted = [&done](ResultCode result) { return CountWrite(&done, result); };
     Sequence sequence;
     sequence.Then([&] { return counted(SetMountingDirection(session, Timeout, record.camera)); })
         .Then([&] { return counted(SetOperatingMode(session, Timeout, record.mode)); })
@@ -271,9 +245,6 @@ ResultCode ApplySettingsRecord(DeviceSession& session, const SettingsRecord& rec
             const ResultCode result = GetHumanDetectionArea(session, Timeout, area);
             return result != RC_OK ? result : GetMotionDetectionArea(session, Timeout, area);
         });
-    if (progress != nullptr) {
-        progress->written = written;
-    }
     if (sequence.Result() != RC_OK) {
         return sequence.Result();
     }
@@ -281,6 +252,18 @@ ResultCode ApplySettingsRecord(DeviceSession& session, const SettingsRecord& rec
         session.SetPortrait(*portrait);
     }
     return RC_OK;
+}
+
+} // namespace
+
+ResultCode ApplySettingsRecord(DeviceSession& session, const SettingsRecord& record,
+                               SettingsApplyProgress* progress) {
+    SettingsApplyProgress done{ApplyStepNames(), 0};
+    const ResultCode result = session.IsConnected() ? WriteRecord(session, record, done) : RC_NO_LINK;
+    if (progress != nullptr) {
+        *progress = std::move(done);
+    }
+    return result;
 }
 
 } // namespace orlo

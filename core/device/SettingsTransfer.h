@@ -2,6 +2,7 @@
 
 #include "core/device/DeviceSession.h"
 #include "core/device/ResultCode.h"
+#include "core/device/SettingsApplyProgress.h"
 #include "core/settingsfile/SettingsFile.h"
 #include "core/settingsfile/SettingsRecord.h"
 
@@ -10,19 +11,6 @@
 #include <string>
 
 namespace orlo {
-
-// How far an apply came. It writes in file order and stops at the first failure, so a lost link
-// leaves the first `written` writes on the sensor and none of the others.
-struct SettingsApplyProgress {
-    std::size_t written = 0;
-
-    // The number of writes of a whole apply.
-    static std::size_t Total();
-    // "Camera.Camera to AreaMask7": the settings file keys written, empty for none.
-    std::string Written() const;
-    // The keys not written (the first may have reached the sensor unconfirmed), empty for none.
-    std::string NotWritten() const;
-};
 
 // Reads every setting of the sensor (false-detection rectangles excepted) in the export order.
 ResultCode ReadSettingsRecord(DeviceSession& session, SettingsRecord& record);
@@ -41,7 +29,8 @@ ResultCode ExportSettingsText(DeviceSession& session, std::string& bytes,
 ResultCode ImportSettings(DeviceSession& session, const std::filesystem::path& path,
                           SettingsFileProblem* problem = nullptr, SettingsApplyProgress* progress = nullptr);
 // Writes every setting of the record in order and refreshes the detection area cache and Portrait.
-// Nothing is read back for comparison. `progress` is set whatever the result.
+// Nothing is read back for comparison. `progress` is set whatever the result: every write planned,
+// and how many were done. An Abort stops it before the next write (RC_CANCELLED), the link kept open.
 ResultCode ApplySettingsRecord(DeviceSession& session, const SettingsRecord& record,
                                SettingsApplyProgress* progress = nullptr);
 

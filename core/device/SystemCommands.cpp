@@ -223,16 +223,19 @@ ResultCode GetOther27To28(DeviceSession& session, int timeoutMs, Other27To28& va
     });
 }
 
-ResultCode SetOperatingModeVerified(DeviceSession& session, std::uint8_t mode) {
-    return WriteAndVerify(session, mode, SetOperatingMode, GetOperatingMode);
+ResultCode SetOperatingModeVerified(DeviceSession& session, std::uint8_t mode,
+                                    SettingsApplyProgress* progress) {
+    return WriteAndVerify(session, mode, SetOperatingMode, GetOperatingMode, progress);
 }
 
-ResultCode SetUsbSendTimeoutVerified(DeviceSession& session, std::uint16_t milliseconds) {
-    return WriteAndVerify(session, milliseconds, SetUsbSendTimeout, GetUsbSendTimeout);
+ResultCode SetUsbSendTimeoutVerified(DeviceSession& session, std::uint16_t milliseconds,
+                                     SettingsApplyProgress* progress) {
+    return WriteAndVerify(session, milliseconds, SetUsbSendTimeout, GetUsbSendTimeout, progress);
 }
 
-ResultCode SetUsbReceiveTimeoutVerified(DeviceSession& session, std::uint16_t milliseconds) {
-    return WriteAndVerify(session, milliseconds, SetUsbReceiveTimeout, GetUsbReceiveTimeout);
+ResultCode SetUsbReceiveTimeoutVerified(DeviceSession& session, std::uint16_t milliseconds,
+                                        SettingsApplyProgress* progress) {
+    return WriteAndVerify(session, milliseconds, SetUsbReceiveTimeout, GetUsbReceiveTimeout, progress);
 }
 
 ResultCode SetUsbTimeoutsVerified(DeviceSession& session, std::uint16_t sendMs, std::uint16_t receiveMs) {

@@ -2,6 +2,7 @@
 
 #include "core/device/DeviceSession.h"
 #include "core/device/ResultCode.h"
+#include "core/device/SettingsApplyProgress.h"
 
 #include <cstdint>
 #include <optional>
@@ -71,10 +72,13 @@ ResultCode SetOther27To28(DeviceSession& session, int timeoutMs, const Other27To
 ResultCode GetOther27To28(DeviceSession& session, int timeoutMs, Other27To28& values);
 
 // Write-and-verify for single values: read back after a successful write; a different value is -50,
-// a session lost in between is -1.
-ResultCode SetOperatingModeVerified(DeviceSession& session, std::uint8_t mode);
-ResultCode SetUsbSendTimeoutVerified(DeviceSession& session, std::uint16_t milliseconds);
-ResultCode SetUsbReceiveTimeoutVerified(DeviceSession& session, std::uint16_t milliseconds);
+// a session lost in between is -1. The write is counted in `progress`.
+ResultCode SetOperatingModeVerified(DeviceSession& session, std::uint8_t mode,
+                                    SettingsApplyProgress* progress = nullptr);
+ResultCode SetUsbSendTimeoutVerified(DeviceSession& session, std::uint16_t milliseconds,
+                                     SettingsApplyProgress* progress = nullptr);
+ResultCode SetUsbReceiveTimeoutVerified(DeviceSession& session, std::uint16_t milliseconds,
+                                        SettingsApplyProgress* progress = nullptr);
 // Send time-out first; the receive time-out is not written when the first fails.
 ResultCode SetUsbTimeoutsVerified(DeviceSession& session, std::uint16_t sendMs, std::uint16_t receiveMs);
 

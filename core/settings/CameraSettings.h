@@ -2,6 +2,7 @@
 
 #include "core/device/DeviceSession.h"
 #include "core/device/ResultCode.h"
+#include "core/device/SettingsApplyProgress.h"
 
 #include <cstdint>
 #include <optional>
@@ -17,8 +18,8 @@ struct CameraValues {
 };
 
 // Reads direction (which also sets the session's Portrait) and mode, then sends a status request
-// without a picture: its answer 80 marks the settings as abnormal, any other failure of it is ignored.
-// values is written only on success.
+// without a picture: its answer 80 marks the settings as abnormal, any other failure of it but a
+// cancel is ignored. values is written only on success.
 ResultCode LoadCameraValues(DeviceSession& session, CameraValues& values);
 
 // What the camera page writes.
@@ -30,7 +31,9 @@ struct CameraChange {
 
 // The direction when asked: written, read back without comparison (the sensor's frame and Portrait
 // follow what it now reports) and both detection areas read into the session's cache, since a new
-// frame moves them. Then the mode, read back: a different value is -50.
-ResultCode ApplyCameraChange(DeviceSession& session, const CameraChange& change);
+// frame moves them. Then the mode, read back: a different value is -50. `progress` gets the writes
+// planned and done; an Abort stops the change before the next write (RC_CANCELLED), link kept open.
+ResultCode ApplyCameraChange(DeviceSession& session, const CameraChange& change,
+                             SettingsApplyProgress* progress = nullptr);
 
 } // namespace orlo

@@ -62,25 +62,49 @@ ResultCode LoadDetectionValues(DeviceSession& session, DetectionLoad& load) {
     read.sizeMinimum = sizeMask.minimum;
     read.sizeMaximum = sizeMask.maximum;
 
-    // The picture is only shown: without it the load still succeeds.
+    // The picture is only shown: without it the load still succeeds, unless the user gave up.
     CImageData picture;
     const ResultCode pictureResult = AcquireImage(session, PICTURE_320_X_240, picture);
+    if (pictureResult == RC_CANCELLED) {
+        return pictureResult;
+    }
     load.values = std::move(read);
     load.picture = std::move(picture);
     load.settingsAbnormal = ReportsSettingsAbnormal(pictureResult);
     return RC_OK;
 }
 
-ResultCode ApplyDetectionValues(DeviceSession& session, const DetectionValues& values) {
+ResultCode ApplyDetectionValues(DeviceSession& session, const DetectionValues& values,
+                                SettingsApplyProgress* progress) {
+    SettingsApplyProgress done{{write_name::Threshold, write_name::SizeMask}, 0};
+    for (const CAreaMaskArea& mask : values.areaMasks) {
+        done.planned.push_back(write_name::AreaMask(mask.GetNumber()));
+    }
+    for (const CFalseRectArea& rect : values.falseRects) {
+        if (rect.NeedsWrite()) {
+            done.planned.push_back(write_name::FalseRect(rect.GetNumber()));
+        }
+    }
+    for (const CTevoArea& mask : values.motionMasks) {
+        done.planned.push_back(write_name::MotionMask(mask.GetNumber()));
+    }
+    done.planned.insert(done.planned.end(),
+                        {write_name::HumanDetectionArea, write_name::MotionDetectionArea});
+
     const SizeMask sizeMask{WireValue(values.sizeMinimum), WireValue(values.sizeMaximum)};
-    return RunWhileConnected(session,
-                             {[&] { return SetThresholdVerified(session, WireValue(values.threshold)); },
-                              [&] { return SetSizeMaskVerified(session, sizeMask); },
-                              [&] { return ApplyAreaMasks(session, values.areaMasks); },
-                              [&] { return ApplyFalseRects(session, values.falseRects); },
-                              [&] { return ApplyMotionMasks(session, values.motionMasks); },
-                              [&] { return SetHumanDetectionAreaVerified(session, values.humanArea); },
-                              [&] { return SetMotionDetectionAreaVerified(session, values.motionArea); }});
+    const DeviceSession::UncutCommands uncut(session);
+    const ResultCode result = RunWhileConnected(
+        session, {[&] { return SetThresholdVerified(session, WireValue(values.threshold), &done); },
+                  [&] { return SetSizeMaskVerified(session, sizeMask, &done); },
+                  [&] { return ApplyAreaMasks(session, values.areaMasks, &done); },
+                  [&] { return ApplyFalseRects(session, values.falseRects, &done); },
+                  [&] { return ApplyMotionMasks(session, values.motionMasks, &done); },
+                  [&] { return SetHumanDetectionAreaVerified(session, values.humanArea, &done); },
+                  [&] { return SetMotionDetectionAreaVerified(session, values.motionArea, &done); }});
+    if (progress != nullptr) {
+        *progress = std::move(done);
+    }
+    return result;
 }
 
 } // namespace orlo

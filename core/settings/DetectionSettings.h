@@ -2,6 +2,7 @@
 
 #include "core/device/DeviceSession.h"
 #include "core/device/ResultCode.h"
+#include "core/device/SettingsApplyProgress.h"
 #include "core/imaging/ImageData.h"
 #include "core/regions/Geometry.h"
 #include "core/regions/TevoArea.h"
@@ -40,12 +41,16 @@ struct DetectionLoad {
 
 // Reads threshold, size mask, area masks, false-detection rectangles, motion masks and both
 // detection areas (into the session's cache as well), stopping at the first failure; then asks for
-// a 320 x 240 picture, whose failure does not fail the load. load is written only on success.
+// a 320 x 240 picture, whose failure does not fail the load unless it was cancelled. load is
+// written only on success.
 ResultCode LoadDetectionValues(DeviceSession& session, DetectionLoad& load);
 
 // Writes every value in the sensor's order, each read back (a difference is -50), stopping at the
 // first failure: threshold, size mask, area masks, false-detection rectangles (only those not as
-// stored), motion masks, human and motion detection areas.
-ResultCode ApplyDetectionValues(DeviceSession& session, const DetectionValues& values);
+// stored), motion masks, human and motion detection areas. `progress` gets the writes planned and
+// done whatever the result; an Abort stops the apply before the next write (RC_CANCELLED) with the
+// link kept open, so that the page can be read again after DeviceSession::ClearAbort.
+ResultCode ApplyDetectionValues(DeviceSession& session, const DetectionValues& values,
+                                SettingsApplyProgress* progress = nullptr);
 
 } // namespace orlo

@@ -17,16 +17,31 @@ ResultCode LoadUsbTimeouts(DeviceSession& session, UsbTimeouts& timeouts) {
     return result;
 }
 
-ResultCode ApplyUsbTimeouts(DeviceSession& session, const UsbTimeouts& timeouts, const UsbTimeouts& loaded) {
+ResultCode ApplyUsbTimeouts(DeviceSession& session, const UsbTimeouts& timeouts, const UsbTimeouts& loaded,
+                            SettingsApplyProgress* progress) {
     const bool send = timeouts.sendMs != loaded.sendMs;
     const bool receive = timeouts.receiveMs != loaded.receiveMs;
-    if (!send && !receive) {
-        return RC_OK;
+    SettingsApplyProgress done;
+    if (send) {
+        done.planned.emplace_back(write_name::UsbSendTimeout);
     }
-    return RunWhileConnected(
-        session,
-        {[&] { return send ? SetUsbSendTimeoutVerified(session, timeouts.sendMs) : RC_OK; },
-         [&] { return receive ? SetUsbReceiveTimeoutVerified(session, timeouts.receiveMs) : RC_OK; }});
+    if (receive) {
+        done.planned.emplace_back(write_name::UsbReceiveTimeout);
+    }
+    ResultCode result = RC_OK;
+    if (send || receive) {
+        const DeviceSession::UncutCommands uncut(session);
+        result = RunWhileConnected(
+            session,
+            {[&] { return send ? SetUsbSendTimeoutVerified(session, timeouts.sendMs, &done) : RC_OK; },
+             [&] {
+                 return receive ? SetUsbReceiveTimeoutVerified(session, timeouts.receiveMs, &done) : RC_OK;
+             }});
+    }
+    if (progress != nullptr) {
+        *progress = std::move(done);
+    }
+    return result;
 }
 
 } // namespace orlo

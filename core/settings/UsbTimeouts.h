@@ -2,6 +2,7 @@
 
 #include "core/device/DeviceSession.h"
 #include "core/device/ResultCode.h"
+#include "core/device/SettingsApplyProgress.h"
 
 #include <cstdint>
 
@@ -18,6 +19,8 @@ struct UsbTimeouts {
 ResultCode LoadUsbTimeouts(DeviceSession& session, UsbTimeouts& timeouts);
 // Writes each time-out that differs from `loaded` (what the sensor held), send first, and reads it
 // back: a different value is -50 and ends the apply. With nothing different nothing is sent.
-ResultCode ApplyUsbTimeouts(DeviceSession& session, const UsbTimeouts& timeouts, const UsbTimeouts& loaded);
+// `progress` gets the writes planned and done; an Abort stops before the next write (RC_CANCELLED).
+ResultCode ApplyUsbTimeouts(DeviceSession& session, const UsbTimeouts& timeouts, const UsbTimeouts& loaded,
+                            SettingsApplyProgress* progress = nullptr);
 
 } // namespace orlo

@@ -48,7 +48,7 @@ int CClientSocket::Disconnect() {
 }
 
 int CClientSocket::Connect() {
-    if (!HasSocket() || !ConnectBounded() || !StartReceiving()) {
+    if (!HasSocket() || Aborted() || !ConnectBounded() || !StartReceiving()) {
         return -1;
     }
     return 0;

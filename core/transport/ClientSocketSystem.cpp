@@ -1,6 +1,7 @@
 #include "core/transport/ClientSocket.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdint>
 #include <fcntl.h>
@@ -9,7 +10,8 @@
 
 namespace orlo {
 
-// A non-blocking connect bounded by a poll, so an unreachable host cannot hold the caller for minutes.
+// A non-blocking connect bounded by a poll, so an unreachable host cannot hold the caller for minutes;
+// the poll also watches the abort event, so an abort ends it at once.
 bool CClientSocket::ConnectBounded() {
     const int fd = SocketFd();
     const sockaddr_in& address = Address();
@@ -20,16 +22,17 @@ bool CClientSocket::ConnectBounded() {
     bool connected = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
     if (!connected && errno == EINPROGRESS) {
         const auto deadline = std::chrono::steady_clock::now() + CClientSocket::kConnectTimeout;
-        pollfd pfd{fd, POLLOUT, 0};
+        std::array<pollfd, 2> fds{{{fd, POLLOUT, 0}, {abort_ != nullptr ? abort_->Event() : -1, POLLIN, 0}}};
         int ready = 0;
         do {
             const auto left =
                 std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-            ready = ::poll(&pfd, 1, static_cast<int>(std::max<std::int64_t>(left.count(), 0)));
+            ready = ::poll(fds.data(), fds.size(), static_cast<int>(std::max<std::int64_t>(left.count(), 0)));
         } while (ready < 0 && errno == EINTR);
         int error = 0;
         socklen_t length = sizeof error;
-        connected = ready == 1 && ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0;
+        connected = ready > 0 && fds[0].revents != 0 && !Aborted() &&
+                    ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0;
     }
     return ::fcntl(fd, F_SETFL, flags) == 0 && connected;
 }

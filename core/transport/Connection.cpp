@@ -6,14 +6,23 @@ namespace orlo {
 
 int CConnection::WaitForBytes(int timeoutMs, std::uint32_t count) {
     std::unique_lock lock(waitMutex_);
-    const auto arrivedOrGone = [&] { return HasBytes(count) || PeerClosed(); };
+    const auto arrivedOrGone = [&] { return Aborted() || HasBytes(count) || PeerClosed(); };
     if (timeoutMs < 0) {
         bytesArrived_.wait(lock, arrivedOrGone);
     } else {
         bytesArrived_.wait_until(
             lock, std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs), arrivedOrGone);
     }
-    return HasBytes(count) ? 0 : 1;
+    return !Aborted() && HasBytes(count) ? 0 : 1;
+}
+
+void CConnection::Abort() {
+    abort_.Raise();
+    NotifyBytesArrived();
+}
+
+void CConnection::ClearAbort() {
+    abort_.Clear();
 }
 
 void CConnection::NotifyBytesArrived() {

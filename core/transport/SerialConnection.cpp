@@ -11,7 +11,7 @@ CSerialConnection::~CSerialConnection() {
 
 bool CSerialConnection::Open(const std::string& portPath, std::uint32_t baudRate) {
     Close();
-    const bool opened = serial_.Open(portPath, baudRate);
+    const bool opened = !Aborted() && serial_.Open(portPath, baudRate);
     SetConnected(opened);
     return opened;
 }

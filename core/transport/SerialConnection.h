@@ -37,7 +37,7 @@ public:
     explicit CSerialConnection(std::size_t storeSize = CSerial::kDefaultStoreSize);
     ~CSerialConnection() override;
 
-    // Closes first; the result becomes the connected flag.
+    // Closes first; the result becomes the connected flag. Fails at once while aborted.
     bool Open(const std::string& portPath, std::uint32_t baudRate);
     void Close() override;
     std::uint32_t Send(std::uint32_t length, const std::uint8_t* bytes) override;

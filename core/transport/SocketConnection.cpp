@@ -6,7 +6,8 @@
 namespace orlo {
 
 CSocketConnection::CSocketConnection(std::size_t storeLimit)
-    : storeLimit_(storeLimit), chunkSize_(std::max<std::size_t>(1, std::min(kInitialStoreSize, storeLimit))) {
+    : storeLimit_(storeLimit), chunkSize_(std::max<std::size_t>(1, std::min(kInitialStoreSize, storeLimit))),
+      socket_(&AbortLatch()) {
     chunks_.push_back(std::make_unique_for_overwrite<std::uint8_t[]>(chunkSize_));
 }
 
@@ -16,7 +17,7 @@ CSocketConnection::~CSocketConnection() {
 
 bool CSocketConnection::Open(const std::string& host, std::uint16_t port) {
     Close();
-    if (socket_.Create(port, host) != 0) {
+    if (Aborted() || socket_.Create(port, host) != 0) {
         return false;
     }
     if (socket_.Connect() != 0) {

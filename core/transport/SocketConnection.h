@@ -24,7 +24,8 @@ public:
     explicit CSocketConnection(std::size_t storeLimit = kDefaultStoreLimit);
     ~CSocketConnection() override;
 
-    // Closes first; the result becomes the connected flag.
+    // Closes first; the result becomes the connected flag. Fails at once while aborted, and an Abort
+    // ends the connect in progress.
     bool Open(const std::string& host, std::uint16_t port);
     void Close() override;
     std::uint32_t Send(std::uint32_t length, const std::uint8_t* bytes) override;

@@ -17,4 +17,10 @@ void WakeEvent::Signal() const {
     [[maybe_unused]] const auto written = ::write(fd_.Get(), &one, sizeof one);
 }
 
+void WakeEvent::Clear() const {
+    // One read takes the whole count; an empty event answers EAGAIN, which is what is wanted.
+    std::uint64_t count = 0;
+    [[maybe_unused]] const auto read = ::read(fd_.Get(), &count, sizeof count);
+}
+
 } // namespace orlo

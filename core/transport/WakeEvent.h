@@ -12,6 +12,8 @@ public:
     bool Create();
     void Reset() { fd_.Reset(); }
     void Signal() const;
+    // Back to unsignalled, for an event that is reused.
+    void Clear() const;
     auto Fd() const { return fd_.Get(); }
 
 private:

@@ -12,4 +12,8 @@ void WakeEvent::Signal() const {
     ::SetEvent(fd_.Get());
 }
 
+void WakeEvent::Clear() const {
+    ::ResetEvent(fd_.Get());
+}
+
 } // namespace orlo

@@ -1,5 +1,7 @@
 #include "core/device/ResultMessage.h"
 
+#include "core/strings/StringTable.h"
+
 #include <climits>
 #include <gtest/gtest.h>
 #include <string>
@@ -30,6 +32,15 @@ TEST(ResultMessage, FixedTexts) {
               "Orloと通信することができませんでした。\nOrloを確認してください。");
     EXPECT_EQ(ResultMessage(RC_OPEN_FAILED), "Orloとの接続することができませんでした。");
     EXPECT_EQ(ResultMessage(RC_SETTINGS_FILE), "設定値を読み込むことができませんでした。");
+}
+
+TEST(ResultMessage, ACancelSaysSoInEitherLanguage) {
+    EXPECT_EQ(ResultMessage(RC_CANCELLED), "中止しました");
+    EXPECT_EQ(ApplyResultMessage(RC_CANCELLED), "中止しました");
+    SetLanguage(Language::English);
+    const std::string english = ResultMessage(RC_CANCELLED);
+    SetLanguage(Language::Japanese);
+    EXPECT_EQ(english, "Cancelled");
 }
 
 TEST(ResultMessage, ProtocolFailuresShowTheCodeInDecimal) {

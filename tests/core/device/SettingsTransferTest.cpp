@@ -18,6 +18,7 @@ namespace orlo {
 namespace {
 
 using test::FakeConnection;
+using test::FileNames;
 using test::ResponseFrame;
 using Bytes = std::vector<std::uint8_t>;
 
@@ -81,15 +82,6 @@ FakeConnection::Responder SensorWith(std::uint8_t code, const Bytes& payload) {
     return [=](const Bytes& request) {
         return request[1] == code ? ResponseFrame(0x00, payload) : SensorAnswer(request);
     };
-}
-
-std::vector<std::string> FileNames(const std::filesystem::path& directory) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(directory)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 // The command codes sent, from frame `first` on.
@@ -203,6 +195,32 @@ TEST_F(SettingsTransferTest, ImportFailingAtItsFirstWriteKeepsTheAngleOfView) {
     EXPECT_EQ(-5, ImportSettings(session, target));
     EXPECT_EQ(before + 1, link.Sent().size());
     EXPECT_EQ(90, session.AngleOfView());
+}
+
+// The user gives up while the third area mask is being written: that write finishes, nothing more
+// is sent, the progress names what the sensor holds, and the link stays open to read it back.
+TEST_F(SettingsTransferTest, ACancelledImportStopsBeforeTheNextWriteAndNamesWhatItWrote) {
+    ASSERT_EQ(RC_OK, ExportSettings(session, target));
+    link.SetResponder([this](const Bytes& request) {
+        if (request[1] == 0x61 && request[4] == 2) {
+            session.Abort();
+        }
+        return SensorAnswer(request);
+    });
+    session.SetPortrait(0);
+    const std::size_t before = link.Sent().size();
+    SettingsApplyProgress progress;
+    EXPECT_EQ(RC_CANCELLED, ImportSettings(session, target, nullptr, &progress));
+    EXPECT_EQ(before + 7, link.Sent().size()); // four values and three area masks
+    EXPECT_EQ("Camera.Camera to AreaMask3", progress.Written());
+    EXPECT_EQ("AreaMask4 to Other.Other27/Other28", progress.NotWritten());
+    EXPECT_EQ(46U, progress.Total());
+    EXPECT_EQ(0, session.Portrait());
+    ASSERT_TRUE(session.IsConnected());
+
+    session.ClearAbort();
+    link.SetResponder(SensorAnswer);
+    EXPECT_EQ(RC_OK, ExportSettings(session, target));
 }
 
 TEST_F(SettingsTransferTest, ExportWritesThroughATemporaryFileOfItsOwn) {

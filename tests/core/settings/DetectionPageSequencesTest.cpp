@@ -189,6 +189,52 @@ TEST_F(DetectionPageSequencesTest, AReadBackDifferenceOrAFailureEndsTheApply) {
     EXPECT_TRUE(sensor.Codes().empty());
 }
 
+// An abort that comes while the third area mask is being written: that write finishes, nothing
+// more is sent, and the apply says what it wrote; the link stays open for the page to read again.
+TEST_F(DetectionPageSequencesTest, ACancelledApplyStopsBeforeTheNextWriteAndSaysWhatItWrote) {
+    int areaMaskWrites = 0;
+    sensor.beforeAnswer = [&](std::uint8_t code) {
+        if (code == 0x61 && ++areaMaskWrites == 3) {
+            session.Abort();
+        }
+    };
+    DetectionValues values = FactoryValues();
+    values.threshold = 321;
+    values.areaMasks[2] = CAreaMaskArea(2, {100, 110, 500, 510}, {AreaJudge::Overlap, 35});
+    values.areaMasks[3] = CAreaMaskArea(3, {1, 2, 3, 4}, {AreaJudge::CenterPoint, 50});
+    values.falseRects[7].MarkAdded({40, 50, 60, 70});
+    SettingsApplyProgress progress;
+    EXPECT_EQ(RC_CANCELLED, ApplyDetectionValues(session, values, &progress));
+    EXPECT_EQ(Concat({{0x05, 0x06, 0x07, 0x08}, Repeated(0x61, 3)}), sensor.Codes());
+    EXPECT_EQ("Ditection.Threshold to AreaMask3", progress.Written());
+    EXPECT_EQ("AreaMask4 to Other.Other23-Other26", progress.NotWritten());
+    EXPECT_EQ(std::vector<std::string>(progress.planned.begin() + 17, progress.planned.begin() + 19),
+              (std::vector<std::string>{"AreaMask16", "FalseRect8"}));
+    EXPECT_EQ(37U, progress.Total()); // 2 + 16 area masks + 1 rectangle + 16 motion masks + 2 areas
+    EXPECT_TRUE(session.IsConnected());
+
+    session.ClearAbort();
+    sensor.beforeAnswer = nullptr;
+    DetectionLoad load;
+    ASSERT_EQ(RC_OK, LoadDetectionValues(session, load));
+    EXPECT_EQ(321, load.values.threshold);
+    EXPECT_EQ((Rect{100, 110, 500, 510}), load.values.areaMasks[2].GetRect());
+    EXPECT_FALSE(load.values.areaMasks[3].IsSet());
+}
+
+TEST_F(DetectionPageSequencesTest, ACancelBeforeThePictureFailsTheLoad) {
+    sensor.beforeAnswer = [this](std::uint8_t code) {
+        if (code == 0x79) {
+            session.Abort();
+        }
+    };
+    DetectionLoad load;
+    load.values.threshold = 99;
+    EXPECT_EQ(RC_CANCELLED, LoadDetectionValues(session, load));
+    EXPECT_EQ(Codes(DETECTION_LOAD.begin(), DETECTION_LOAD.end() - 1), sensor.Codes());
+    EXPECT_EQ(99, load.values.threshold);
+}
+
 TEST(DetectionValuesTest, WhatCountsAsAChange) {
     const DetectionValues sensor = [] {
         DetectionValues v = FactoryValues();

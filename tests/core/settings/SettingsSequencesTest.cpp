@@ -160,5 +160,70 @@ TEST_F(SettingsSequencesTest, UsbTimeoutsApplyWritesOnlyWhatDiffersFromTheLoaded
     EXPECT_EQ(RC_OK, ApplyUsbTimeouts(session, loaded, loaded));
 }
 
+// The user gives up while the first write of a change is in flight: it finishes, nothing more is
+// sent, the change says what it wrote, and the link is left open for the page to read again.
+TEST_F(SettingsSequencesTest, ACancelledChangeStopsBeforeTheNextWriteAndSaysWhatItWrote) {
+    sensor.beforeAnswer = [this](std::uint8_t code) {
+        if (code == 0x01 || code == 0x17) {
+            session.Abort();
+        }
+    };
+    SettingsApplyProgress progress;
+    EXPECT_EQ(RC_CANCELLED, ApplyCameraChange(session, {1, true, std::uint8_t{5}}, &progress));
+    EXPECT_EQ((Codes{0x01}), sensor.Codes());
+    EXPECT_EQ(1, sensor.direction);
+    EXPECT_EQ("Camera.Camera", progress.Written());
+    EXPECT_EQ("Camera.Mode", progress.NotWritten());
+    EXPECT_TRUE(session.IsConnected());
+
+    session.ClearAbort();
+    sensor.ClearCodes();
+    EXPECT_EQ(RC_CANCELLED, ApplyUsbTimeouts(session, {100, 200}, {5000, 3000}, &progress));
+    EXPECT_EQ((Codes{0x17}), sensor.Codes());
+    EXPECT_EQ(100, sensor.sendTimeoutMs);
+    EXPECT_EQ(3000, sensor.receiveTimeoutMs);
+    EXPECT_EQ("System.USBSendTimeout", progress.Written());
+    EXPECT_EQ("System.USBReceiveTimeout", progress.NotWritten());
+    EXPECT_TRUE(session.IsConnected());
+
+    session.ClearAbort();
+    CameraValues values;
+    ASSERT_EQ(RC_OK, LoadCameraValues(session, values));
+    EXPECT_EQ(1, values.direction);
+}
+
+TEST_F(SettingsSequencesTest, AnUninterruptedChangeReportsEveryWriteDone) {
+    SettingsApplyProgress progress;
+    ASSERT_EQ(RC_OK, ApplyCameraChange(session, {2, true, std::uint8_t{4}}, &progress));
+    EXPECT_EQ("Camera.Camera to Camera.Mode", progress.Written());
+    EXPECT_EQ("", progress.NotWritten());
+    ASSERT_EQ(RC_OK, ApplyUsbTimeouts(session, {5000, 700}, {5000, 3000}, &progress));
+    EXPECT_EQ("System.USBReceiveTimeout", progress.Written());
+    EXPECT_EQ("", progress.NotWritten());
+    // Failing at the read-back: the write is on the sensor.
+    sensor.storeMode = [](std::uint8_t) { return std::uint8_t{0}; };
+    EXPECT_EQ(RC_VERIFY_MISMATCH, ApplyCameraChange(session, {0, false, std::uint8_t{6}}, &progress));
+    EXPECT_EQ("Camera.Mode", progress.Written());
+    // Failing at the write: it is not.
+    sensor.status[0x01] = 0xE3;
+    EXPECT_EQ(-0xE3, ApplyCameraChange(session, {3, true, std::uint8_t{6}}, &progress));
+    EXPECT_EQ("", progress.Written());
+    EXPECT_EQ("Camera.Camera to Camera.Mode", progress.NotWritten());
+}
+
+TEST_F(SettingsSequencesTest, ACancelAfterTheSettingsWereReadFailsTheLoadInsteadOfSkippingTheStatus) {
+    const CameraValues before{2, 9, true};
+    CameraValues values = before;
+    sensor.beforeAnswer = [this](std::uint8_t code) {
+        if (code == 0x6E) {
+            session.Abort();
+        }
+    };
+    EXPECT_EQ(RC_CANCELLED, LoadCameraValues(session, values));
+    EXPECT_EQ((Codes{0x02, 0x6E}), sensor.Codes());
+    EXPECT_EQ(before, values);
+    EXPECT_FALSE(session.IsConnected());
+}
+
 } // namespace
 } // namespace orlo

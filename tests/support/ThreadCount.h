@@ -1,0 +1,31 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <filesystem>
+#include <thread>
+
+namespace orlo::test {
+
+// Threads of this process, as the kernel lists them.
+inline std::size_t ThreadCount() {
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/task")) {
+        ++count;
+    }
+    return count;
+}
+
+// The thread count once it is down to `expected`, or after a second what it is then: a joined thread
+// may still be listed for a moment after its join returned.
+inline std::size_t ThreadCountSettledAt(std::size_t expected) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    std::size_t count = ThreadCount();
+    while (count > expected && std::chrono::steady_clock::now() < until) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        count = ThreadCount();
+    }
+    return count;
+}
+
+} // namespace orlo::test
