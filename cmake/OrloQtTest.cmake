@@ -1,6 +1,6 @@
 # A Qt Test executable registered with CTest, run offscreen, labelled "ui". With X11 it runs on a
 # virtual X server through the xcb platform instead (when xvfb-run is there; the test skips itself
-# otherwise), for what only a real window system shows.
+# otherwise), for what only a real window system shows; in the Windows build on Windows' own platform.
 function(orlo_add_qtest name)
     cmake_parse_arguments(ARG "X11" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
@@ -15,8 +15,12 @@ function(orlo_add_qtest name)
     set(command ${name})
     if(WIN32)
         # Wine does not hand QT_QPA_PLATFORM on to the program; without it every window would be a real
-        # one on Wine's display, twenty times slower.
+        # one on Wine's display, twenty times slower. What only a window system shows gets Windows' own.
         set(command ${name} -platform offscreen)
+        if(ARG_X11)
+            set(platform windows)
+            set(command ${name} -platform windows)
+        endif()
     endif()
     if(ARG_X11 AND NOT CMAKE_CROSSCOMPILING)
         find_program(ORLO_XVFB_RUN xvfb-run)

@@ -10,6 +10,8 @@
 #include <cstring>
 #include <memory>
 #include <xcb/xcb.h>
+#elif defined(Q_OS_WIN)
+#include <windows.h>
 #endif
 
 namespace orlo {
@@ -43,6 +45,16 @@ void ShowEmptyTitleAsEmpty(QWidget& window) {
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, static_cast<xcb_window_t>(window.winId()), name,
                         utf8, 8, 0, nullptr);
     xcb_flush(connection);
+}
+
+#elif defined(Q_OS_WIN)
+
+void ShowEmptyTitleAsEmpty(QWidget& window) {
+    if (QGuiApplication::platformName() != QLatin1String("windows") || !window.windowTitle().isEmpty() ||
+        window.windowHandle() == nullptr) {
+        return;
+    }
+    ::SetWindowTextW(reinterpret_cast<HWND>(window.winId()), L"");
 }
 
 #else
