@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/regions/AreaJudge.h"
 #include "core/regions/Geometry.h"
 
 #include <span>
@@ -16,5 +17,13 @@ int HitTestRegions(std::span<const Rect> surfaceRects, int selected, Point point
 
 // A rubber band converted to sensor units is kept when it is at least MIN_DRAWN_MASK_SIDE both ways.
 bool IsLargeEnoughMask(const Rect& sensorRect);
+
+// What a mask editor's history keeps of one slot: its rectangle (unset when empty) and judgement
+// (left at its default by the editors without one).
+struct MaskSlotState {
+    Rect rect = UNSET_RECT;
+    Judgement judgement;
+    friend bool operator==(const MaskSlotState&, const MaskSlotState&) = default;
+};
 
 } // namespace orlo

@@ -3,6 +3,7 @@
 #include "core/strings/CaptionIds.h"
 #include "gui/editors/AreaMaskJudgeSettingDlg.h"
 #include "gui/editors/EditorTexts.h"
+#include "gui/editors/RegionEditTexts.h"
 #include "gui/uikit/ImgButton.h"
 #include "gui/uikit/OrgListCtrl.h"
 #include "gui/uikit/Pictures.h"
@@ -55,9 +56,11 @@ void CAreaSettingDlg::SetupList() {
     const int judgeWidth =
         QFontMetrics(font()).horizontalAdvance(FormatNumberText(STR_OVERLAP, MAX_OVERLAP_PERCENT)) +
         JUDGE_TEXT_PADDING;
+    const QString number = StringText(CAP_HEADING_NUMBER);
+    const int numberWidth = std::max(32, QFontMetrics(font()).horizontalAdvance(number) + JUDGE_TEXT_PADDING);
     const ListColumn columns[] = {{QString(), Qt::AlignLeft, 0},
-                                  {QString(), Qt::AlignLeft, 32},
-                                  {QString(), Qt::AlignLeft, judgeWidth},
+                                  {number, Qt::AlignLeft, numberWidth},
+                                  {StringText(CAP_HEADING_JUDGEMENT), Qt::AlignLeft, judgeWidth},
                                   {QString(), Qt::AlignLeft, 32},
                                   {QString(), Qt::AlignLeft, 16}};
     list.AddColumns(columns);
@@ -72,8 +75,8 @@ void CAreaSettingDlg::LayoutControls() {
     const int buttonsTop = list.geometry().bottom() + 1 + ControlGap;
     bulkButton_->move(ListLeft, buttonsTop);
     deleteAll.move(bulkButton_->geometry().right() + 1 + ControlGap, buttonsTop);
-    LayoutButtonRow(std::max(list.geometry().right(), deleteAll.geometry().right()),
-                    deleteAll.geometry().bottom());
+    const int numbersBottom = PlaceNumbers(deleteAll.geometry().bottom() + 1 + ControlGap);
+    LayoutButtonRow(std::max(list.geometry().right(), deleteAll.geometry().right()), numbersBottom);
 }
 
 void CAreaSettingDlg::DrawRegions() {
@@ -112,6 +115,14 @@ void CAreaSettingDlg::PrepareNewRegion(int position) {
     areas_[static_cast<std::size_t>(position)].SetJudgement({AreaJudge::CenterPoint, DEFAULT_JUDGE_PERCENT});
 }
 
+Judgement CAreaSettingDlg::SlotJudgement(int position) const {
+    return areas_[static_cast<std::size_t>(position)].GetJudgement();
+}
+
+void CAreaSettingDlg::SetSlotJudgement(int position, const Judgement& judgement) {
+    areas_[static_cast<std::size_t>(position)].SetJudgement(judgement);
+}
+
 void CAreaSettingDlg::EditJudgement(int position) {
     if (position < 0 || position >= RegionCount()) {
         return;
@@ -119,8 +130,10 @@ void CAreaSettingDlg::EditJudgement(int position) {
     CAreaMaskArea& area = areas_[static_cast<std::size_t>(position)];
     CAreaMaskJudgeSettingDlg dialog(area.GetJudgement(), this);
     if (dialog.exec() == QDialog::Accepted) {
+        const SlotStates before = SaveSlots();
         area.SetJudgement(dialog.GetJudgement());
         RefreshList();
+        CommitChange(before);
     }
 }
 
@@ -129,12 +142,14 @@ void CAreaSettingDlg::BulkJudgement() {
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }
+    const SlotStates before = SaveSlots();
     for (CAreaMaskArea& area : areas_) {
         if (area.IsSet()) {
             area.SetJudgement(dialog.GetJudgement());
         }
     }
     RefreshList();
+    CommitChange(before);
 }
 
 } // namespace orlo

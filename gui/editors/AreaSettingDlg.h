@@ -41,6 +41,8 @@ protected:
         return areas_[static_cast<std::size_t>(position)];
     }
     void PrepareNewRegion(int position) override;
+    Judgement SlotJudgement(int position) const override;
+    void SetSlotJudgement(int position, const Judgement& judgement) override;
 
 private:
     void EditJudgement(int position);

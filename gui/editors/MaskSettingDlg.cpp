@@ -2,9 +2,12 @@
 
 #include "core/regions/MaskEditing.h"
 #include "core/regions/RectTracking.h"
+#include "core/regions/RegionPlacement.h"
 #include "core/strings/CaptionIds.h"
 #include "gui/editors/EditorLists.h"
 #include "gui/editors/EditorTexts.h"
+#include "gui/editors/RegionEditTexts.h"
+#include "gui/editors/RegionNumbers.h"
 #include "gui/uikit/ImgButton.h"
 #include "gui/uikit/MessageEvent.h"
 #include "gui/uikit/OrgListCtrl.h"
@@ -12,10 +15,14 @@
 #include "gui/uikit/Pictures.h"
 #include "gui/uikit/StringText.h"
 
+#include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
+#include <memory>
+#include <optional>
 #include <vector>
 
 namespace orlo {
@@ -31,13 +38,15 @@ constexpr int OK_FROM_CENTRE = 16;
 constexpr int CANCEL_FROM_OK = 32;
 constexpr int RIGHT_MARGIN = 8;
 constexpr int BOTTOM_MARGIN = 16;
+constexpr int HINT_GAP = 4;
 
 } // namespace
 
 CMaskSettingDlg::CMaskSettingDlg(DeviceSession* session, QWidget* owner, std::uint32_t fillColour)
     : CDetectSettingSubDlgBace(session, owner), list_(new COrgListCtrl(this)),
       deleteAllButton_(new CImgButton(StringText(CAP_DELETE_ALL), this)),
-      deleteWatch_(*this, [this] { return DeleteKeyReleased(); }) {
+      deleteWatch_(*this, [this] { return DeleteKeyReleased(); }),
+      aids_(new CRegionEditAids(*this, *this, HINT_MASK_EDITOR)) {
     list_->setObjectName(QStringLiteral("regionList"));
     deleteAllButton_->setObjectName(QStringLiteral("deleteAllButton"));
     SetFillColour(fillColour);
@@ -56,30 +65,41 @@ void CMaskSettingDlg::SetFillColour(std::uint32_t colorRef) {
 
 void CMaskSettingDlg::InitControls() {
     list_->SetExtendedStyles();
-    list_->SetHeaderVisible(false);
+    list_->SetHeaderVisible(true);
     list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     SetupList();
     deleteAllButton_->Setup(PIC_COMMON_BUTTON);
     CDetectSettingSubDlgBace::InitControls();
     RefreshList();
+    aids_->Refresh();
 }
 
 void CMaskSettingDlg::FitList() {
     FitListToColumns(*list_, LIST_ROWS);
+    list_->resize(list_->width(), list_->height() + list_->horizontalHeader()->sizeHint().height());
 }
 
 void CMaskSettingDlg::LayoutPictureAndList(int columnWidth) {
     SetDisplayBox(DISPLAY_BOX);
     PlaceUpdateButton();
+    aids_->PlaceButtons(UpdateImageButton()->geometry());
     list_->move(ListLeft + (std::max(list_->width(), columnWidth) - list_->width()) / 2, LIST_TOP);
 }
 
 void CMaskSettingDlg::LayoutButtonRow(int contentRight, int contentBottom) {
     const int width = contentRight + 1 + RIGHT_MARGIN;
-    const int okTop = std::max(DisplayBox().bottom(), contentBottom) + 1 + BUTTON_ROW_GAP;
+    const int hintBottom =
+        aids_->PlaceHint(DisplayBox().left(), DisplayBox().bottom() + 1 + HINT_GAP, width - 2 * RIGHT_MARGIN);
+    const int okTop = std::max(hintBottom, contentBottom) + 1 + BUTTON_ROW_GAP;
     const int okRight = width / 2 - OK_FROM_CENTRE;
     PlaceOkCancel(okTop, okRight, okRight + CANCEL_FROM_OK);
     WindowSizeForClient({width, OkButton()->geometry().bottom() + 1 + BOTTOM_MARGIN});
+}
+
+int CMaskSettingDlg::PlaceNumbers(int top) {
+    CRegionNumbers& numbers = *aids_->Numbers();
+    numbers.setGeometry(list_->x(), top, list_->width(), numbers.sizeHint().height());
+    return numbers.geometry().bottom();
 }
 
 double CMaskSettingDlg::ScaleFor(const CImageData&) const {
@@ -202,7 +222,9 @@ void CMaskSettingDlg::AskDelete(int position) {
     }
     if (COrgMessageBox::Show(this, FormatNumberText(MSG_DELETE_REGION, GetRegionNumber(position)),
                              MessageButtons::YesNo, MessageIcon::Question) == MessageAnswer::Yes) {
+        const SlotStates before = SaveSlots();
         DeleteRegion(position);
+        CommitChange(before);
     }
 }
 
@@ -211,9 +233,11 @@ void CMaskSettingDlg::DeleteAll() {
                              MessageIcon::Question) != MessageAnswer::Yes) {
         return;
     }
+    const SlotStates before = SaveSlots();
     for (int position = 0; position < RegionCount(); ++position) {
         DeleteRegion(position);
     }
+    CommitChange(before);
 }
 
 void CMaskSettingDlg::OnListClick(int row, int column) {
@@ -247,6 +271,7 @@ void CMaskSettingDlg::mousePressEvent(QMouseEvent* event) {
         trackerShown_ = true;
         tracker_.SetRect(SurfaceToClient(hitRect));
         tracker_.BeginTrack(client);
+        aids_->Refresh();
         update();
         return;
     }
@@ -263,6 +288,7 @@ void CMaskSettingDlg::mouseMoveEvent(QMouseEvent* event) {
     const Point client = ToPoint(event->position());
     if (tracker_.IsTracking()) {
         tracker_.TrackTo(client);
+        aids_->ShowLive(SurfaceToSensor(ClientToSurface(tracker_.GetTrueRect())));
         update();
         return;
     }
@@ -283,8 +309,11 @@ void CMaskSettingDlg::mouseReleaseEvent(QMouseEvent* event) {
     if (tracker_.IsTracking()) {
         // The tracker's release belongs to the tracking: the region stays selected.
         if (tracker_.EndTrack() && selectedSlot_ >= 0) {
+            const SlotStates before = SaveSlots();
             SetRegionRect(selectedSlot_, SurfaceToSensor(ClientToSurface(tracker_.GetTrueRect())));
+            CommitChange(before);
         }
+        aids_->Refresh();
         update();
         return;
     }
@@ -292,22 +321,118 @@ void CMaskSettingDlg::mouseReleaseEvent(QMouseEvent* event) {
         creating_ = false;
         const Rect sensorRect = SurfaceToSensor(rubberBand_);
         if (IsLargeEnoughMask(sensorRect)) {
+            const SlotStates before = SaveSlots();
             AddRegion(sensorRect);
+            CommitChange(before);
         }
         rubberBand_ = UNSET_RECT;
     } else {
         selectedSlot_ = -1;
         trackerShown_ = false;
+        aids_->Refresh();
     }
     update();
 }
 
 void CMaskSettingDlg::keyPressEvent(QKeyEvent* event) {
     if (tracker_.CancelOnEscape(*event)) {
+        aids_->Refresh();
         update();
         return;
     }
     CDetectSettingSubDlgBace::keyPressEvent(event);
+}
+
+CMaskSettingDlg::SlotStates CMaskSettingDlg::SaveSlots() const {
+    SlotStates states;
+    states.reserve(static_cast<std::size_t>(RegionCount()));
+    for (int position = 0; position < RegionCount(); ++position) {
+        states.push_back({GetRegionRect(position), SlotJudgement(position)});
+    }
+    return states;
+}
+
+void CMaskSettingDlg::RestoreSlots(const SlotStates& states) {
+    for (int position = 0; position < RegionCount(); ++position) {
+        const MaskSlotState& slot = states[static_cast<std::size_t>(position)];
+        if (IsUnset(slot.rect)) {
+            Region(position).Clear();
+        } else {
+            SetRegionRect(position, slot.rect);
+        }
+        SetSlotJudgement(position, slot.judgement);
+    }
+}
+
+void CMaskSettingDlg::CommitChange(const SlotStates& before) {
+    history_.Record(before, SaveSlots());
+    aids_->Refresh();
+}
+
+void CMaskSettingDlg::FollowSelection() {
+    if (selectedSlot_ >= 0 && Region(selectedSlot_).IsSet()) {
+        trackerShown_ = true;
+        tracker_.SetRect(SurfaceToClient(SensorToSurface(GetRegionRect(selectedSlot_))));
+    } else {
+        selectedSlot_ = -1;
+        trackerShown_ = false;
+    }
+}
+
+Rect CMaskSettingDlg::SelectedRegion() const {
+    if (!HasPicture() || !trackerShown_ || selectedSlot_ < 0) {
+        return UNSET_RECT;
+    }
+    return GetRegionRect(selectedSlot_);
+}
+
+void CMaskSettingDlg::PlaceSelectedRegion(const Rect& sensorRect) {
+    if (IsUnset(SelectedRegion())) {
+        return;
+    }
+    const SlotStates before = SaveSlots();
+    SetRegionRect(selectedSlot_, sensorRect);
+    FollowSelection();
+    CommitChange(before);
+    update();
+}
+
+void CMaskSettingDlg::SelectNextRegion() {
+    if (!HasPicture()) {
+        return;
+    }
+    const auto count = static_cast<std::size_t>(RegionCount());
+    const auto inUse = std::make_unique<bool[]>(count);
+    for (std::size_t position = 0; position < count; ++position) {
+        inUse[position] = Region(static_cast<int>(position)).IsSet();
+    }
+    selectedSlot_ = NextRegionInUse(std::span<const bool>(inUse.get(), count), selectedSlot_);
+    FollowSelection();
+    update();
+}
+
+void CMaskSettingDlg::UndoChange() {
+    ShowHistoryStep(history_.Undo(SaveSlots()));
+}
+
+void CMaskSettingDlg::RedoChange() {
+    ShowHistoryStep(history_.Redo(SaveSlots()));
+}
+
+void CMaskSettingDlg::ShowHistoryStep(const std::optional<SlotStates>& states) {
+    if (!states) {
+        return;
+    }
+    RestoreSlots(*states);
+    FollowSelection();
+    RefreshList();
+    aids_->Refresh();
+    update();
+}
+
+CRegionEditTarget::Rules CMaskSettingDlg::PlacementRules() const {
+    return {SensorEdgeBounds(Portrait()),
+            MinimumSensorSide(COrgRectTracker::DefaultHandleSize, Scale(), MIN_DRAWN_MASK_SIDE), Scale()};
 }
 
 } // namespace orlo

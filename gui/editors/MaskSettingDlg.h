@@ -1,12 +1,17 @@
 #pragma once
 
+#include "core/regions/EditHistory.h"
+#include "core/regions/MaskEditing.h"
 #include "core/regions/TevoArea.h"
 #include "gui/editors/DeleteKeyWatch.h"
 #include "gui/editors/DetectSettingSubDlgBace.h"
 #include "gui/editors/MaskAreaDC.h"
 #include "gui/editors/OrgRectTracker.h"
+#include "gui/editors/RegionEditAids.h"
 
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 namespace orlo {
 
@@ -19,8 +24,9 @@ inline constexpr int WM_APP_DELETEREQUEST = 0x1402;
 // use and the gestures. A press on a region selects it and tracks it (move or resize); a press on
 // free picture area draws a new region with a rubber band clamped to the picture; Delete (released)
 // or a list row's delete image asks before a region is removed; "一括削除" removes them all. The
-// concrete editors own the collection and its list columns.
-class CMaskSettingDlg : public CDetectSettingSubDlgBace {
+// concrete editors own the collection and its list columns. Every change of the slots is one step of
+// the editor's undo history; the editing aids place the selected region by numbers and keys.
+class CMaskSettingDlg : public CDetectSettingSubDlgBace, public CRegionEditTarget {
     Q_OBJECT
 
 public:
@@ -38,6 +44,17 @@ public:
     Rect TrackerRect() const { return tracker_.GetTrueRect(); }
     COrgListCtrl* List() const { return list_; }
     CImgButton* DeleteAllButton() const { return deleteAllButton_; }
+    const CRegionEditAids& EditAids() const { return *aids_; }
+
+    Rect SelectedRegion() const override;
+    void PlaceSelectedRegion(const Rect& sensorRect) override;
+    void SelectNextRegion() override;
+    void UndoChange() override;
+    void RedoChange() override;
+    bool CanUndo() const override { return history_.CanUndo(); }
+    bool CanRedo() const override { return history_.CanRedo(); }
+    Rules PlacementRules() const override;
+    bool IsDragging() const override { return tracker_.IsTracking() || creating_; }
 
 protected:
     // The slot whose surface rectangle holds the surface point (the selected one first), with that
@@ -62,6 +79,14 @@ protected:
     virtual const CTevoArea& Region(int position) const = 0;
     // A region just put into a free slot, before the list is refreshed.
     virtual void PrepareNewRegion(int /*position*/) {}
+    // The judgement of a slot as the history keeps it; the editors without one keep the default.
+    virtual Judgement SlotJudgement(int /*position*/) const { return {}; }
+    virtual void SetSlotJudgement(int /*position*/, const Judgement& /*judgement*/) {}
+
+    using SlotStates = std::vector<MaskSlotState>;
+    SlotStates SaveSlots() const;
+    // Records the change from before to the slots as they are now as one step of the history.
+    void CommitChange(const SlotStates& before);
 
     // The list's columns and images.
     virtual void SetupList() = 0;
@@ -77,6 +102,8 @@ protected:
     // OK and Cancel 16 pixels below the display box and the lowest control (contentBottom), around
     // the dialog's centre; the dialog reaches 8 pixels beyond contentRight and 16 below the buttons.
     void LayoutButtonRow(int contentRight, int contentBottom);
+    // The selected region's numbers as wide as the list, from top; returns their bottom.
+    int PlaceNumbers(int top);
 
     static constexpr int ListLeft = 616;
     static constexpr int ControlGap = 8;
@@ -95,6 +122,12 @@ private:
     void DeleteAll();
     void DrawRubberBand();
     bool DeleteKeyReleased();
+    void RestoreSlots(const SlotStates& states);
+    // Shows the tracker on the selected slot where the slot now lies, or drops a selection whose
+    // slot was emptied.
+    void FollowSelection();
+    // Puts the slots of an undo or redo step back; nothing when there was no step.
+    void ShowHistoryStep(const std::optional<SlotStates>& states);
 
     COrgListCtrl* list_;
     CImgButton* deleteAllButton_;
@@ -108,6 +141,8 @@ private:
     Point dragStart_;
     Point dragPoint_;
     CDeleteKeyWatch deleteWatch_;
+    EditHistory<SlotStates> history_;
+    CRegionEditAids* aids_;
 };
 
 } // namespace orlo

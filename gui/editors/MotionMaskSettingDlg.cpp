@@ -1,11 +1,13 @@
 #include "gui/editors/MotionMaskSettingDlg.h"
 
 #include "core/strings/CaptionIds.h"
+#include "gui/editors/RegionEditTexts.h"
 #include "gui/uikit/ImgButton.h"
 #include "gui/uikit/OrgListCtrl.h"
 #include "gui/uikit/Pictures.h"
 #include "gui/uikit/StringText.h"
 
+#include <QFontMetrics>
 #include <algorithm>
 
 namespace orlo {
@@ -13,6 +15,7 @@ namespace {
 
 constexpr int COLUMN_DELETE = 2;
 constexpr int IMAGE_DELETE = 0;
+constexpr int HEADING_PADDING = 16;
 
 } // namespace
 
@@ -27,8 +30,10 @@ CMotionMaskSettingDlg::CMotionMaskSettingDlg(DeviceSession* session, QWidget* ow
 void CMotionMaskSettingDlg::SetupList() {
     COrgListCtrl& list = *List();
     list.AppendImages(LoadPicture(PIC_DELETE_LIST), 32, LIST_IMAGE_KEY);
+    const QString number = StringText(CAP_HEADING_NUMBER);
+    const int numberWidth = std::max(32, QFontMetrics(font()).horizontalAdvance(number) + HEADING_PADDING);
     const ListColumn columns[] = {
-        {QString(), Qt::AlignLeft, 0}, {QString(), Qt::AlignLeft, 32}, {QString(), Qt::AlignLeft, 32}};
+        {QString(), Qt::AlignLeft, 0}, {number, Qt::AlignLeft, numberWidth}, {QString(), Qt::AlignLeft, 32}};
     list.AddColumns(columns);
     FitList();
 }
@@ -40,8 +45,8 @@ void CMotionMaskSettingDlg::LayoutControls() {
     LayoutPictureAndList(deleteAll.width());
     deleteAll.move(list.x() + (list.width() - deleteAll.width()) / 2,
                    list.geometry().bottom() + 1 + ControlGap);
-    LayoutButtonRow(std::max(list.geometry().right(), deleteAll.geometry().right()),
-                    deleteAll.geometry().bottom());
+    const int numbersBottom = PlaceNumbers(deleteAll.geometry().bottom() + 1 + ControlGap);
+    LayoutButtonRow(std::max(list.geometry().right(), deleteAll.geometry().right()), numbersBottom);
 }
 
 void CMotionMaskSettingDlg::DrawRegions() {
