@@ -97,6 +97,11 @@ void CRegionEditAids::OnEdgeTyped(int edge, int value) {
 }
 
 bool CRegionEditAids::eventFilter(QObject* watched, QEvent* event) {
+    // A press on the picture takes the focus out of a number box, so that the keys go to the regions.
+    if (event->type() == QEvent::MouseButtonPress && watched == &editor_) {
+        editor_.setFocus(Qt::MouseFocusReason);
+        return false;
+    }
     if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) {
         return false;
     }
