@@ -2,6 +2,7 @@
 
 #include "core/regions/Geometry.h"
 
+#include <array>
 #include <vector>
 
 namespace orlo {
@@ -18,5 +19,12 @@ Rect DetectionAreaOrFrame(const Rect& area, bool portrait);
 // A detection area as the page takes it back from the editor: the unset rectangle stays unset,
 // every other edge is clamped onto the frame's pixels (0..width - 1, 0..height - 1).
 Rect ClampDetectionArea(const Rect& area, bool portrait);
+
+// What the detection area editor's history keeps: both areas (index = area id) and their order.
+struct DetectAreaEditState {
+    std::array<Rect, 2> areas{UNSET_RECT, UNSET_RECT};
+    std::vector<int> order;
+    friend bool operator==(const DetectAreaEditState&, const DetectAreaEditState&) = default;
+};
 
 } // namespace orlo

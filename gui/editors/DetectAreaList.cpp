@@ -147,6 +147,13 @@ void CDetectAreaList::paintEvent(QPaintEvent*) {
     QPainter(this).drawImage(0, 0, back);
 }
 
+void CDetectAreaList::SelectItem(int index) {
+    for (int row = 0; row < Count(); ++row) {
+        entries_[static_cast<std::size_t>(row)].selected = row == index;
+    }
+    update();
+}
+
 void CDetectAreaList::mousePressEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
     int hit = -1;

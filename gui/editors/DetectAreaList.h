@@ -38,6 +38,8 @@ public:
     int FirstSelected() const;
     bool AnySelected() const { return FirstSelected() != -1; }
     void ClearSelection();
+    // Selects the row at index alone, as a press on it would, without telling the parent.
+    void SelectItem(int index);
     QRect ItemRect(int index) const;
     // The part of a row's label place that the list shows (inside its outline), and the label's font.
     QRect VisibleLabelRect(int index) const;

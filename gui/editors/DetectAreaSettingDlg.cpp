@@ -2,15 +2,19 @@
 
 #include "core/regions/DetectionAreas.h"
 #include "core/regions/RectTracking.h"
+#include "core/regions/RegionPlacement.h"
 #include "core/strings/CaptionIds.h"
 #include "gui/editors/DetectAreaList.h"
 #include "gui/editors/EditorTexts.h"
+#include "gui/editors/RegionEditTexts.h"
+#include "gui/editors/RegionNumbers.h"
 #include "gui/uikit/ImgButton.h"
 #include "gui/uikit/MessageEvent.h"
 #include "gui/uikit/Pictures.h"
 #include "gui/uikit/StringText.h"
 
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
@@ -37,6 +41,7 @@ constexpr int OK_FROM_CENTRE = 8;
 constexpr int CANCEL_FROM_OK = 16;
 constexpr int RIGHT_MARGIN = 8;
 constexpr int BOTTOM_MARGIN = 16;
+constexpr int HINT_GAP = 4;
 
 } // namespace
 
@@ -44,7 +49,8 @@ CDetectAreaSettingDlg::CDetectAreaSettingDlg(DeviceSession* session, QWidget* ow
                                              AppConfig config)
     : CDetectSettingSubDlgBace(session, owner), config_(std::move(config)), areas_(areas),
       areaList_(new CDetectAreaList(this)), upButton_(new CImgButton(this)),
-      downButton_(new CImgButton(this)) {
+      downButton_(new CImgButton(this)),
+      aids_(new CRegionEditAids(*this, *this, HINT_DETECTION_AREA_EDITOR)) {
     setWindowTitle(StringText(CAP_DETECTION_AREA_DIALOG));
     areaList_->setObjectName(QStringLiteral("areaList"));
     upButton_->setObjectName(QStringLiteral("upButton"));
@@ -65,6 +71,7 @@ CDetectAreaSettingDlg::CDetectAreaSettingDlg(DeviceSession* session, QWidget* ow
                            ColourFromColorRef(DETECTION_AREA_COLOURS[static_cast<std::size_t>(id)]), id);
     }
     InitControls();
+    aids_->Refresh();
 }
 
 void CDetectAreaSettingDlg::accept() {
@@ -78,6 +85,7 @@ void CDetectAreaSettingDlg::accept() {
 void CDetectAreaSettingDlg::LayoutControls() {
     SetDisplayBox(DISPLAY_BOX);
     PlaceUpdateButton();
+    aids_->PlaceButtons(UpdateImageButton()->geometry());
     const QSize item = areaList_->ItemSize();
     areaList_->setGeometry(QRect(LIST_POSITION, QSize(std::min(item.width(), LIST_MAX_WIDTH) + BORDER,
                                                       2 * item.height() + LIST_EXTRA_HEIGHT + BORDER)));
@@ -85,9 +93,15 @@ void CDetectAreaSettingDlg::LayoutControls() {
     upButton_->move(list.right() + 1 + GAP, list.top() + ARROW_INSET);
     downButton_->move(upButton_->x(), list.bottom() + 1 - ARROW_INSET - downButton_->height());
 
+    CRegionNumbers& numbers = *aids_->Numbers();
+    numbers.setGeometry(list.left(), std::max(list.bottom(), downButton_->geometry().bottom()) + 1 + GAP,
+                        upButton_->geometry().right() + 1 - list.left(), numbers.sizeHint().height());
+
     const int width = upButton_->geometry().right() + 1 + RIGHT_MARGIN;
+    const int hintBottom =
+        aids_->PlaceHint(DisplayBox().left(), DisplayBox().bottom() + 1 + HINT_GAP, width - 2 * RIGHT_MARGIN);
     const int okRight = width / 2 - OK_FROM_CENTRE;
-    PlaceOkCancel(DisplayBox().bottom() + 1 + BUTTON_ROW_GAP, okRight, okRight + CANCEL_FROM_OK);
+    PlaceOkCancel(hintBottom + 1 + BUTTON_ROW_GAP, okRight, okRight + CANCEL_FROM_OK);
     WindowSizeForClient({width, OkButton()->geometry().bottom() + 1 + BOTTOM_MARGIN});
 }
 
@@ -145,18 +159,99 @@ void CDetectAreaSettingDlg::SelectFromList(int index) {
         selectedArea_ = -1;
         trackerShown_ = false;
     }
+    aids_->Refresh();
     update();
 }
 
 void CDetectAreaSettingDlg::MoveSelected(int direction) {
+    const DetectAreaEditState before = SaveState();
     areaList_->MoveItem(areaList_->FirstSelected(), direction);
     update();
     // Written on every press, whether anything moved or not, and kept whatever ends the dialog.
-    std::vector<int> order;
+    WriteOrder();
+    CommitChange(before);
+}
+
+void CDetectAreaSettingDlg::WriteOrder() {
+    config_.WriteDetectAreaOverlap(SaveState().order);
+}
+
+DetectAreaEditState CDetectAreaSettingDlg::SaveState() const {
+    DetectAreaEditState state{areas_, {}};
     for (int index = 0; index < areaList_->Count(); ++index) {
-        order.push_back(areaList_->ItemId(index));
+        state.order.push_back(areaList_->ItemId(index));
     }
-    config_.WriteDetectAreaOverlap(order);
+    return state;
+}
+
+void CDetectAreaSettingDlg::CommitChange(const DetectAreaEditState& before) {
+    history_.Record(before, SaveState());
+    aids_->Refresh();
+}
+
+void CDetectAreaSettingDlg::ShowHistoryStep(const std::optional<DetectAreaEditState>& state) {
+    if (!state) {
+        return;
+    }
+    areas_ = state->areas;
+    if (SaveState().order != state->order) {
+        // Two rows: the other order is the exchange of both, which keeps the picked area picked.
+        const int picked = selectedArea_;
+        areaList_->MoveItem(0, CDetectAreaList::Down);
+        areaList_->ClearSelection();
+        for (int index = 0; index < areaList_->Count(); ++index) {
+            if (areaList_->ItemId(index) == picked) {
+                areaList_->SelectItem(index);
+            }
+        }
+        WriteOrder();
+    }
+    if (selectedArea_ != -1) {
+        tracker_.SetRect(SurfaceToClient(AreaOnSurface(selectedArea_)));
+    }
+    aids_->Refresh();
+    update();
+}
+
+Rect CDetectAreaSettingDlg::SelectedRegion() const {
+    if (!HasPicture() || selectedArea_ == -1) {
+        return UNSET_RECT;
+    }
+    return DetectionAreaOrFrame(areas_[static_cast<std::size_t>(selectedArea_)], Portrait());
+}
+
+void CDetectAreaSettingDlg::PlaceSelectedRegion(const Rect& sensorRect) {
+    if (IsUnset(SelectedRegion())) {
+        return;
+    }
+    const DetectAreaEditState before = SaveState();
+    areas_[static_cast<std::size_t>(selectedArea_)] = sensorRect;
+    tracker_.SetRect(SurfaceToClient(AreaOnSurface(selectedArea_)));
+    trackerShown_ = true;
+    CommitChange(before);
+    update();
+}
+
+void CDetectAreaSettingDlg::SelectNextRegion() {
+    if (!HasPicture() || areaList_->Count() == 0) {
+        return;
+    }
+    const int next = (areaList_->FirstSelected() + 1) % areaList_->Count();
+    areaList_->SelectItem(next);
+    SelectFromList(next);
+}
+
+void CDetectAreaSettingDlg::UndoChange() {
+    ShowHistoryStep(history_.Undo(SaveState()));
+}
+
+void CDetectAreaSettingDlg::RedoChange() {
+    ShowHistoryStep(history_.Redo(SaveState()));
+}
+
+CRegionEditTarget::Rules CDetectAreaSettingDlg::PlacementRules() const {
+    return {SensorEdgeBounds(Portrait()), MinimumSensorSide(COrgRectTracker::DefaultHandleSize, Scale(), 1),
+            Scale()};
 }
 
 bool CDetectAreaSettingDlg::event(QEvent* event) {
@@ -181,12 +276,14 @@ void CDetectAreaSettingDlg::mousePressEvent(QMouseEvent* event) {
         selectedArea_ = -1;
         trackerShown_ = false;
     }
+    aids_->Refresh();
     update();
 }
 
 void CDetectAreaSettingDlg::mouseMoveEvent(QMouseEvent* event) {
     if (tracker_.IsTracking()) {
         tracker_.TrackTo(ToPoint(event->position()));
+        aids_->ShowLive(SurfaceToSensor(ClientToSurface(tracker_.GetTrueRect())));
         update();
     }
 }
@@ -197,15 +294,19 @@ void CDetectAreaSettingDlg::mouseReleaseEvent(QMouseEvent* event) {
         return;
     }
     if (tracker_.IsTracking() && tracker_.EndTrack() && selectedArea_ != -1) {
+        const DetectAreaEditState before = SaveState();
         const Rect surface = ClientToSurface(tracker_.GetTrueRect());
         areas_[static_cast<std::size_t>(selectedArea_)] =
             SpansImage(surface, ImageRect()) ? UNSET_RECT : SurfaceToSensor(surface);
+        CommitChange(before);
     }
+    aids_->Refresh();
     update();
 }
 
 void CDetectAreaSettingDlg::keyPressEvent(QKeyEvent* event) {
     if (tracker_.CancelOnEscape(*event)) {
+        aids_->Refresh();
         update();
         return;
     }

@@ -1,12 +1,16 @@
 #pragma once
 
 #include "core/config/AppConfig.h"
+#include "core/regions/DetectionAreas.h"
+#include "core/regions/EditHistory.h"
 #include "core/regions/TevoArea.h"
 #include "gui/editors/DetectSettingSubDlgBace.h"
 #include "gui/editors/OrgRectTracker.h"
+#include "gui/editors/RegionEditAids.h"
 #include "gui/uikit/AlphaDC.h"
 
 #include <array>
+#include <optional>
 
 namespace orlo {
 
@@ -19,7 +23,9 @@ inline constexpr std::array<std::uint32_t, DETECTION_AREA_COUNT> DETECTION_AREA_
 // in the order of the list (the first on top). The area picked in the list gets handles and is moved
 // or resized with them; an area that ends up covering exactly the picture means the whole frame and
 // is kept unset. The arrow buttons change the order, which is stored in the configuration at once.
-class CDetectAreaSettingDlg final : public CDetectSettingSubDlgBace {
+// Changes of the areas and of the order are steps of the editor's undo history; the editing aids
+// place the picked area by numbers and keys.
+class CDetectAreaSettingDlg final : public CDetectSettingSubDlgBace, public CRegionEditTarget {
     Q_OBJECT
 
 public:
@@ -38,6 +44,17 @@ public:
     CDetectAreaList* AreaList() const { return areaList_; }
     CImgButton* UpButton() const { return upButton_; }
     CImgButton* DownButton() const { return downButton_; }
+    const CRegionEditAids& EditAids() const { return *aids_; }
+
+    Rect SelectedRegion() const override;
+    void PlaceSelectedRegion(const Rect& sensorRect) override;
+    void SelectNextRegion() override;
+    void UndoChange() override;
+    void RedoChange() override;
+    bool CanUndo() const override { return history_.CanUndo(); }
+    bool CanRedo() const override { return history_.CanRedo(); }
+    Rules PlacementRules() const override;
+    bool IsDragging() const override { return tracker_.IsTracking(); }
 
 public slots:
     // Clamps both areas onto the frame for the page, then ends with OK.
@@ -61,6 +78,11 @@ private:
     Rect AreaOnSurface(int id) const;
     void SelectFromList(int index);
     void MoveSelected(int direction);
+    void WriteOrder();
+    DetectAreaEditState SaveState() const;
+    void CommitChange(const DetectAreaEditState& before);
+    // Puts the areas and order of an undo or redo step back; nothing when there was no step.
+    void ShowHistoryStep(const std::optional<DetectAreaEditState>& state);
 
     AppConfig config_;
     Areas areas_;
@@ -71,6 +93,8 @@ private:
     CImgButton* downButton_;
     int selectedArea_ = -1;
     bool trackerShown_ = false;
+    EditHistory<DetectAreaEditState> history_;
+    CRegionEditAids* aids_;
 };
 
 } // namespace orlo
