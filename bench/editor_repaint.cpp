@@ -2,7 +2,8 @@
 // sensor's picture: each mouse move is handled and the dialog repainted at once (work surface
 // composed and copied into the box). Prints p50/p99/max of one move + repaint, for moving a mask
 // with the tracker (16 masks) and for drawing a rubber band (15 masks and a free slot); then the same
-// for resizing a detection area while both areas cover the whole picture (two translucent layers).
+// for resizing a detection area while both areas cover the whole picture (two translucent layers), and
+// for arrow-key steps of a selected mask. Every move also updates the selected region's number boxes.
 #include "bench/SimulatedSensor.h"
 #include "gui/editors/AreaSettingDlg.h"
 #include "gui/editors/DetectAreaList.h"
@@ -10,6 +11,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <algorithm>
 #include <chrono>
@@ -98,6 +100,20 @@ int main(int argc, char** argv) {
     const orlo::Rect moved = editor.Areas()[0].GetRect();
     std::printf("  mask 0 moved from (50, 40, 350, 260) to (%d, %d, %d, %d)\n", moved.left, moved.top,
                 moved.right, moved.bottom);
+
+    // The moved mask stays selected: arrow-key steps to the right and back, each with its repaint.
+    std::vector<double> nudging;
+    for (const Qt::Key key : {Qt::Key_Right, Qt::Key_Left}) {
+        for (int step = 0; step < 200; ++step) {
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+            const auto start = std::chrono::steady_clock::now();
+            QApplication::sendEvent(&editor, &press);
+            editor.repaint();
+            nudging.push_back(
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        }
+    }
+    Print("step a mask with the arrow keys (16 masks)", nudging);
 
     // Free slot 15 (its list row is the last) and draw a rubber band across the whole box.
     areas[15].Clear();
