@@ -49,7 +49,7 @@ drag 415 465 470 520  # area 1 resized by its bottom-right handle
 click 200 480         # area 3 selected ...
 xdotool key Delete    # ... and deleted (1129, answered Yes)
 sleep 0.4; xdotool key Return; sleep 0.3
-click 780 75          # area 1's judgement button: overlap 70 %
+click 780 96          # area 1's judgement button: overlap 70 %
 judge=$(xdotool search --sync --onlyvisible --name "判定設定" | head -n1)
 eval "$(xdotool getwindowgeometry --shell "$judge")"
 xdotool mousemove $((X + 22)) $((Y + 82)) click 1 mousemove $((X + 90)) $((Y + 82)) click --repeat 3 1
@@ -57,9 +57,9 @@ xdotool type 70
 xdotool mousemove $((X + 75)) $((Y + 130)) click 1
 sleep 0.3
 click 440 200         # area 2 selected: its handles show
-click 660 111         # area 4's row: its number turns red
+click 660 132         # area 4's row: its number turns red
 import -window "$window" docs/area-mask-editor.png
-click 360 688         # OK: the harness writes the masks to the sensor
+click 360 705         # OK: the harness writes the masks to the sensor
 finish_editor
 compare area area-masks
 
@@ -71,12 +71,12 @@ drag 100 380 260 540  # mask 2
 drag 330 400 560 520  # mask 3
 drag 150 200 200 260  # mask 0 moved right and down
 drag 515 325 585 360  # mask 1 resized by its bottom-right handle
-click 675 93          # mask 2's delete button (1129, answered Yes)
+click 675 114         # mask 2's delete button (1129, answered Yes)
 sleep 0.4; xdotool key Return; sleep 0.3
 click 400 460         # mask 3 selected: its handles show
-click 645 57          # mask 0's row: its number turns red
+click 645 78          # mask 0's row: its number turns red
 import -window "$window" docs/motion-mask-editor.png
-click 344 688         # OK
+click 344 705         # OK
 finish_editor
 compare motion motion-masks
 
@@ -121,7 +121,7 @@ drag 13 128 250 300   # its top-left handle
 click 885 78          # up: the motion area is listed (and drawn) first, stored at once
 grep -q '^DetectAreaOverlap=10' "$workdir/Orlo-X1.conf"
 import -window "$window" docs/detection-area-editor.png
-click 388 684         # OK: the harness writes both areas
+click 388 705         # OK: the harness writes both areas
 finish_editor
 echo "== detection areas written by the editor and read back from the sensor:"
 "${ctl[@]}" get areas | tee "$workdir/stored"
