@@ -75,8 +75,9 @@ void CAreaSettingDlg::LayoutControls() {
     const int buttonsTop = list.geometry().bottom() + 1 + ControlGap;
     bulkButton_->move(ListLeft, buttonsTop);
     deleteAll.move(bulkButton_->geometry().right() + 1 + ControlGap, buttonsTop);
-    const int numbersBottom = PlaceNumbers(deleteAll.geometry().bottom() + 1 + ControlGap);
-    LayoutButtonRow(std::max(list.geometry().right(), deleteAll.geometry().right()), numbersBottom);
+    const QRect numbers = PlaceNumbers(deleteAll.geometry().bottom() + 1 + ControlGap);
+    LayoutButtonRow(std::max({list.geometry().right(), deleteAll.geometry().right(), numbers.right()}),
+                    numbers.bottom());
 }
 
 void CAreaSettingDlg::DrawRegions() {

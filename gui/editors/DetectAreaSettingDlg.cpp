@@ -95,9 +95,10 @@ void CDetectAreaSettingDlg::LayoutControls() {
 
     CRegionNumbers& numbers = *aids_->Numbers();
     numbers.setGeometry(list.left(), std::max(list.bottom(), downButton_->geometry().bottom()) + 1 + GAP,
-                        upButton_->geometry().right() + 1 - list.left(), numbers.sizeHint().height());
+                        std::max(upButton_->geometry().right() + 1 - list.left(), numbers.sizeHint().width()),
+                        numbers.sizeHint().height());
 
-    const int width = upButton_->geometry().right() + 1 + RIGHT_MARGIN;
+    const int width = std::max(upButton_->geometry().right(), numbers.geometry().right()) + 1 + RIGHT_MARGIN;
     const int hintBottom =
         aids_->PlaceHint(DisplayBox().left(), DisplayBox().bottom() + 1 + HINT_GAP, width - 2 * RIGHT_MARGIN);
     const int okRight = width / 2 - OK_FROM_CENTRE;

@@ -96,10 +96,11 @@ void CMaskSettingDlg::LayoutButtonRow(int contentRight, int contentBottom) {
     WindowSizeForClient({width, OkButton()->geometry().bottom() + 1 + BOTTOM_MARGIN});
 }
 
-int CMaskSettingDlg::PlaceNumbers(int top) {
+QRect CMaskSettingDlg::PlaceNumbers(int top) {
     CRegionNumbers& numbers = *aids_->Numbers();
-    numbers.setGeometry(list_->x(), top, list_->width(), numbers.sizeHint().height());
-    return numbers.geometry().bottom();
+    const QSize needed = numbers.sizeHint();
+    numbers.setGeometry(list_->x(), top, std::max(list_->width(), needed.width()), needed.height());
+    return numbers.geometry();
 }
 
 double CMaskSettingDlg::ScaleFor(const CImageData&) const {

@@ -102,8 +102,9 @@ protected:
     // OK and Cancel 16 pixels below the display box and the lowest control (contentBottom), around
     // the dialog's centre; the dialog reaches 8 pixels beyond contentRight and 16 below the buttons.
     void LayoutButtonRow(int contentRight, int contentBottom);
-    // The selected region's numbers as wide as the list, from top; returns their bottom.
-    int PlaceNumbers(int top);
+    // The selected region's numbers under the list's left edge from top, as wide as the list or as
+    // their texts need; returns where they lie.
+    QRect PlaceNumbers(int top);
 
     static constexpr int ListLeft = 616;
     static constexpr int ControlGap = 8;

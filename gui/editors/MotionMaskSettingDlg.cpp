@@ -45,8 +45,9 @@ void CMotionMaskSettingDlg::LayoutControls() {
     LayoutPictureAndList(deleteAll.width());
     deleteAll.move(list.x() + (list.width() - deleteAll.width()) / 2,
                    list.geometry().bottom() + 1 + ControlGap);
-    const int numbersBottom = PlaceNumbers(deleteAll.geometry().bottom() + 1 + ControlGap);
-    LayoutButtonRow(std::max(list.geometry().right(), deleteAll.geometry().right()), numbersBottom);
+    const QRect numbers = PlaceNumbers(deleteAll.geometry().bottom() + 1 + ControlGap);
+    LayoutButtonRow(std::max({list.geometry().right(), deleteAll.geometry().right(), numbers.right()}),
+                    numbers.bottom());
 }
 
 void CMotionMaskSettingDlg::DrawRegions() {
