@@ -138,19 +138,21 @@ private slots:
         COrgMessageBox::PresetAnswer(MessageAnswer::Yes);
         QTest::keyRelease(&editor, Qt::Key_Delete);
         QTRY_VERIFY(!editor.Areas()[1].IsSet());
-        COrgMessageBox::PresetAnswer(MessageAnswer::Yes);
-        editor.DeleteAllButton()->click();
-        QVERIFY(!editor.Areas()[0].IsSet());
-
-        // "一括削除" is one step.
-        QTest::keyClick(&editor, Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(editor.Areas()[0].GetRect(), (Rect{100, 100, 400, 400}));
-        QCOMPARE(editor.Areas()[0].GetJudgement(), (Judgement{AreaJudge::FootPoint, 50}));
-        QVERIFY(!editor.Areas()[1].IsSet());
         QTest::keyClick(&editor, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(editor.Areas()[1].GetRect(), (Rect{800, 300, 1000, 700}));
         QCOMPARE(editor.Areas()[1].GetJudgement(), (Judgement{AreaJudge::FootPoint, 50}));
         QCOMPARE(editor.List()->rowCount(), 2);
+
+        // "一括削除" is one step.
+        COrgMessageBox::PresetAnswer(MessageAnswer::Yes);
+        editor.DeleteAllButton()->click();
+        QVERIFY(!editor.Areas()[0].IsSet());
+        QVERIFY(!editor.Areas()[1].IsSet());
+        QTest::keyClick(&editor, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(editor.Areas()[0].GetRect(), (Rect{100, 100, 400, 400}));
+        QCOMPARE(editor.Areas()[0].GetJudgement(), (Judgement{AreaJudge::FootPoint, 50}));
+        QCOMPARE(editor.Areas()[1].GetRect(), (Rect{800, 300, 1000, 700}));
+        QVERIFY(!editor.EditAids().UndoButton()->isEnabled());
         editor.OkButton()->click();
         QCOMPARE(editor.Areas()[1].GetRect(), (Rect{800, 300, 1000, 700}));
     }
@@ -161,6 +163,8 @@ private slots:
         CAreaSettingDlg editor(&sensor.session, &sensor.owner,
                                AreasWith({{100, 100, 400, 400}, {800, 300, 1000, 700}}));
         QVERIFY(ShowAndLoad(editor));
+        editor.activateWindow();
+        QTRY_VERIFY(editor.isActiveWindow());
         QVERIFY(!Box(editor, LEFT).isEnabled());
         Click(editor, CentreOf(editor, {800, 300, 1000, 700}));
         QCOMPARE(Numbers(editor), (Rect{800, 300, 1000, 700}));
@@ -182,8 +186,14 @@ private slots:
         QCOMPARE(editor.Areas()[1].GetRect(), (Rect{811, 300, 1000, 1199}));
         QCOMPARE(Numbers(editor), (Rect{811, 300, 1000, 1199}));
 
+        // After typing, a press on a mask gives the arrow keys back to the masks.
+        Click(editor, CentreOf(editor, {100, 100, 400, 400}));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QCOMPARE(editor.Areas()[0].GetRect(), (Rect{100, 103, 400, 403}));
+        QCOMPARE(editor.Areas()[1].GetRect(), (Rect{811, 300, 1000, 1199}));
+
         editor.OkButton()->click();
-        QCOMPARE(editor.Areas()[0].GetRect(), (Rect{100, 100, 400, 400}));
+        QCOMPARE(editor.Areas()[0].GetRect(), (Rect{100, 103, 400, 403}));
         QCOMPARE(editor.Areas()[1].GetRect(), (Rect{811, 300, 1000, 1199}));
     }
 
