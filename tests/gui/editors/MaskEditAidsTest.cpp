@@ -92,6 +92,13 @@ private slots:
         const Rect moved = editor.Areas()[0].GetRect();
         QVERIFY(moved != first);
         QVERIFY(undo.isEnabled());
+        // A new picture keeps the history.
+        editor.UpdateImageButton()->click();
+        // The posted load runs behind the wait dialog and returns when the picture is in.
+        QCoreApplication::processEvents();
+        QVERIFY(editor.HasPicture());
+        QCOMPARE(editor.LoadResult(), RC_OK);
+        QVERIFY(undo.isEnabled());
 
         QTest::keyClick(&editor, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(editor.Areas()[0].GetRect(), first);
