@@ -69,6 +69,8 @@ constexpr StringEntry kEntries[] = {
     {9010, "処理を開始できませんでした。\nもう一度操作してください。", "The operation could not be started.\nPlease try again."},
     {9020, "Orlo-X1", "Orlo-X1"},
     {9030, "中止しました", "Cancelled"},
+    {9031, "中止", "Cancel"},
+    {9032, "%d 秒 / %d 秒", "%d s / %d s"},
     {9400, "このIPアドレスの範囲は検索できません。\n0.x.x.x と 224.x.x.x～255.x.x.x は機器に割り当てられないアドレスです。\nIPアドレスを確認してください。", "This IP address range cannot be searched.\nAddresses 0.x.x.x and 224.x.x.x to 255.x.x.x are never assigned to a device.\nPlease check the IP address."},
     {9420, "画角(接続時に選んだ値。センサーには送られません)", "Angle of view (chosen when connecting; not sent to the sensor)"},
     // File dialog filters: "text|pattern|" pairs.
