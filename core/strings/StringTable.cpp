@@ -71,6 +71,9 @@ constexpr StringEntry kEntries[] = {
     {9030, "中止しました", "Cancelled"},
     {9031, "中止", "Cancel"},
     {9032, "%d 秒 / %d 秒", "%d s / %d s"},
+    {9033, "書き込んだ設定: %s\n書き込んでいない設定: %s", "Written: %s\nNot written: %s"},
+    {9034, "Orloには何も書き込んでいません。", "Nothing was written to the Orlo."},
+    {9035, "すべての設定を書き込みました: %s", "Every setting was written: %s"},
     {9400, "このIPアドレスの範囲は検索できません。\n0.x.x.x と 224.x.x.x～255.x.x.x は機器に割り当てられないアドレスです。\nIPアドレスを確認してください。", "This IP address range cannot be searched.\nAddresses 0.x.x.x and 224.x.x.x to 255.x.x.x are never assigned to a device.\nPlease check the IP address."},
     {9420, "画角(接続時に選んだ値。センサーには送られません)", "Angle of view (chosen when connecting; not sent to the sensor)"},
     // File dialog filters: "text|pattern|" pairs.

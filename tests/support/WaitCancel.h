@@ -1,16 +1,34 @@
 #pragma once
 
+#include "core/strings/StringTable.h"
 #include "gui/shell/WaitDlg.h"
 #include "gui/uikit/ImgButton.h"
 
 #include <QApplication>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QtTest>
 #include <chrono>
 #include <optional>
+#include <utility>
 
 namespace orlo::test {
+
+// The seconds of the wait dialog's "N 秒 / M 秒", or -1 each when the text is not of that form.
+inline std::pair<int, int> ElapsedSeconds(const QString& text) {
+    const std::string_view format = LoadString(9032);
+    QStringList pieces =
+        QString::fromUtf8(format.data(), static_cast<qsizetype>(format.size())).split(QStringLiteral("%d"));
+    for (QString& piece : pieces) {
+        piece = QRegularExpression::escape(piece);
+    }
+    const QRegularExpression pattern(QLatin1Char('^') + pieces.join(QStringLiteral("(\\d+)")) +
+                                     QLatin1Char('$'));
+    const QRegularExpressionMatch match = pattern.match(text);
+    return match.hasMatch() ? std::pair{match.captured(1).toInt(), match.captured(2).toInt()}
+                            : std::pair{-1, -1};
+}
 
 // Plays the user who gives up: once a wait dialog shows "中止" and has been on screen for `after`, it
 // clicks the button with the mouse, once, and notes when and what the dialog showed then.

@@ -5,10 +5,10 @@
 #include "gui/uikit/ImgButton.h"
 #include "gui/uikit/MessageEvent.h"
 #include "tests/support/TaskRunnerDoubles.h"
+#include "tests/support/WaitCancel.h"
 
 #include <QLabel>
 #include <QProgressBar>
-#include <QRegularExpression>
 #include <QtTest>
 #include <atomic>
 #include <chrono>
@@ -19,6 +19,7 @@ namespace orlo {
 namespace {
 
 using namespace std::chrono_literals;
+using test::ElapsedSeconds;
 
 constexpr int WM_TEST_TASK = 0x1450;
 
@@ -62,19 +63,6 @@ ResultCode WaitFor(const std::atomic<bool>& told) {
         std::this_thread::sleep_for(1ms);
     }
     return told ? RC_CANCELLED : RC_TIMEOUT;
-}
-
-// The seconds of "N 秒 / M 秒", or -1 each when the text is not of that form.
-std::pair<int, int> ElapsedSeconds(const QString& text) {
-    QStringList pieces = Text(9032).split(QStringLiteral("%d"));
-    for (QString& piece : pieces) {
-        piece = QRegularExpression::escape(piece);
-    }
-    const QString pattern = pieces.join(QStringLiteral("(\\d+)"));
-    const QRegularExpressionMatch match =
-        QRegularExpression(QLatin1Char('^') + pattern + QLatin1Char('$')).match(text);
-    return match.hasMatch() ? std::pair{match.captured(1).toInt(), match.captured(2).toInt()}
-                            : std::pair{-1, -1};
 }
 
 long long MillisecondsSince(std::chrono::steady_clock::time_point start) {
