@@ -31,7 +31,8 @@ inline std::pair<int, int> ElapsedSeconds(const QString& text) {
 }
 
 // Plays the user who gives up: once a wait dialog shows "中止" and has been on screen for `after`, it
-// clicks the button with the mouse, once, and notes when and what the dialog showed then.
+// clicks the button with the mouse, once, and notes when, what the dialog showed then and when its
+// run ended.
 class WaitCancel {
 public:
     using Clock = std::chrono::steady_clock;
@@ -48,8 +49,16 @@ public:
                    ? std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - *pressedAt_).count()
                    : -1;
     }
+    // Milliseconds from the click to the end of the dialog's run; -1 while it runs.
+    double MsFromPressToEnd() const {
+        return pressedAt_ && endedAt_
+                   ? std::chrono::duration<double, std::milli>(*endedAt_ - *pressedAt_).count()
+                   : -1;
+    }
     // The dialog's elapsed-time text at the click; empty when it showed none.
     const QString& ElapsedAtPress() const { return elapsedAtPress_; }
+    // The nominal duration of the run that was given up, in milliseconds.
+    int NominalMs() const { return nominalMs_; }
 
 private:
     void Look() {
@@ -67,6 +76,12 @@ private:
         if (dialog->ElapsedText()->isVisible()) {
             elapsedAtPress_ = dialog->ElapsedText()->text();
         }
+        nominalMs_ = dialog->ProgressMaximum();
+        QObject::connect(dialog, &QDialog::finished, &timer_, [this] {
+            if (!endedAt_) {
+                endedAt_ = Clock::now();
+            }
+        });
         pressedAt_ = Clock::now();
         QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
     }
@@ -75,7 +90,9 @@ private:
     QTimer timer_;
     std::optional<Clock::time_point> seenAt_;
     std::optional<Clock::time_point> pressedAt_;
+    std::optional<Clock::time_point> endedAt_;
     QString elapsedAtPress_;
+    int nominalMs_ = 0;
 };
 
 } // namespace orlo::test
