@@ -3,18 +3,23 @@
 // detection and system pages and back, applying the detection page ("反映") and closing the window
 // while monitoring; over TCP and over a pseudo-terminal at every serial speed, with the simulator
 // pacing the wire at that speed, and with a sensor that freezes (stops answering) while monitored.
+// Then every operation that offers "中止" is given up with it, over TCP and the paced pty at the
+// highest speed asked for: the milliseconds from the click to the end of the wait (target 200 ms,
+// limit 1000 ms) beside the wait's nominal duration; and the close with a frozen sensor, from the
+// close request to the window gone, beside the detection's time-out that the close used to wait for.
 // The real main window and pages run (offscreen unless QT_QPA_PLATFORM says otherwise) against the
 // in-process simulator; the user's steps go through the same menu actions, dialogs and buttons.
 //
 // A 1-ms timer on the user-interface thread notes when it fires; the largest gap between two firings
 // is the longest stall. One line per scenario. Target: at most 200 ms each.
-// Usage: responsiveness [--rates LIST|none] [--monitor-seconds S] [--no-frozen] [--no-failing]
+// Usage: responsiveness [--rates LIST|none] [--monitor-seconds S] [--no-frozen] [--no-failing] [--no-cancel]
 //   --rates: comma-separated serial speeds (default 9600,38400,115200,230400,460800), none for TCP only
 //        responsiveness --startup
 //   runs the program's own start-up sequence instead and prints the time from the start of the process
 //   to the first paint of the main window, then closes it.
 #include "core/config/AppConfig.h"
 #include "core/device/ConnectProcedures.h"
+#include "core/device/DetectionCommands.h"
 #include "core/settings/ModeList.h"
 #include "gui/connect/ComConnectDlg.h"
 #include "gui/connect/LanConnectDlg.h"
@@ -26,15 +31,20 @@
 #include "gui/shell/MiraSettingsApp.h"
 #include "gui/shell/MiraSettingsDlg.h"
 #include "gui/shell/WaitDlg.h"
+#include "gui/uikit/ImgButton.h"
 #include "gui/uikit/MessageEvent.h"
+#include "gui/uikit/OrgMessageBox.h"
 #include "gui/uikit/RangeEdit.h"
 #include "sim/Simulator.h"
+#include "tests/support/StalledListener.h"
+#include "tests/support/WaitCancel.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QMetaEnum>
@@ -63,6 +73,9 @@ using namespace orlo;
 using Clock = std::chrono::steady_clock;
 
 constexpr double TargetMs = 200.0;
+// From the click on "中止" (or the close request) to the end of the wait.
+constexpr double CancelTargetMs = 200.0;
+constexpr double CancelLimitMs = 1000.0;
 
 double Ms(Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
@@ -189,7 +202,8 @@ void PressReturn(QWidget* widget) {
 }
 
 // Plays the user at the modal windows: "接続" in the connect dialogs, OK in every message box
-// (whose texts it keeps). The wait dialog is left alone.
+// (whose texts it keeps), "report.html" in the working folder in a file dialog. The wait dialog is
+// left alone.
 class ModalUser {
 public:
     ModalUser() {
@@ -210,6 +224,13 @@ private:
         } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
             messages_ << box->text().simplified();
             box->done(0);
+        } else if (auto* files = qobject_cast<QFileDialog*>(modal)) {
+            // The name field takes the selection only while it has no focus.
+            if (QWidget* focus = files->focusWidget()) {
+                focus->clearFocus();
+            }
+            files->selectFile(QDir::current().filePath(QStringLiteral("report.html")));
+            static_cast<QDialog*>(files)->accept();
         }
     }
 
@@ -328,9 +349,91 @@ public:
                 link, "to camera page, sensor frozen", [this] { ShowPageNow(PageId::Camera); },
                 [this] { return QApplication::activeModalWidget() == nullptr; });
         }
+        const auto start = Clock::now();
         CloseWindow(link, "close, sensor frozen");
+        const double ms = Ms(Clock::now() - start);
+        // The detection's time-out at the session's speed (115200 over TCP): what the close waited for
+        // before it cut the exchange.
+        const int timeoutMs = DetectionTimeoutMs(link.baud.value_or(115200), 1);
+        ReportCancel(link, "close, sensor frozen", ms, "the close waited for the detection's time-out",
+                     timeoutMs);
     }
 
+    // Every operation that offers 中止, given up with it: the loop stopped with the sensor frozen, the
+    // detection page's load, an editor's picture, the detection page's apply, the report's reading,
+    // the wait for a restarted sensor and a connect that never ends.
+    void CancelEach(const Link& link) {
+        auto simulator = OpenWindow(link, {}, std::chrono::minutes(2));
+        if (!simulator) {
+            return;
+        }
+        // Cycles back to back, so that a frozen sensor is always caught in a detection.
+        AppConfig(".").WriteRenewInterval(0);
+        const auto setFaults = [&simulator](const std::string& list) { simulator->setFaults(Faults(list)); };
+        Connect(link, "connect");
+        setFaults("silent");
+        // A detection now waits for an answer that never comes. On the serial line the answer already
+        // on the wire is let through first (a picture takes 1.7 s at 460800 baud): bytes still coming
+        // after the cut would meet the next connect's probe.
+        Pause(std::chrono::milliseconds(link.baud ? 2500 : 300));
+        Cancel(link, "cancel: stop a frozen loop", [this] { ShowPageNow(PageId::Camera); });
+
+        setFaults("");
+        Connect(link, "connect again");
+        auto* detection = static_cast<CDetectSettingDlg*>(window_->Page(PageId::Detection));
+        ShowPage(link, PageId::Detection, "to detection page");
+        setFaults("silent@0x03"); // the values come, the picture does not
+        Cancel(link, "cancel: detection page load",
+               [detection] { PostMessageTo(detection, CSettingBaseDlg::WM_APP_LOAD); });
+
+        setFaults("");
+        Connect(link, "connect again");
+        ShowPage(link, PageId::Detection, "to detection page");
+        setFaults("silent@0x03");
+        Cancel(link, "cancel: editor picture load", [detection] { detection->AreaMaskButton()->click(); });
+
+        setFaults("");
+        Connect(link, "connect again");
+        ShowPage(link, PageId::Detection, "to detection page");
+        setFaults("delay=600@0x61"); // an area mask's write, within its 1 s time-out
+        Cancel(
+            link, "cancel: detection page apply", [detection] { ChangeThresholdAndApply(*detection); },
+            std::chrono::milliseconds(200));
+
+        setFaults("");
+        ShowPage(link, PageId::System, "to system page");
+        auto* system = static_cast<CSystemDlg*>(window_->Page(PageId::System));
+        setFaults("silent@0x03");
+        Cancel(link, "cancel: report reading",
+               [system] { system->Button(SystemOperation::Report)->click(); });
+
+        setFaults("");
+        Connect(link, "connect again");
+        ShowPage(link, PageId::System, "to system page");
+        COrgMessageBox::PresetAnswer(MessageAnswer::Yes);
+        Cancel(
+            link, "cancel: wait for restarted sensor",
+            [system] { system->Button(SystemOperation::Restart)->click(); }, std::chrono::seconds(1));
+        COrgMessageBox::ResetPresets();
+
+        // Last, as it changes the remembered connection.
+        test::StalledListener stalled;
+        if (link.baud) {
+            setFaults("silent");
+            Cancel(
+                link, "cancel: COM connect, sensor silent", [this] { Home()->ComAction()->trigger(); },
+                std::chrono::milliseconds(500));
+        } else if (stalled.Valid()) {
+            AppConfig(".").WritePortNo(stalled.Port());
+            Cancel(link, "cancel: LAN connect, no answer", [this] { Home()->LanAction()->trigger(); });
+        }
+        CloseWindow(link, "close");
+        AppConfig(".").WriteRenewInterval(3000);
+    }
+
+    // The slowest of all cancels and frozen closes, click to end.
+    double SlowestCancelMs() const { return slowestCancelMs_; }
+    const std::string& SlowestCancel() const { return slowestCancel_; }
     // The longest stall of all scenarios; false when a scenario did not come to its end.
     double LongestMs() const { return longestMs_; }
     const std::string& LongestScenario() const { return longestScenario_; }
@@ -338,8 +441,10 @@ public:
     bool AllCompleted() const { return incomplete_ == 0; }
 
 private:
-    std::unique_ptr<sim::Simulator> StartSimulator(const Link& link, const sim::FaultSet& faults) {
+    std::unique_ptr<sim::Simulator> StartSimulator(const Link& link, const sim::FaultSet& faults,
+                                                   std::chrono::milliseconds restartSilence) {
         sim::SimConfig config;
+        config.restartSilence = restartSilence;
         if (link.baud) {
             config.pty = true;
             config.baud = *link.baud;
@@ -371,8 +476,10 @@ private:
     }
 
     // A simulator for the link and the main window configured to reach it; none when it did not start.
-    std::unique_ptr<sim::Simulator> OpenWindow(const Link& link, const sim::FaultSet& faults) {
-        auto simulator = StartSimulator(link, faults);
+    std::unique_ptr<sim::Simulator>
+    OpenWindow(const Link& link, const sim::FaultSet& faults,
+               std::chrono::milliseconds restartSilence = std::chrono::seconds(5)) {
+        auto simulator = StartSimulator(link, faults, restartSilence);
         if (!simulator) {
             return nullptr;
         }
@@ -413,19 +520,55 @@ private:
             [this, page] { return window_->CurrentPage() == page; });
     }
 
+    // A threshold one step off what the page shows, then "反映".
+    static void ChangeThresholdAndApply(CDetectSettingDlg& page) {
+        const int threshold = page.ThresholdEdit()->text().toInt();
+        page.ThresholdEdit()->setText(QString::number(threshold >= 1000 ? 999 : threshold + 1));
+        page.ClickApply();
+    }
+
     void Apply(const Link& link) {
         auto* page = static_cast<CDetectSettingDlg*>(window_->Page(PageId::Detection));
         Step(
-            link, "apply on detection page",
-            [page] {
-                const int threshold = page->ThresholdEdit()->text().toInt();
-                page->ThresholdEdit()->setText(QString::number(threshold >= 1000 ? 999 : threshold + 1));
-                page->ClickApply();
-            },
-            [] { return true; });
+            link, "apply on detection page", [page] { ChangeThresholdAndApply(*page); }, [] { return true; });
         if (page->LastResult() != RC_OK) {
             std::printf("%-28s apply ended with result %d\n", link.name.c_str(), page->LastResult());
         }
+    }
+
+    void Pause(std::chrono::milliseconds duration) {
+        const Clock::time_point end = Clock::now() + duration;
+        WaitUntil([end] { return Clock::now() >= end; }, std::chrono::seconds(60));
+    }
+
+    // Gives up the wait that act starts, with a click on 中止 once the dialog has shown it for `after`.
+    void Cancel(const Link& link, const std::string& name, const std::function<void()>& act,
+                std::chrono::milliseconds after = std::chrono::milliseconds(0)) {
+        test::WaitCancel cancel(after);
+        Step(link, name, act, [&cancel] { return cancel.MsFromPressToEnd() >= 0; });
+        if (!cancel.Pressed()) {
+            std::printf("%-26s %-34s no cancel was offered\n", link.name.c_str(), name.c_str());
+            ++incomplete_;
+            return;
+        }
+        ReportCancel(link, name, cancel.MsFromPressToEnd(), "the wait's nominal duration",
+                     cancel.NominalMs());
+        Pause(std::chrono::milliseconds(100)); // what the cancel posted (going home) is handled
+    }
+
+    void ReportCancel(const Link& link, const std::string& name, double ms, const char* beside,
+                      int besideMs) {
+        const bool met = ms <= CancelTargetMs;
+        const bool withinLimit = ms <= CancelLimitMs;
+        std::printf("%-26s %-34s click to end %7.1f ms  [target <= %.0f ms, limit %.0f ms] %s  (%s: %d ms)\n",
+                    link.name.c_str(), name.c_str(), ms, CancelTargetMs, CancelLimitMs,
+                    met ? "met" : (withinLimit ? "within limit" : "OVER LIMIT"), beside, besideMs);
+        std::fflush(stdout);
+        if (ms > slowestCancelMs_) {
+            slowestCancelMs_ = ms;
+            slowestCancel_ = link.name + ": " + name;
+        }
+        incomplete_ += withinLimit ? 0 : 1;
     }
 
     void CloseWindow(const Link& link, const std::string& name) {
@@ -480,6 +623,8 @@ private:
     std::unique_ptr<CMiraSettingsDlg> window_;
     double longestMs_ = 0;
     std::string longestScenario_;
+    double slowestCancelMs_ = 0;
+    std::string slowestCancel_;
     int missed_ = 0;
     int incomplete_ = 0;
 };
@@ -567,6 +712,7 @@ int main(int argc, char** argv) {
     int monitorSeconds = 3;
     bool frozen = true;
     bool failing = true;
+    bool cancel = true;
     if (argc == 2 && std::string(argv[1]) == "--startup") {
         return StartupTime(argc, argv);
     }
@@ -580,9 +726,12 @@ int main(int argc, char** argv) {
             frozen = false;
         } else if (arg == "--no-failing") {
             failing = false;
+        } else if (arg == "--no-cancel") {
+            cancel = false;
         } else {
             std::fprintf(stderr,
-                         "usage: %s [--rates LIST|none] [--monitor-seconds S] [--no-frozen] [--no-failing]\n",
+                         "usage: %s [--rates LIST|none] [--monitor-seconds S] [--no-frozen] [--no-failing] "
+                         "[--no-cancel]\n",
                          argv[0]);
             return 2;
         }
@@ -618,6 +767,17 @@ int main(int argc, char** argv) {
             const std::uint32_t rate = rates.back();
             probe.FrozenSensor({"pty " + std::to_string(rate), rate, true, true}, false);
         }
+    }
+    if (cancel) {
+        probe.CancelEach(tcp);
+        if (!rates.empty()) {
+            const std::uint32_t rate = rates.back();
+            probe.CancelEach({"pty " + std::to_string(rate), rate, true, true});
+        }
+    }
+    if (frozen || cancel) {
+        std::printf("slowest cancel or frozen close, click to end: %.1f ms (%s)\n", probe.SlowestCancelMs(),
+                    probe.SlowestCancel().c_str());
     }
     std::printf("longest stall of all scenarios: %.1f ms (%s); %d scenario(s) over %.0f ms\n",
                 probe.LongestMs(), probe.LongestScenario().c_str(), probe.Missed(), TargetMs);

@@ -1,6 +1,7 @@
 #include "gui/connect/IPAddressSearchDlg.h"
 
 #include "core/config/AppConfig.h"
+#include "core/device/ResultMessage.h"
 #include "core/strings/CaptionIds.h"
 #include "gui/connect/DialogParts.h"
 #include "gui/connect/IpAddressCtrl.h"
@@ -122,14 +123,21 @@ void CIPAddressSearchDlg::Search() {
 
     CWaitDlg* wait = waitDlg_;
     ScanResult result;
+    std::atomic<bool> cancel{false};
     // The bar has the range 0 to 100 and stands still but for the scan's progress.
-    const std::optional<ResultCode> ran = RunTask(*waitDlg_, 0, [&] {
-        result = scan_(range, [wait](int percent) {
-            QMetaObject::invokeMethod(
-                wait, [wait, percent] { wait->SetProgressPos(percent); }, Qt::QueuedConnection);
-        });
-        return RC_OK;
-    });
+    const std::optional<ResultCode> ran = RunTask(
+        *waitDlg_, 0,
+        [&] {
+            result = scan_(
+                range,
+                [wait](int percent) {
+                    QMetaObject::invokeMethod(
+                        wait, [wait, percent] { wait->SetProgressPos(percent); }, Qt::QueuedConnection);
+                },
+                cancel);
+            return RC_OK;
+        },
+        [&cancel] { cancel = true; });
     if (!ran) {
         // Nothing was scanned: the list keeps what the last search found.
         COrgMessageBox::Show(this, StringText(STR_TASK_NOT_STARTED), MessageButtons::Ok,
@@ -138,13 +146,17 @@ void CIPAddressSearchDlg::Search() {
     }
     if (result.error != IcmpSocketError::None) {
         COrgMessageBox::Show(this, IcmpFailureText(result), MessageButtons::Ok, MessageIcon::Warning);
+    } else if (result.cancelled) {
+        COrgMessageBox::Show(this, QString::fromStdString(ResultMessage(RC_CANCELLED)), MessageButtons::Ok,
+                             MessageIcon::Information);
     }
     ShowResults(std::move(result.answered));
 }
 
 std::optional<ResultCode> CIPAddressSearchDlg::RunTask(CWaitDlg& dialog, int durationMs,
-                                                       std::function<ResultCode()> task) {
-    return orlo::RunTask(dialog, durationMs, std::move(task));
+                                                       std::function<ResultCode()> task,
+                                                       std::function<void()> cancel) {
+    return orlo::RunTask(dialog, durationMs, std::move(task), std::move(cancel));
 }
 
 void CIPAddressSearchDlg::ShowResults(std::vector<Ipv4Address> answered) {

@@ -4,6 +4,7 @@
 #include "core/platform/IpRangeScanner.h"
 #include "gui/uikit/BasisDialog.h"
 
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -21,28 +22,33 @@ class CWaitDlg;
 
 // "IPアドレス検索": sends one ICMP echo request to every address a.b.c.x for x from the first address's
 // last byte to the end value and lists the addresses that answered; "OK" returns the selected one. The
-// scan runs on a worker thread behind the wait dialog, whose bar shows the share of addresses done.
-// The range is remembered in the configuration each time a search starts.
+// scan runs on a worker thread behind the wait dialog, whose bar shows the share of addresses done and
+// whose "中止" ends it early; the list then shows what had answered by then. The range is remembered
+// in the configuration each time a search starts.
 class CIPAddressSearchDlg : public CBasisDialog {
     Q_OBJECT
 
 public:
-    // Scans a range, reporting done / n x 100 as it goes; called on a worker thread.
-    using RangeScan = std::function<ScanResult(const ScanRange&, const std::function<void(int)>&)>;
+    // Scans a range, reporting done / n x 100 as it goes, until the cancel flag is raised; called on
+    // a worker thread.
+    using RangeScan = std::function<ScanResult(const ScanRange&, const std::function<void(int)>&,
+                                               const std::atomic<bool>&)>;
 
     CIPAddressSearchDlg(
         QWidget* parent, AppConfig& config,
-        RangeScan scan = [](const ScanRange& range, const std::function<void(int)>& progress) {
-            return IpRangeScanner().Scan(range, progress);
+        RangeScan scan = [](const ScanRange& range, const std::function<void(int)>& progress,
+                            const std::atomic<bool>& cancel) {
+            return IpRangeScanner().Scan(range, progress, &cancel);
         });
 
     // Valid once the dialog ended with "OK".
     Ipv4Address SelectedAddress() const { return selected_; }
 
 protected:
-    // The task pattern behind the wait dialog; nullopt when the scan could not be started.
+    // The task pattern behind the wait dialog, "中止" calling cancel; nullopt when the scan could not
+    // be started.
     virtual std::optional<ResultCode> RunTask(CWaitDlg& dialog, int durationMs,
-                                              std::function<ResultCode()> task);
+                                              std::function<ResultCode()> task, std::function<void()> cancel);
 
 private:
     void LayoutControls();

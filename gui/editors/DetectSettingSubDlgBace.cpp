@@ -4,6 +4,7 @@
 #include "core/device/DeviceSession.h"
 #include "core/device/ResultMessage.h"
 #include "core/strings/CaptionIds.h"
+#include "gui/shell/SessionCancel.h"
 #include "gui/shell/TaskRunner.h"
 #include "gui/shell/WaitDlg.h"
 #include "gui/shell/WindowMessages.h"
@@ -150,10 +151,17 @@ void CDetectSettingSubDlgBace::Load() {
     }
     loading_ = true;
     CImageData picture;
-    CTaskRunner runner(*waitDialog_);
-    const std::optional<ResultCode> result = runner.Run(LoadDurationMs(), [this, &picture]() -> ResultCode {
-        return session_ != nullptr ? AcquireData(*session_, picture) : RC_NO_LINK;
-    });
+    std::optional<SessionCancel> cancel;
+    if (session_ != nullptr) {
+        cancel.emplace(*session_);
+    }
+    const std::optional<ResultCode> result = RunTask(
+        *waitDialog_, LoadDurationMs(),
+        [this, &picture]() -> ResultCode {
+            return session_ != nullptr ? AcquireData(*session_, picture) : RC_NO_LINK;
+        },
+        cancel ? cancel->Action() : std::function<void()>());
+    cancel.reset();
     loading_ = false;
     if (!result) {
         // No worker: the editor goes on with the picture it has.
@@ -183,7 +191,8 @@ void CDetectSettingSubDlgBace::ShowPicture(CImageData picture) {
 void CDetectSettingSubDlgBace::ReportLoadFailure() {
     COrgMessageBox::Show(this, QString::fromStdString(ResultMessage(loadResult_)), MessageButtons::Ok,
                          MessageIcon::Information);
-    if (loadResult_ == RC_TIMEOUT) {
+    // A cancel cuts the exchange and with it the link: as lost as after a time-out.
+    if (loadResult_ == RC_TIMEOUT || loadResult_ == RC_CANCELLED) {
         PostMessageTo(owner_, WM_RETURN_HOME);
     }
     // Ends the dialog as Cancel once this handler has returned.

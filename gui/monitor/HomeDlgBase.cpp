@@ -10,6 +10,7 @@
 #include "gui/connect/LanConnectDlg.h"
 #include "gui/monitor/SettingHomeDlg.h"
 #include "gui/shell/MiraSettingsDlgBase.h"
+#include "gui/shell/SessionCancel.h"
 #include "gui/shell/TaskRunner.h"
 #include "gui/shell/WindowMessages.h"
 #include "gui/uikit/ImgButton.h"
@@ -36,7 +37,6 @@ constexpr int STR_LAN_CAPTION = 5101;
 constexpr int MSG_TASK_NOT_STARTED = 9010;
 constexpr int WM_CONNECT_ON_START = 0x1407;
 constexpr std::chrono::milliseconds ReconnectInterval{3000};
-constexpr int ReconnectStopDurationMs = 1000;
 
 QString VersionText(const DeviceInfo& info) {
     return QStringLiteral("%1 %2.%3.%4.%5")
@@ -172,7 +172,10 @@ void CHomeDlgBase::LayoutControls() {
 }
 
 bool CHomeDlgBase::CanLeavePage() {
-    return StopMonitoring();
+    // After a cut there is no sensor for the other pages: the page stays, disconnected.
+    const LoopStop stop = StopLoopBehindWaitDialog();
+    ReportLoopStop(stop);
+    return stop == LoopStop::Stopped;
 }
 
 void CHomeDlgBase::ResumeMonitoring() {
@@ -180,10 +183,16 @@ void CHomeDlgBase::ResumeMonitoring() {
 }
 
 void CHomeDlgBase::PrepareToClose() {
-    StopReconnecting();
-    if (!StopLoopBehindWaitDialog()) {
-        loop_->StopAndWaitIdle(); // the program ends either way
-    }
+    // The program ends at once whatever the sensor does: the exchange or connect in flight is cut
+    // instead of waited for, so no thread outlives the page by more than moments.
+    reconnecting_ = false;
+    reconnectStatus_->hide();
+    reconnector_.RequestStop();
+    loop_->RequestStop();
+    session_.Abort();
+    reconnector_.Stop();
+    loop_->StopAndWaitIdle();
+    session_.ClearAbort();
 }
 
 void CHomeDlgBase::ConnectOnStart(const std::string& host, std::uint16_t port) {
@@ -274,16 +283,10 @@ void CHomeDlgBase::ReconnectAfterCancel(ConnectionType previous) {
 }
 
 void CHomeDlgBase::ConnectByCom() {
-    // The connection is remembered by the worker too: each key is a synced file write, which a busy
-    // disk can hold for longer than the window may stop answering.
-    const auto result = RunTask(ComConnectDurationMs, [this] {
-        const ResultCode connected = OpenLink(ConnectionType::Com);
-        if (connected == RC_OK && rememberConnection_) {
-            config_.WriteComPort(comPort_);
-            config_.WriteBaudRate(static_cast<std::int32_t>(baudRate_));
-            config_.WriteAngleOfViewCom(angleOfView_);
-        }
-        return connected;
+    const auto result = RunConnect(ConnectionType::Com, ComConnectDurationMs, [this] {
+        config_.WriteComPort(comPort_);
+        config_.WriteBaudRate(static_cast<std::int32_t>(baudRate_));
+        config_.WriteAngleOfViewCom(angleOfView_);
     });
     if (result.value_or(RC_OPEN_FAILED) != RC_OK) {
         ReportConnectError(result.value_or(RC_OPEN_FAILED),
@@ -294,20 +297,33 @@ void CHomeDlgBase::ConnectByCom() {
 }
 
 void CHomeDlgBase::ConnectByLan() {
-    const auto result = RunTask(LanConnectDurationMs, [this] {
-        const ResultCode connected = OpenLink(ConnectionType::Lan);
-        if (connected == RC_OK && rememberConnection_) {
-            config_.WriteIpAddress(ipAddress_);
-            config_.WritePortNo(lanPort_);
-            config_.WriteAngleOfViewLan(angleOfView_);
-        }
-        return connected;
+    const auto result = RunConnect(ConnectionType::Lan, LanConnectDurationMs, [this] {
+        config_.WriteIpAddress(ipAddress_);
+        config_.WritePortNo(lanPort_);
+        config_.WriteAngleOfViewLan(angleOfView_);
     });
     if (result.value_or(RC_OPEN_FAILED) != RC_OK) {
         ReportConnectError(result.value_or(RC_OPEN_FAILED), OpenFailure::None);
         return;
     }
     FinishConnect();
+}
+
+std::optional<ResultCode> CHomeDlgBase::RunConnect(ConnectionType type, int durationMs,
+                                                   const std::function<void()>& remember) {
+    // The connection is remembered by the worker too: each key is a synced file write, which a busy
+    // disk can hold for longer than the window may stop answering.
+    SessionCancel cancel(session_);
+    return RunTask(
+        durationMs,
+        [this, type, &remember] {
+            const ResultCode connected = OpenLink(type);
+            if (connected == RC_OK && rememberConnection_) {
+                remember();
+            }
+            return connected;
+        },
+        cancel.Action());
 }
 
 ResultCode CHomeDlgBase::OpenLink(ConnectionType type) {
@@ -353,27 +369,44 @@ void CHomeDlgBase::StartMonitoring() {
 }
 
 bool CHomeDlgBase::StopMonitoring() {
-    if (StopLoopBehindWaitDialog()) {
-        return true;
-    }
-    ShowMessage(MSG_TASK_NOT_STARTED);
-    return false;
+    const LoopStop stop = StopLoopBehindWaitDialog();
+    ReportLoopStop(stop);
+    return stop != LoopStop::NotStarted;
 }
 
-bool CHomeDlgBase::StopLoopBehindWaitDialog() {
+CHomeDlgBase::LoopStop CHomeDlgBase::StopLoopBehindWaitDialog() {
     if (!loop_->IsRunning() && loop_->IsIdle()) {
-        return true;
+        return LoopStop::Stopped;
     }
-    return RunTask(DetectionTimeoutMs(session_.BaudRate(), 1),
-                   [this] {
-                       loop_->StopAndWaitIdle();
-                       return RC_OK;
-                   })
-        .has_value();
+    SessionCancel cancel(session_, [this] { loop_->RequestStop(); });
+    const bool ran = RunTask(
+                         DetectionTimeoutMs(session_.BaudRate(), 1),
+                         [this] {
+                             loop_->StopAndWaitIdle();
+                             return RC_OK;
+                         },
+                         cancel.Action())
+                         .has_value();
+    if (!ran) {
+        return LoopStop::NotStarted;
+    }
+    // A press after the loop had already parked cut nothing.
+    return cancel.Pressed() && !session_.IsConnected() ? LoopStop::Cut : LoopStop::Stopped;
 }
 
-std::optional<ResultCode> CHomeDlgBase::RunTask(int durationMs, std::function<ResultCode()> task) {
-    return orlo::RunTask(*waitDialog_, durationMs, std::move(task));
+void CHomeDlgBase::ReportLoopStop(LoopStop stop) {
+    if (stop == LoopStop::NotStarted) {
+        ShowMessage(MSG_TASK_NOT_STARTED);
+    } else if (stop == LoopStop::Cut) {
+        COrgMessageBox::Show(this, QString::fromStdString(ResultMessage(RC_CANCELLED)));
+        SetConnectedState(false);
+        PaintPicture();
+    }
+}
+
+std::optional<ResultCode> CHomeDlgBase::RunTask(int durationMs, std::function<ResultCode()> task,
+                                                std::function<void()> cancel) {
+    return orlo::RunTask(*waitDialog_, durationMs, std::move(task), std::move(cancel));
 }
 
 void CHomeDlgBase::ReportLinkLost(int messageId) {
@@ -429,10 +462,13 @@ void CHomeDlgBase::StopReconnecting() {
     reconnecting_ = false;
     reconnectStatus_->hide();
     reconnector_.RequestStop();
-    if (!reconnector_.IsAttempting() || !RunTask(ReconnectStopDurationMs, [this] {
-            reconnector_.Stop();
-            return RC_OK;
-        })) {
+    // The user gives the retries up: the attempt in progress (a connect to a sensor that may not
+    // answer for many seconds) is cut rather than waited for.
+    if (reconnector_.IsAttempting()) {
+        session_.Abort();
+        reconnector_.Stop();
+        session_.ClearAbort();
+    } else {
         reconnector_.Stop();
     }
     session_.Disconnect(); // an attempt may have connected just before it was stopped

@@ -84,8 +84,10 @@ protected:
     // Places the connect row from origin; returns its rectangle.
     virtual QRect LayoutConnectRow(QPoint origin) = 0;
     virtual void SetConnectedState(bool connected) = 0;
-    // The task pattern behind the page's wait dialog; nullopt when the task could not be started.
-    virtual std::optional<ResultCode> RunTask(int durationMs, std::function<ResultCode()> task);
+    // The task pattern behind the page's wait dialog, with "中止" calling cancel when there is one;
+    // nullopt when the task could not be started.
+    virtual std::optional<ResultCode> RunTask(int durationMs, std::function<ResultCode()> task,
+                                              std::function<void()> cancel = {});
     // Ends the acquisition thread; the most derived page does this first thing in its destructor, so
     // that the loop never runs into a page that is partly gone.
     void EndAcquisition();
@@ -99,10 +101,18 @@ protected:
 private:
     class PictureView;
 
+    // How a stop of the loop behind the wait dialog ended: the loop parked, the user cut the exchange
+    // with "中止" (the link is closed), or no worker could be started (the loop still runs).
+    enum class LoopStop { Stopped, Cut, NotStarted };
+
     void InitControls();
     // Runs the connect task behind the wait dialog and starts monitoring on success.
     void ConnectByCom();
     void ConnectByLan();
+    // The connect task of type behind the wait dialog, which "中止" cuts; remember runs on the worker
+    // after a connection that is to be remembered.
+    std::optional<ResultCode> RunConnect(ConnectionType type, int durationMs,
+                                         const std::function<void()>& remember);
     void FinishConnect();
     void ReconnectAfterCancel(ConnectionType previous);
     // portFailure says why a serial port did not open (None for the LAN).
@@ -119,9 +129,11 @@ private:
     // disconnected on failure.
     ResultCode OpenLink(ConnectionType type);
     void StartMonitoring();
-    // Stops the loop behind the wait dialog; false, with a message, when that could not be started.
+    // Stops the loop behind the wait dialog and tells the user how that ended, but for a plain stop;
+    // a cut leaves the page disconnected. False when no worker could be started.
     bool StopMonitoring();
-    bool StopLoopBehindWaitDialog();
+    LoopStop StopLoopBehindWaitDialog();
+    void ReportLoopStop(LoopStop stop);
     void DisconnectDevice();
     void PaintPicture();
     void ShowMessage(int stringId);

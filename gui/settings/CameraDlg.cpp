@@ -144,8 +144,8 @@ ResultCode CCameraDlg::LoadWorker() {
     return result;
 }
 
-ResultCode CCameraDlg::ApplyWorker() {
-    if (const ResultCode result = ApplyCameraChange(Session(), change_); result != RC_OK) {
+ResultCode CCameraDlg::ApplyWorker(SettingsApplyProgress& progress) {
+    if (const ResultCode result = ApplyCameraChange(Session(), change_, &progress); result != RC_OK) {
         return result;
     }
     return LoadWorker();

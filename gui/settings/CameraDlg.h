@@ -41,7 +41,7 @@ protected:
     int CollectValues() override;
     bool IsUnchanged() const override;
     ResultCode LoadWorker() override;
-    ResultCode ApplyWorker() override;
+    ResultCode ApplyWorker(SettingsApplyProgress& progress) override;
 
 private:
     void SelectDirection(int direction);

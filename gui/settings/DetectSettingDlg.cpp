@@ -172,8 +172,8 @@ ResultCode CDetectSettingDlg::LoadWorker() {
     return result;
 }
 
-ResultCode CDetectSettingDlg::ApplyWorker() {
-    if (const ResultCode result = ApplyDetectionValues(Session(), edited_); result != RC_OK) {
+ResultCode CDetectSettingDlg::ApplyWorker(SettingsApplyProgress& progress) {
+    if (const ResultCode result = ApplyDetectionValues(Session(), edited_, &progress); result != RC_OK) {
         return result;
     }
     return LoadWorker();

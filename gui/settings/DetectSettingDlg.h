@@ -68,7 +68,7 @@ protected:
     int CollectValues() override;
     bool IsUnchanged() const override;
     ResultCode LoadWorker() override;
-    ResultCode ApplyWorker() override;
+    ResultCode ApplyWorker(SettingsApplyProgress& progress) override;
 
     void paintEvent(QPaintEvent* event) override;
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/device/DeviceSession.h"
 #include "core/device/ResultCode.h"
 #include "gui/shell/WindowMessages.h"
 #include "gui/uikit/MessageEvent.h"
@@ -17,6 +18,16 @@ inline int ReturnHomeMessage(ResultCode code) {
     default:
         return 0;
     }
+}
+
+// The same after an operation on session that may have been cancelled: a cancel that cut the link
+// (a read or a wait) goes home, where the page shows it disconnected; one that stopped a sequence of
+// writes between two commands kept the link and stays.
+inline int ReturnHomeMessage(ResultCode code, const DeviceSession& session) {
+    if (code == RC_CANCELLED) {
+        return session.IsConnected() ? 0 : WM_RETURN_HOME;
+    }
+    return ReturnHomeMessage(code);
 }
 
 // A dialog of a page lost the link: the page passes its WM_RETURN_HOME or WM_RETURN_HOME_LINK_LOST

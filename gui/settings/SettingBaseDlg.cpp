@@ -4,6 +4,8 @@
 #include "core/strings/CaptionIds.h"
 #include "gui/settings/DeviceTask.h"
 #include "gui/settings/ReturnHome.h"
+#include "gui/settings/WrittenSettings.h"
+#include "gui/shell/SessionCancel.h"
 #include "gui/shell/WaitDlg.h"
 #include "gui/shell/WindowMessages.h"
 #include "gui/uikit/ImgButton.h"
@@ -81,7 +83,20 @@ void CSettingBaseDlg::ClickApply() {
 }
 
 void CSettingBaseDlg::Apply() {
-    if (const ResultCode result = RunWithWaitDialog([this] { return ApplyWorker(); }); result != RC_OK) {
+    SettingsApplyProgress progress;
+    const ResultCode result = RunWithWaitDialog([this, &progress] { return ApplyWorker(progress); });
+    if (result == RC_CANCELLED) {
+        // What reached the sensor; then, stopped between two writes, what the sensor now holds. A
+        // cancel of the read-back that follows the writes has cut the link instead.
+        COrgMessageBox::Show(this, CancelledWritesText(progress));
+        if (session_.IsConnected()) {
+            Load();
+        } else {
+            PostMessageTo(owner_, WM_RETURN_HOME);
+        }
+        return;
+    }
+    if (result != RC_OK) {
         ReportError(result);
         return;
     }
@@ -90,7 +105,7 @@ void CSettingBaseDlg::Apply() {
 
 void CSettingBaseDlg::ReportError(ResultCode code) {
     COrgMessageBox::Show(this, QString::fromStdString(ApplyResultMessage(code)));
-    if (const int message = ReturnHomeMessage(code)) {
+    if (const int message = ReturnHomeMessage(code, session_)) {
         PostMessageTo(owner_, message);
     }
 }
@@ -104,7 +119,8 @@ bool CSettingBaseDlg::CanLeavePage() {
 }
 
 ResultCode CSettingBaseDlg::RunWithWaitDialog(const std::function<ResultCode()>& worker) {
-    lastResult_ = RunDeviceTask(*waitDialog_, nominalDurationMs_, worker);
+    SessionCancel cancel(session_);
+    lastResult_ = RunDeviceTask(*waitDialog_, nominalDurationMs_, worker, cancel.Action());
     return lastResult_;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/device/ResultCode.h"
+#include "core/device/SettingsApplyProgress.h"
 #include "gui/shell/PageBase.h"
 
 #include <functional>
@@ -14,9 +15,11 @@ class DeviceSession;
 // A page of sensor settings (camera, detection). Each time it is shown it reads its values afresh on
 // a worker behind the wait dialog; the user edits the controls and nothing is sent until "反映",
 // which validates, writes and reads back on a second worker and then reloads the page. A page with
-// edits not yet applied asks before it is left. The subclass supplies what is read, shown, compared,
-// written and laid out; the workers write only the subclass's value members and the user-interface
-// thread reads them after the worker has been joined.
+// edits not yet applied asks before it is left. Both may be given up with "中止": a load then leaves
+// the page's values as they were (and, the link being cut, the main window goes home); an apply stops
+// before its next write, says which settings were written and reads the page again. The subclass supplies
+// what is read, shown, compared, written and laid out; the workers write only the subclass's value members
+// and the user-interface thread reads them after the worker has been joined.
 class CSettingBaseDlg : public CPageBase {
     Q_OBJECT
 
@@ -51,12 +54,13 @@ protected:
     virtual void Apply();
     // The apply message for code; after a time-out or a lost link the main window goes home.
     virtual void ReportError(ResultCode code);
-    // The workers' bodies, run on a worker thread: read into, or write from, the value members.
+    // The workers' bodies, run on a worker thread: read into, or write from, the value members. The
+    // apply counts its writes in progress.
     virtual ResultCode LoadWorker() = 0;
-    virtual ResultCode ApplyWorker() = 0;
+    virtual ResultCode ApplyWorker(SettingsApplyProgress& progress) = 0;
 
-    // Runs worker behind the wait dialog with a bar over the nominal duration; returns once the
-    // worker has ended, with its result also kept as the last result.
+    // Runs worker behind the wait dialog with a bar over the nominal duration, "中止" aborting the
+    // session; returns once the worker has ended, with its result also kept as the last result.
     ResultCode RunWithWaitDialog(const std::function<ResultCode()>& worker);
     // Sizes the page and puts the apply button, centred, 40 pixels above its bottom edge.
     void PlacePage(QSize size);

@@ -14,6 +14,8 @@
 #include "gui/settings/ReturnHome.h"
 #include "gui/settings/SettingsFileDialog.h"
 #include "gui/settings/USBTimeoutSettingDlg.h"
+#include "gui/settings/WrittenSettings.h"
+#include "gui/shell/SessionCancel.h"
 #include "gui/shell/WaitDlg.h"
 #include "gui/shell/WindowMessages.h"
 #include "gui/uikit/ImgButton.h"
@@ -153,14 +155,15 @@ bool CSystemDlgBase::Confirm(int messageId) {
 
 void CSystemDlgBase::ClickRestart() {
     if (Confirm(MSG_CONFIRM_RESTART)) {
-        RunTask([this] { return Restart(session_, DeviceSession::CommandTimeoutMs); }, RESTART_DURATION_MS);
+        RunTask([this] { return Restart(session_, DeviceSession::CommandTimeoutMs); }, RESTART_DURATION_MS,
+                Cancel::Offered);
     }
 }
 
 void CSystemDlgBase::ClickInitialize() {
     if (Confirm(MSG_CONFIRM_INITIALIZE)) {
         RunTask([this] { return RestartAndInitialize(session_, DeviceSession::CommandTimeoutMs); },
-                RESTART_DURATION_MS);
+                RESTART_DURATION_MS, Cancel::Offered);
     }
 }
 
@@ -175,7 +178,8 @@ void CSystemDlgBase::ClickSave() {
         return;
     }
     filePath_ = path;
-    RunTask([this, file = LocalPath(path)] { return ExportSettings(session_, file); }, FILE_DURATION_MS);
+    RunTask([this, file = LocalPath(path)] { return ExportSettings(session_, file); }, FILE_DURATION_MS,
+            Cancel::NotOffered);
 }
 
 void CSystemDlgBase::ClickWrite() {
@@ -197,8 +201,11 @@ void CSystemDlgBase::ClickWrite() {
     SettingsFileProblem problem;
     SettingsApplyProgress progress;
     RunTask([this, file, &problem, &progress] { return ImportSettings(session_, file, &problem, &progress); },
-            FILE_DURATION_MS,
+            FILE_DURATION_MS, Cancel::Offered,
             [&problem, &progress](ResultCode result) {
+                if (result == RC_CANCELLED) {
+                    return WrittenSettingsText(progress);
+                }
                 if (result == RC_SETTINGS_FILE && problem.cause == SettingsFileProblem::Cause::NotAllowed) {
                     return FilledText(MSG_FILE_VALUE_REFUSED, static_cast<int>(problem.line),
                                       problem.key.c_str(), problem.value.c_str(), problem.allowed.c_str());
@@ -213,7 +220,7 @@ void CSystemDlgBase::ClickWrite() {
 
 void CSystemDlgBase::ClickRecover() {
     if (Confirm(MSG_CONFIRM_RECOVER)) {
-        RunTask([this] { return Recover(session_); }, RESTART_DURATION_MS);
+        RunTask([this] { return Recover(session_); }, RESTART_DURATION_MS, Cancel::Offered);
     }
 }
 
@@ -239,15 +246,19 @@ void CSystemDlgBase::ClickReport() {
                 !bytes.isEmpty() && WriteFileAtomically(file, {bytes.constData(), std::size_t(bytes.size())});
             return RC_OK;
         },
-        FILE_DURATION_MS);
+        FILE_DURATION_MS, Cancel::Offered);
     if (result_ == RC_OK && !written) {
         COrgMessageBox::Show(this, StringText(MSG_REPORT_FAILED));
     }
 }
 
-void CSystemDlgBase::RunTask(const std::function<ResultCode()>& worker, int nominalDurationMs,
+void CSystemDlgBase::RunTask(const std::function<ResultCode()>& worker, int nominalDurationMs, Cancel cancel,
                              const std::function<QString(ResultCode)>& detail) {
-    result_ = RunDeviceTask(*waitDialog_, nominalDurationMs, worker);
+    {
+        SessionCancel sessionCancel(session_);
+        result_ = RunDeviceTask(*waitDialog_, nominalDurationMs, worker,
+                                cancel == Cancel::Offered ? sessionCancel.Action() : std::function<void()>());
+    }
     if (result_ == RC_NO_LINK) {
         COrgMessageBox::Show(this, StringText(MSG_SAVE_FAILED));
         return;
@@ -261,7 +272,8 @@ void CSystemDlgBase::RunTask(const std::function<ResultCode()>& worker, int nomi
     }
     COrgMessageBox::Show(this, text);
     // A sensor that did not come back after a restart is as lost as one that timed out.
-    if (const int message = result_ == RC_RECONNECT_FAILED ? WM_RETURN_HOME : ReturnHomeMessage(result_)) {
+    if (const int message =
+            result_ == RC_RECONNECT_FAILED ? WM_RETURN_HOME : ReturnHomeMessage(result_, session_)) {
         PostMessageTo(owner_, message);
     }
 }

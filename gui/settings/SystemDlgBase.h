@@ -48,10 +48,13 @@ public:
 protected:
     virtual void InitControls();
     virtual void LayoutControls();
+    // Whether the wait dialog offers "中止" (which aborts the session) for a task.
+    enum class Cancel { Offered, NotOffered };
     // Runs worker behind the wait dialog and reports its result: nothing for success, message 1107
     // for a missing link, else the result's message (followed by `detail`'s text for the result, when
-    // it gives one), going home after a time-out, a failed reconnect or a lost link.
-    virtual void RunTask(const std::function<ResultCode()>& worker, int nominalDurationMs,
+    // it gives one), going home after a time-out, a failed reconnect, a lost link or a cancel that cut
+    // the link.
+    virtual void RunTask(const std::function<ResultCode()>& worker, int nominalDurationMs, Cancel cancel,
                          const std::function<QString(ResultCode)>& detail = {});
 
     bool event(QEvent* event) override;

@@ -39,7 +39,8 @@ CTaskRunner::~CTaskRunner() {
     }
 }
 
-std::optional<ResultCode> CTaskRunner::Run(int durationMs, std::function<ResultCode()> task) {
+std::optional<ResultCode> CTaskRunner::Run(int durationMs, std::function<ResultCode()> task,
+                                           std::function<void()> cancel) {
     if (dialog_.IsRunning()) {
         return std::nullopt;
     }
@@ -59,6 +60,7 @@ std::optional<ResultCode> CTaskRunner::Run(int durationMs, std::function<ResultC
     });
     dialog_.SetTask(&starter, WM_TASK_START, 0);
     dialog_.SetProgress(durationMs, true);
+    dialog_.SetCancel(std::move(cancel));
     dialog_.exec();
     if (worker_.joinable()) {
         worker_.join();
@@ -78,9 +80,10 @@ bool CTaskRunner::StartWorker(std::function<void()> body) {
     return true;
 }
 
-std::optional<ResultCode> RunTask(CWaitDlg& dialog, int durationMs, std::function<ResultCode()> task) {
+std::optional<ResultCode> RunTask(CWaitDlg& dialog, int durationMs, std::function<ResultCode()> task,
+                                  std::function<void()> cancel) {
     CTaskRunner runner(dialog);
-    return runner.Run(durationMs, std::move(task));
+    return runner.Run(durationMs, std::move(task), std::move(cancel));
 }
 
 } // namespace orlo

@@ -22,8 +22,11 @@ public:
 
     // Runs task behind the dialog with a bar over durationMs and returns its result once the worker
     // has ended; nullopt when no worker could be started (the dialog then ends at once) and when the
-    // dialog is already running another task (task is not run, the other run goes on).
-    std::optional<ResultCode> Run(int durationMs, std::function<ResultCode()> task);
+    // dialog is already running another task (task is not run, the other run goes on). With a cancel
+    // the dialog shows "中止", whose press calls it on the user-interface thread: cancel asks the task
+    // to end soon, and Run still returns only once the worker has ended.
+    std::optional<ResultCode> Run(int durationMs, std::function<ResultCode()> task,
+                                  std::function<void()> cancel = {});
 
 protected:
     // Starts body on the worker thread; false when the thread cannot be created.
@@ -35,6 +38,7 @@ private:
 };
 
 // One task with a runner of its own.
-std::optional<ResultCode> RunTask(CWaitDlg& dialog, int durationMs, std::function<ResultCode()> task);
+std::optional<ResultCode> RunTask(CWaitDlg& dialog, int durationMs, std::function<ResultCode()> task,
+                                  std::function<void()> cancel = {});
 
 } // namespace orlo

@@ -1,7 +1,9 @@
 #include "gui/shell/WaitDlg.h"
 
 #include "core/strings/CaptionIds.h"
+#include "gui/uikit/ImgButton.h"
 #include "gui/uikit/MessageEvent.h"
+#include "gui/uikit/Pictures.h"
 #include "gui/uikit/StringText.h"
 
 #include <QCloseEvent>
@@ -16,20 +18,35 @@ namespace orlo {
 namespace {
 
 constexpr QSize WINDOW_SIZE{480, 280};
-constexpr int BAR_STEP_MS = 16; // about 60 steps a second
+constexpr int BAR_STEP_MS = 16;      // about 60 steps a second
+constexpr int ELAPSED_STEP_MS = 200; // the text counts whole seconds
+constexpr int ELAPSED_GAP = 4;
+constexpr int BUTTON_BOTTOM_MARGIN = 16;
+constexpr int CAP_CANCEL_WAIT = 9031;
+constexpr int STR_ELAPSED_OF_NOMINAL = 9032;
 
 } // namespace
 
 CWaitDlg::CWaitDlg(QWidget* parent)
     : CBasisDialog(parent), text_(new QLabel(StringText(CAP_PLEASE_WAIT), this)),
-      bar_(new QProgressBar(this)) {
+      bar_(new QProgressBar(this)), elapsed_(new QLabel(this)),
+      cancelButton_(new CImgButton(StringText(CAP_CANCEL_WAIT), this)) {
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setModal(true);
     text_->setAlignment(Qt::AlignCenter);
     bar_->setTextVisible(false);
+    elapsed_->setObjectName(QStringLiteral("elapsedText"));
+    elapsed_->setAlignment(Qt::AlignCenter);
+    elapsed_->hide();
+    cancelButton_->setObjectName(QStringLiteral("cancelButton"));
+    cancelButton_->Setup(PIC_COMMON_BUTTON);
+    cancelButton_->hide();
+    connect(cancelButton_, &CImgButton::clicked, this, &CWaitDlg::PressCancel);
     barTimer_.setTimerType(Qt::PreciseTimer);
     barTimer_.setInterval(BAR_STEP_MS);
     connect(&barTimer_, &QTimer::timeout, this, &CWaitDlg::AdvanceBar);
+    elapsedTimer_.setInterval(ELAPSED_STEP_MS);
+    connect(&elapsedTimer_, &QTimer::timeout, this, &CWaitDlg::ShowElapsed);
 }
 
 void CWaitDlg::SetTask(QObject* target, int message, qintptr parameter) {
@@ -40,6 +57,7 @@ void CWaitDlg::SetTask(QObject* target, int message, qintptr parameter) {
 
 void CWaitDlg::SetProgress(int durationMs, bool barMoves) {
     durationMs_ = std::max(0, durationMs);
+    nominalMs_ = durationMs_;
     barMoves_ = barMoves;
     bar_->setRange(0, durationMs_ == 0 ? 100 : durationMs_);
 }
@@ -62,12 +80,18 @@ int CWaitDlg::ProgressMaximum() const {
     return bar_->maximum();
 }
 
+void CWaitDlg::SetCancel(std::function<void()> cancel) {
+    cancel_ = std::move(cancel);
+}
+
 int CWaitDlg::exec() {
     if (inRun_) {
         return -1;
     }
+    cancelPressed_ = false;
     if (endPending_) {
         endPending_ = false;
+        cancel_ = nullptr;
         return 0;
     }
     stopBar_ = false;
@@ -76,7 +100,18 @@ int CWaitDlg::exec() {
     const int result = CBasisDialog::exec();
     inRun_ = false;
     barTimer_.stop();
+    elapsedTimer_.stop();
+    cancel_ = nullptr;
     return result;
+}
+
+void CWaitDlg::PressCancel() {
+    if (!cancel_ || cancelPressed_) {
+        return;
+    }
+    cancelPressed_ = true;
+    cancelButton_->setEnabled(false);
+    cancel_();
 }
 
 void CWaitDlg::accept() {}
@@ -101,6 +136,11 @@ void CWaitDlg::InitAppearance() {
     text_->setFont(heavy);
     bar_->setRange(0, durationMs_ == 0 ? 100 : durationMs_);
     bar_->setValue(0);
+    elapsed_->setVisible(nominalMs_ > ElapsedShownAboveMs);
+    start_ = std::chrono::steady_clock::now();
+    ShowElapsed();
+    cancelButton_->setVisible(static_cast<bool>(cancel_));
+    cancelButton_->setEnabled(true);
     LayoutControls();
     if (const QScreen* screen = parentWidget() != nullptr ? parentWidget()->screen() : this->screen()) {
         const QRect area = screen->availableGeometry();
@@ -115,14 +155,21 @@ void CWaitDlg::LayoutControls() {
     const int textTop = WINDOW_SIZE.height() / 2 - textHeight / 2 - 8;
     text_->setGeometry(8, textTop, WINDOW_SIZE.width() - 16, textHeight);
     bar_->setGeometry(16, textTop + textHeight, WINDOW_SIZE.width() - 32, bar_->sizeHint().height());
+    elapsed_->setGeometry(bar_->x(), bar_->geometry().bottom() + 1 + ELAPSED_GAP, bar_->width(),
+                          elapsed_->sizeHint().height());
+    cancelButton_->move(WINDOW_SIZE.width() / 2 - cancelButton_->width() / 2,
+                        WINDOW_SIZE.height() - BUTTON_BOTTOM_MARGIN - cancelButton_->height());
 }
 
 void CWaitDlg::showEvent(QShowEvent* event) {
     CBasisDialog::showEvent(event);
     PostMessageTo(this, WM_WAIT_START);
+    start_ = std::chrono::steady_clock::now();
     if (barMoves_ && durationMs_ > 0 && !stopBar_) {
-        start_ = std::chrono::steady_clock::now();
         barTimer_.start();
+    }
+    if (nominalMs_ > ElapsedShownAboveMs && !stopBar_) {
+        elapsedTimer_.start();
     }
 }
 
@@ -155,8 +202,17 @@ void CWaitDlg::AdvanceBar() {
     }
 }
 
+void CWaitDlg::ShowElapsed() {
+    const auto elapsed =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start_);
+    const int nominalSeconds = (nominalMs_ + 999) / 1000;
+    elapsed_->setText(QString::asprintf(StringText(STR_ELAPSED_OF_NOMINAL).toUtf8().constData(),
+                                        static_cast<int>(elapsed.count()), nominalSeconds));
+}
+
 void CWaitDlg::FinishRun() {
     barTimer_.stop();
+    elapsedTimer_.stop();
     if (inRun_) {
         CBasisDialog::done(0);
     } else {

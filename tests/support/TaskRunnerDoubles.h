@@ -19,9 +19,10 @@ protected:
 
 // The task pattern as it runs when the system has no thread left to give.
 inline std::optional<ResultCode> RunWithoutThread(CWaitDlg& dialog, int durationMs,
-                                                  std::function<ResultCode()> task) {
+                                                  std::function<ResultCode()> task,
+                                                  std::function<void()> cancel = {}) {
     NoThreadRunner runner(dialog);
-    return runner.Run(durationMs, std::move(task));
+    return runner.Run(durationMs, std::move(task), std::move(cancel));
 }
 
 } // namespace orlo::test

@@ -11,6 +11,7 @@
 #include "tests/gui/connect/AddressTyping.h"
 #include "tests/support/DialogChecks.h"
 #include "tests/support/TaskRunnerDoubles.h"
+#include "tests/support/WaitCancel.h"
 
 #include <QClipboard>
 #include <QHeaderView>
@@ -46,7 +47,8 @@ struct FakeScan {
     std::thread::id thread;
 
     CIPAddressSearchDlg::RangeScan Function() {
-        return [this](const ScanRange& asked, const std::function<void(int)>& progress) {
+        return [this](const ScanRange& asked, const std::function<void(int)>& progress,
+                      const std::atomic<bool>&) {
             range = asked;
             thread = std::this_thread::get_id();
             if (failure.error != IcmpSocketError::None) {
@@ -71,10 +73,11 @@ public:
     bool noThreads = false;
 
 protected:
-    std::optional<ResultCode> RunTask(CWaitDlg& dialog, int durationMs,
-                                      std::function<ResultCode()> task) override {
-        return noThreads ? test::RunWithoutThread(dialog, durationMs, std::move(task))
-                         : CIPAddressSearchDlg::RunTask(dialog, durationMs, std::move(task));
+    std::optional<ResultCode> RunTask(CWaitDlg& dialog, int durationMs, std::function<ResultCode()> task,
+                                      std::function<void()> cancel) override {
+        return noThreads
+                   ? test::RunWithoutThread(dialog, durationMs, std::move(task), std::move(cancel))
+                   : CIPAddressSearchDlg::RunTask(dialog, durationMs, std::move(task), std::move(cancel));
     }
 };
 
@@ -184,6 +187,36 @@ private slots:
         QVERIFY(scan.range.has_value());
         QCOMPARE(scan.range->At(scan.range->First()), expected);
         QCOMPARE(config_->ReadSearchStartAddress(), expected);
+    }
+
+    void cancelEndsTheSearchWithWhatHadAnsweredByThen() {
+        // A range whose first address answers and whose later ones keep the scan waiting until told
+        // to stop, as a search of a large silent network does.
+        bool toldToStop = false;
+        const auto scan = [&toldToStop](const ScanRange& range, const std::function<void(int)>& progress,
+                                        const std::atomic<bool>& cancel) {
+            ScanResult result;
+            result.answered.push_back(range.At(range.First()));
+            progress(1);
+            for (int i = 0; i < 10000 && !cancel; ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            toldToStop = cancel;
+            result.cancelled = cancel;
+            return result;
+        };
+        CIPAddressSearchDlg dialog(nullptr, *config_, scan);
+        dialog.show();
+        SetRange(dialog, {10, 0, 0, 7}, QStringLiteral("250"));
+        COrgMessageBox::PresetAnswer(MessageAnswer::Ok);
+        test::WaitCancel cancel;
+        ClickSearch(dialog);
+        QVERIFY(cancel.Pressed());
+        QVERIFY(toldToStop);
+        QCOMPARE(COrgMessageBox::AnsweredTexts(), QStringList{Text(9030)});
+        QCOMPARE(Rows(*Child<COrgListCtrl>(dialog, "resultList")), QStringList{"10.0.0.7"});
+        QVERIFY(Child<CImgButton>(dialog, "okButton")->isEnabled());
+        QVERIFY(dialog.isVisible());
     }
 
     void okFollowsTheSelection() {

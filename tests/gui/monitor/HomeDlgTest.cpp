@@ -2,6 +2,7 @@
 
 #include "core/config/AppConfig.h"
 #include "core/strings/StringTable.h"
+#include "gui/connect/ComConnectDlg.h"
 #include "gui/connect/IpAddressCtrl.h"
 #include "gui/connect/LanConnectDlg.h"
 #include "gui/shell/MiraSettingsDlg.h"
@@ -14,6 +15,11 @@
 #include "tests/support/DialogChecks.h"
 #include "tests/support/PlaceholderPages.h"
 #include "tests/support/TaskRunnerDoubles.h"
+#include "tests/support/WaitCancel.h"
+#ifndef _WIN32
+#include "tests/support/StalledListener.h"
+#include "tests/support/ThreadCount.h"
+#endif
 
 #include <QAction>
 #include <QLabel>
@@ -56,10 +62,11 @@ public:
     bool noThreads = false;
 
 protected:
-    std::optional<ResultCode> RunTask(int durationMs, std::function<ResultCode()> task) override {
+    std::optional<ResultCode> RunTask(int durationMs, std::function<ResultCode()> task,
+                                      std::function<void()> cancel) override {
         CWaitDlg* wait = findChild<CWaitDlg*>();
-        return noThreads ? test::RunWithoutThread(*wait, durationMs, std::move(task))
-                         : CHomeDlg::RunTask(durationMs, std::move(task));
+        return noThreads ? test::RunWithoutThread(*wait, durationMs, std::move(task), std::move(cancel))
+                         : CHomeDlg::RunTask(durationMs, std::move(task), std::move(cancel));
     }
     void OnCycleCompleted(CycleOutput output) override {
         Count();
@@ -122,6 +129,19 @@ void TypeLoopbackConnection(CLanConnectDlg& dialog, std::uint16_t port, bool& ad
     test::TypeIntoFocus(QString::number(port));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
 }
+
+// Connects through "LAN接続" as a user does, to the loopback address and port; false when the
+// address did not land as typed.
+bool ConnectThroughLanDialog(CHomeDlg& home, std::uint16_t port) {
+    bool landed = false;
+    OnLanDialog([&landed, port](CLanConnectDlg& dialog) { TypeLoopbackConnection(dialog, port, landed); });
+    home.LanAction()->trigger();
+    return landed;
+}
+
+// No sensor is to be waited for longer than this after "中止"; every wait that the cancels end lasts
+// 10 s (a silent serial probe at every speed) to 49 s (a frozen detection over TCP) without one.
+constexpr long long CancelEndsWithinMs = 5000;
 
 // The main window with the real monitoring page, in a directory of its own, against the simulator.
 struct Fixture {
@@ -372,25 +392,134 @@ private slots:
         QVERIFY(!fixture.window->NavigationButton(PageId::Camera)->isEnabled());
     }
 
-    void ClosingDuringAnExchangeWaitsBehindTheWaitDialog() {
+    void ClosingDuringAnExchangeCutsIt() {
         Fixture fixture;
         QVERIFY(fixture.Monitoring());
-        // Every detection now takes a second and a half: closing catches one under way.
-        fixture.simulator->setFaults(Faults("delay=1500@0x03"));
+        // Every detection now takes half a minute: closing catches one under way.
+        fixture.simulator->setFaults(Faults("delay=30000@0x03"));
         QTest::qWait(300);
-        bool waitShown = false;
-        QTimer watcher;
-        connect(&watcher, &QTimer::timeout, [&] {
-            const QWidget* modal = QApplication::activeModalWidget();
-            waitShown = waitShown || (qobject_cast<const CWaitDlg*>(modal) != nullptr && modal->isVisible());
-        });
-        watcher.start(10);
+        const auto start = std::chrono::steady_clock::now();
         fixture.window->close();
-        watcher.stop();
-        QVERIFY(waitShown);
+        const auto took = std::chrono::steady_clock::now() - start;
+        qInfo("closed %lld ms after the request, an answer under way",
+              static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()));
+        QVERIFY(took < std::chrono::milliseconds(CancelEndsWithinMs));
         QVERIFY(!fixture.home->IsMonitoring());
         QVERIFY(!fixture.window->isVisible());
         QCOMPARE(fixture.window->result(), 1);
+        QCOMPARE(COrgMessageBox::AnsweredTexts(), QStringList{});
+    }
+
+    void ClosingWithAFrozenSensorEndsTheProgramAtOnceAndLeavesNoThread() {
+#ifndef _WIN32
+        const std::size_t threadsBefore = test::ThreadCount();
+#endif
+        Fixture fixture("", false);
+        // Connected through the dialog, which remembers the sensor in the configuration.
+        QVERIFY(ConnectThroughLanDialog(*fixture.home, fixture.simulator->tcpPort()));
+        QVERIFY(fixture.Monitoring());
+        fixture.simulator->setFaults(Faults("silent"));
+        QTest::qWait(300); // a detection is now waiting for an answer that never comes
+
+        const auto start = std::chrono::steady_clock::now();
+        QTimer::singleShot(0, fixture.window.get(), [&fixture] { fixture.window->windowHandle()->close(); });
+        QCOMPARE(fixture.window->exec(), 1); // the window's own event loop ends
+        const auto took = std::chrono::steady_clock::now() - start;
+        qInfo("event loop ended %lld ms after the close request, sensor frozen",
+              static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()));
+        QVERIFY(took < std::chrono::milliseconds(CancelEndsWithinMs));
+        QCOMPARE(COrgMessageBox::AnsweredTexts(), QStringList{});
+
+        const std::uint16_t port = fixture.simulator->tcpPort();
+        fixture.window.reset();
+        fixture.simulator.reset();
+#ifndef _WIN32 // the threads as the kernel lists them
+        QCOMPARE(test::ThreadCountSettledAt(threadsBefore), threadsBefore);
+#endif
+        QCOMPARE(AppConfig(".").ReadPortNo(), port);
+    }
+
+#ifndef _WIN32 // a POSIX listener that never answers; the simulator's pseudo-terminal
+    void CancelledLanConnectToAnAddressThatNeverAnswers() {
+        COrgMessageBox::PresetAnswer(MessageAnswer::Ok);
+        Fixture fixture("", false);
+        test::StalledListener silent;
+        QVERIFY(silent.Valid());
+        test::WaitCancel cancel;
+        QVERIFY(ConnectThroughLanDialog(*fixture.home, silent.Port()));
+        QVERIFY(cancel.Pressed());
+        qInfo("connect ended %lld ms after 中止", cancel.MsSincePress());
+        QVERIFY(cancel.MsSincePress() < CancelEndsWithinMs);
+        QCOMPARE(COrgMessageBox::AnsweredTexts(), QStringList{Text(9030)});
+        QVERIFY(!fixture.window->Session().IsConnected());
+        QVERIFY(!fixture.home->IsMonitoring());
+        QVERIFY(!fixture.window->NavigationButton(PageId::Camera)->isEnabled());
+        // Not remembered: the next start offers the last address that connected.
+        QVERIFY(AppConfig(".").ReadPortNo() != silent.Port());
+
+        // The session connects again as before.
+        COrgMessageBox::PresetAnswer(MessageAnswer::Ok);
+        QVERIFY(ConnectThroughLanDialog(*fixture.home, fixture.simulator->tcpPort()));
+        QVERIFY(fixture.Monitoring());
+        QCOMPARE(COrgMessageBox::AnsweredTexts(), QStringList{Text(9030)});
+    }
+
+    void CancelledComConnectToASensorThatNeverAnswers() {
+        COrgMessageBox::PresetAnswer(MessageAnswer::Ok);
+        Fixture fixture("", false);
+        sim::SimConfig config;
+        config.pty = true;
+        config.faults = Faults("silent");
+        sim::Simulator silent(config);
+        std::string error;
+        QVERIFY2(silent.start(error), error.c_str());
+        AppConfig(".").WriteComPort(silent.ptyPath());
+        AppConfig(".").WriteBaudRate(115200);
+        // The dialog offers the port last used; Enter connects.
+        QTimer::singleShot(0, [] {
+            QTRY_VERIFY(qobject_cast<CComConnectDlg*>(QApplication::activeModalWidget()) != nullptr);
+            QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return);
+        });
+        test::WaitCancel cancel(std::chrono::milliseconds(1500)); // into the probes at other speeds
+        fixture.home->ComAction()->trigger();
+        QVERIFY(cancel.Pressed());
+        qInfo("COM connect ended %lld ms after 中止", cancel.MsSincePress());
+        QVERIFY(cancel.MsSincePress() < CancelEndsWithinMs);
+        QCOMPARE(COrgMessageBox::AnsweredTexts(), QStringList{Text(9030)});
+        QVERIFY(!fixture.window->Session().IsConnected());
+        QVERIFY(!fixture.window->NavigationButton(PageId::Camera)->isEnabled());
+    }
+
+#endif
+
+    void CancelledStopOfAFrozenLoopLeavesThePageDisconnected() {
+        COrgMessageBox::PresetAnswer(MessageAnswer::Ok);
+        Fixture fixture;
+        QVERIFY(fixture.Monitoring());
+        fixture.simulator->setFaults(Faults("silent"));
+        QTest::qWait(300); // a detection is now waiting for an answer that never comes
+        test::WaitCancel cancel;
+        fixture.window->RequestPage(PageId::Camera);
+        QVERIFY(cancel.Pressed());
+        qInfo("stop ended %lld ms after 中止 (the wait showed \"%s\")", cancel.MsSincePress(),
+              qPrintable(cancel.ElapsedAtPress()));
+        QVERIFY(cancel.MsSincePress() < CancelEndsWithinMs);
+        // The detection's time-out is far above ten seconds: the elapsed time was shown beside it.
+        QVERIFY(!cancel.ElapsedAtPress().isEmpty());
+        QCOMPARE(COrgMessageBox::AnsweredTexts(), QStringList{Text(9030)});
+        QCOMPARE(fixture.window->CurrentPage(), PageId::Home);
+        QVERIFY(!fixture.home->IsMonitoring());
+        QVERIFY(!fixture.window->Session().IsConnected());
+        QVERIFY(!fixture.window->NavigationButton(PageId::Camera)->isEnabled());
+        QVERIFY(fixture.window->windowTitle().isEmpty());
+        QTest::qWait(200);
+        QVERIFY(!fixture.PictureShown()); // the grey of no sensor
+
+        // The sensor answers again: the page connects and monitors as before.
+        fixture.simulator->setFaults({});
+        QVERIFY(ConnectThroughLanDialog(*fixture.home, fixture.simulator->tcpPort()));
+        QVERIFY(fixture.Monitoring());
+        QCOMPARE(COrgMessageBox::AnsweredTexts(), QStringList{Text(9030)});
     }
 
     void NoReportReachesThePageOnceItsDestructionHasBegun() {

@@ -1,12 +1,16 @@
 #include "gui/shell/WaitDlg.h"
 
+#include "core/strings/StringTable.h"
 #include "gui/shell/TaskRunner.h"
+#include "gui/uikit/ImgButton.h"
 #include "gui/uikit/MessageEvent.h"
 #include "tests/support/TaskRunnerDoubles.h"
+#include "tests/support/WaitCancel.h"
 
 #include <QLabel>
 #include <QProgressBar>
 #include <QtTest>
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <thread>
@@ -15,6 +19,7 @@ namespace orlo {
 namespace {
 
 using namespace std::chrono_literals;
+using test::ElapsedSeconds;
 
 constexpr int WM_TEST_TASK = 0x1450;
 
@@ -38,6 +43,27 @@ protected:
         return QObject::event(event);
     }
 };
+
+QString Text(int id) {
+    const auto text = LoadString(id);
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Runs `step` on the user-interface thread once the dialog is on screen.
+void OnceShown(CWaitDlg& dialog, std::function<void()> step) {
+    QTimer::singleShot(0, &dialog, [&dialog, step = std::move(step)] {
+        QVERIFY(QTest::qWaitFor([&dialog] { return dialog.isVisible(); }, 5000));
+        step();
+    });
+}
+
+// A worker that ends once told to, or after ten seconds.
+ResultCode WaitFor(const std::atomic<bool>& told) {
+    for (int i = 0; i < 10000 && !told; ++i) {
+        std::this_thread::sleep_for(1ms);
+    }
+    return told ? RC_CANCELLED : RC_TIMEOUT;
+}
 
 long long MillisecondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
@@ -190,6 +216,137 @@ private slots:
         QCOMPARE(RunTask(dialog, 100, [] { return RC_OK; }), std::optional<ResultCode>(RC_OK));
     }
 
+    void cancelIsOfferedOnlyForATaskThatCanBeGivenUp() {
+        CWaitDlg dialog;
+        bool shownWithout = true;
+        OnceShown(dialog, [&] { shownWithout = dialog.CancelButton()->isVisible(); });
+        QCOMPARE(RunTask(dialog, 1000,
+                         [] {
+                             std::this_thread::sleep_for(300ms);
+                             return RC_OK;
+                         }),
+                 std::optional<ResultCode>(RC_OK));
+        QVERIFY(!shownWithout);
+
+        bool shownWith = false;
+        QString caption;
+        OnceShown(dialog, [&] {
+            shownWith = dialog.CancelButton()->isVisible() && dialog.CancelButton()->isEnabled();
+            caption = dialog.CancelButton()->text();
+        });
+        QCOMPARE(RunTask(
+                     dialog, 1000,
+                     [] {
+                         std::this_thread::sleep_for(300ms);
+                         return RC_OK;
+                     },
+                     [] {}),
+                 std::optional<ResultCode>(RC_OK));
+        QVERIFY(shownWith);
+        QCOMPARE(caption, Text(9031));
+        QVERIFY(!dialog.CancelPressed());
+    }
+
+    void aPressAsksTheTaskToEndAndTheRunEndsWithTheWorker() {
+        CWaitDlg dialog;
+        std::atomic<bool> told{false};
+        int calls = 0;
+        bool openAfterPress = false;
+        bool enabledAfterPress = true;
+        OnceShown(dialog, [&] {
+            CImgButton* button = dialog.CancelButton();
+            QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+            // The run goes on until the worker has seen the request and ended.
+            openAfterPress = dialog.isVisible();
+            enabledAfterPress = button->isEnabled();
+            QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+        });
+        const std::optional<ResultCode> result = RunTask(
+            dialog, 60000, [&told] { return WaitFor(told); },
+            [&] {
+                ++calls;
+                told = true;
+            });
+        QCOMPARE(result, std::optional<ResultCode>(RC_CANCELLED));
+        QCOMPARE(calls, 1);
+        QVERIFY(openAfterPress);
+        QVERIFY(!enabledAfterPress);
+        QVERIFY(dialog.CancelPressed());
+        QVERIFY(!dialog.isVisible());
+
+        // The next run starts afresh, and a task without a cancel has nothing to press.
+        bool hidden = false;
+        OnceShown(dialog, [&] {
+            hidden = !dialog.CancelButton()->isVisible();
+            QTest::mouseClick(dialog.CancelButton(), Qt::LeftButton);
+        });
+        QCOMPARE(RunTask(dialog, 1000, [] { return RC_OK; }), std::optional<ResultCode>(RC_OK));
+        QVERIFY(hidden);
+        QCOMPARE(calls, 1);
+        QVERIFY(!dialog.CancelPressed());
+    }
+
+    void theSpaceKeyPressesCancelButEscapeAndEnterDoNot() {
+        CWaitDlg dialog;
+        std::atomic<bool> told{false};
+        int calls = 0;
+        int callsBeforeSpace = -1;
+        OnceShown(dialog, [&] {
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+            QTest::keyClick(&dialog, Qt::Key_Return);
+            callsBeforeSpace = calls;
+            dialog.CancelButton()->setFocus();
+            QTest::keyClick(dialog.CancelButton(), Qt::Key_Space);
+        });
+        RunTask(
+            dialog, 60000, [&told] { return WaitFor(told); },
+            [&] {
+                ++calls;
+                told = true;
+            });
+        QCOMPARE(callsBeforeSpace, 0);
+        QCOMPARE(calls, 1);
+    }
+
+    void aLongTaskShowsTheSecondsElapsedBesideItsDuration() {
+        CWaitDlg dialog;
+        QString atStart;
+        bool visible = false;
+        OnceShown(dialog, [&] {
+            atStart = dialog.ElapsedText()->text();
+            visible = dialog.ElapsedText()->isVisible();
+        });
+        RunTask(dialog, 150000, [] {
+            std::this_thread::sleep_for(1500ms);
+            return RC_OK;
+        });
+        QVERIFY(visible);
+        QCOMPARE(ElapsedSeconds(atStart), (std::pair{0, 150}));
+        // Counted on after the bar's own steps: at least one whole second had passed at the end.
+        const auto [elapsed, nominal] = ElapsedSeconds(dialog.ElapsedText()->text());
+        qInfo("%s after a 1.5 s task", qPrintable(dialog.ElapsedText()->text()));
+        QVERIFY(elapsed >= 1);
+        QCOMPARE(nominal, 150);
+
+        // Up to ten seconds the bar says enough; just above, the duration rounds up to whole seconds.
+        for (const int duration : {0, 5000, 10000, 10001}) {
+            bool shown = true;
+            QString text;
+            OnceShown(dialog, [&] {
+                shown = dialog.ElapsedText()->isVisible();
+                text = dialog.ElapsedText()->text();
+            });
+            RunTask(dialog, duration, [] {
+                std::this_thread::sleep_for(100ms);
+                return RC_OK;
+            });
+            QCOMPARE(shown, duration > 10000);
+            if (shown) {
+                QCOMPARE(ElapsedSeconds(text), (std::pair{0, 11}));
+            }
+        }
+    }
+
     void layoutFollowsTheWindowSize() {
         CWaitDlg dialog;
         TaskTarget target;
@@ -213,6 +370,27 @@ private slots:
         QCOMPARE(bar.width(), 448);
         QCOMPARE(bar.top(), text.bottom() + 1);
         QVERIFY(dialog.windowFlags() & Qt::FramelessWindowHint);
+    }
+
+    void elapsedTextAndCancelLieBelowTheBarInsideTheWindow() {
+        CWaitDlg dialog;
+        std::atomic<bool> told{false};
+        QRect bar;
+        QRect elapsed;
+        QRect button;
+        OnceShown(dialog, [&] {
+            bar = dialog.findChild<QProgressBar*>()->geometry();
+            elapsed = dialog.ElapsedText()->geometry();
+            button = dialog.CancelButton()->geometry();
+            told = true;
+        });
+        RunTask(
+            dialog, 150000, [&told] { return WaitFor(told); }, [] {});
+        QVERIFY(elapsed.top() > bar.bottom());
+        QVERIFY(button.top() > elapsed.bottom());
+        QVERIFY(QRect(QPoint(0, 0), QSize(480, 280)).contains(button));
+        QCOMPARE(button.center().x(), 240 - (button.width() % 2 == 0 ? 1 : 0));
+        QVERIFY(elapsed.width() > 0 && elapsed.height() > 0);
     }
 };
 
