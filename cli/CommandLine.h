@@ -11,10 +11,11 @@ inline constexpr int EXIT_OK = 0;
 inline constexpr int EXIT_DIFFERENT = 1;
 inline constexpr int EXIT_DEVICE_FAILED = 2;
 inline constexpr int EXIT_USAGE = 64;
+inline constexpr std::uint16_t DefaultLanPort = 9600;
 
 struct GlobalOptions {
     std::optional<std::string> lanHost;
-    std::uint16_t lanPort = 9600;
+    std::uint16_t lanPort = DefaultLanPort;
     std::optional<std::string> comPort;
     std::uint32_t baudRate = 115200;
     int angleOfView = 90;
