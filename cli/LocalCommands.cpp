@@ -1,4 +1,5 @@
 #include "cli/CommandContext.h"
+#include "cli/HostList.h"
 #include "cli/IdentityText.h"
 #include "core/device/SensorIdentifier.h"
 #include "core/platform/IpRangeScanner.h"
@@ -7,34 +8,6 @@
 namespace orlo::cli {
 
 namespace {
-
-// "A.B.C.D-E"
-std::optional<ScanRange> ParseScanRange(const std::string& text) {
-    const auto dash = text.find('-');
-    if (dash == std::string::npos) {
-        return std::nullopt;
-    }
-    Ipv4Address first{};
-    std::size_t at = 0;
-    for (int i = 0; i < 4; ++i) {
-        const auto end = i < 3 ? text.find('.', at) : dash;
-        if (end == std::string::npos || end > dash) {
-            return std::nullopt;
-        }
-        const auto number = ParseInteger(text.substr(at, end - at), 0, 255);
-        if (!number) {
-            return std::nullopt;
-        }
-        first[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(*number);
-        at = end + 1;
-    }
-    // An end above 255 is limited to 255 by the range itself.
-    const auto last = ParseInteger(text.substr(dash + 1), 0, 65535);
-    if (!last || *last < first[3]) {
-        return std::nullopt;
-    }
-    return ScanRange::FromEnd(first, static_cast<int>(*last));
-}
 
 struct ScanArguments {
     std::string rangeText;

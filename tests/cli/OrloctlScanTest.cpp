@@ -1,5 +1,6 @@
 #include "cli/CommandLine.h"
 #include "cli/Orloctl.h"
+#include "core/device/ConnectProcedures.h"
 #include "sim/Simulator.h"
 #include "tests/support/PrivateNetwork.h"
 
@@ -119,6 +120,49 @@ TEST(OrloctlScan, IdentifyNamesEachAnsweringAddressInOrder) {
     });
     if (status == kNoPrivateNetwork || status == kNoIcmp) {
         GTEST_SKIP() << "no private network namespace, or no ICMP in it";
+    }
+    EXPECT_EQ(0, status);
+}
+
+// A range given to --hosts is served only where a sensor answers; a sensor busy with another client
+// cannot be identified and counts as failed.
+TEST(OrloctlFleetRange, OnlyTheSensorsOfARangeAreServed) {
+    const int status = RunInPrivateNetwork([] {
+        Sensors sensors;
+        DeviceSession busy;
+        if (!sensors.started || ConnectLan(busy, "127.0.0.2", 9600, 90) != RC_OK) {
+            return 1;
+        }
+        std::ostringstream out;
+        std::ostringstream err;
+        const int fleet = RunOrloctl({"--hosts", "127.0.0.1-6", "info"}, out, err);
+        // The sensor closes the newcomer's connection at once; our request may meet a reset instead.
+        std::string table = out.str();
+        for (const char* how : {"closed", "reset"}) {
+            const std::string busyRow = std::string("not-identified did not identify: no answer: the peer ") +
+                                        how + " the connection (a sensor busy with another client does)\n";
+            if (const auto at = table.find(busyRow); at != std::string::npos) {
+                table.replace(at, busyRow.size(), "BUSY\n");
+            }
+        }
+        const std::string expected = "ADDRESS    OUTCOME        MESSAGE\n"
+                                     "127.0.0.1  ok             Orlo-X1 1.2.0.5\n"
+                                     "127.0.0.2  BUSY\n"
+                                     "127.0.0.3  ok             Orlo-X1 1.2.0.5\n"
+                                     "3 sensors: 2 ok, 1 not-identified\n";
+        if (fleet != EXIT_DEVICE_FAILED || table != expected) {
+            ADD_FAILURE() << fleet << "\n" << out.str() << err.str();
+            return 2;
+        }
+        std::ostringstream none;
+        const int empty = RunOrloctl({"--hosts", "127.0.0.7-9", "info"}, none, err);
+        return empty == EXIT_DEVICE_FAILED && none.str().empty() &&
+                       err.str().find("orloctl: no sensor answered in 127.0.0.7-9") != std::string::npos
+                   ? 0
+                   : 3;
+    });
+    if (status == kNoPrivateNetwork) {
+        GTEST_SKIP() << "no private network namespace can be made here";
     }
     EXPECT_EQ(0, status);
 }
