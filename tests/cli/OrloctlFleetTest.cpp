@@ -332,6 +332,21 @@ TEST_F(OrloctlFleetTest, MistakesAreReportedOnceBeforeAnySensorIsContacted) {
     EXPECT_EQ(0, clients.Peak());
 }
 
+TEST_F(OrloctlFleetTest, ATerminalSeesTheProgressOnOneLine) {
+    StartSensors({"A", "B"});
+    const std::string hosts = HostsFile("127.0.0.1:1\n");
+    const Console terminal{true, false, nullptr};
+    const FleetRun shown = Orloctl({"--hosts", hosts, "--jobs", "1", "info"}, &terminal);
+    EXPECT_EQ(EXIT_DEVICE_FAILED, shown.status);
+    // The list is served in address order: the port-1 address first, and it fails.
+    EXPECT_EQ("\rorloctl: 1 of 3 sensors done, 1 failed\rorloctl: 2 of 3 sensors done, 1 failed"
+              "\rorloctl: 3 of 3 sensors done, 1 failed\n",
+              shown.err);
+    const FleetRun plain = Orloctl({"--hosts", hosts, "--jobs", "1", "info"});
+    EXPECT_EQ("", plain.err);
+    EXPECT_EQ(shown.out, plain.out);
+}
+
 TEST_F(OrloctlFleetTest, RestartWaitsForEverySensor) {
     StartSensors({"A", "B", "C"});
     const FleetRun run = Orloctl({"--hosts", HostsFile(), "--jobs", "3", "restart"});
