@@ -69,6 +69,16 @@ constexpr StringEntry kEntries[] = {
     {9010, "処理を開始できませんでした。\nもう一度操作してください。", "The operation could not be started.\nPlease try again."},
     {9020, "Orlo-X1", "Orlo-X1"},
     {9030, "中止しました", "Cancelled"},
+    // IP search: what each answering address is.
+    {9060, "センサー情報を表示", "Show sensor details"},
+    {9061, "IPアドレス", "IP address"},
+    {9062, "機種", "Model"},
+    {9063, "バージョン", "Version"},
+    {9064, "情報テキスト", "Information text"},
+    {9065, "確認中…", "Checking…"},
+    {9066, "センサーではありません", "Not a sensor"},
+    {9067, "応答がありません", "No answer"},
+    {9068, "他の接続で使用中です", "In use by another connection"},
     {9400, "このIPアドレスの範囲は検索できません。\n0.x.x.x と 224.x.x.x～255.x.x.x は機器に割り当てられないアドレスです。\nIPアドレスを確認してください。", "This IP address range cannot be searched.\nAddresses 0.x.x.x and 224.x.x.x to 255.x.x.x are never assigned to a device.\nPlease check the IP address."},
     {9420, "画角(接続時に選んだ値。センサーには送られません)", "Angle of view (chosen when connecting; not sent to the sensor)"},
     // File dialog filters: "text|pattern|" pairs.
