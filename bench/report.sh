@@ -25,6 +25,7 @@ if [ -z "$table_only" ]; then
     [ -f "$build/build.ninja" ] || cmake -S "$here/.." -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
     cmake --build "$build" --target detection_decode imaging_convert picture_composition acquisition_loop \
         transport_idle_cpu sim_throughput icmp_scan flood_memory command_log_memory soak session_abort editor_repaint \
+        fleet_identify fleet_export \
         detection_previews \
         responsiveness orlo-setup orloctl >/dev/null || { echo "build failed" >&2; exit 1; }
     rm -rf "$logs" && mkdir -p "$logs"
@@ -50,6 +51,9 @@ if [ -z "$table_only" ]; then
     run command_log_memory "$b/command_log_memory" 6000 "$build/cli/orloctl"
     run soak "$b/soak" --cycles "$soak_cycles"
     run session_abort "$b/session_abort"
+    run fleet_identify "$b/fleet_identify"
+    run fleet_export "$b/fleet_export" 5 "$build/cli/orloctl"
+    run fleet_export_nodelay "$b/fleet_export" 0 "$build/cli/orloctl"
     run editor_repaint env QT_QPA_PLATFORM=offscreen "$b/editor_repaint"
     run detection_previews env QT_QPA_PLATFORM=offscreen "$b/detection_previews"
 
@@ -125,6 +129,14 @@ soak_summary=$(log soak | awk '/^TCP loopback|^pty/ {link = ($1 == "TCP") ? "TCP
     /fds before/ {gsub(/[,;]/, ""); s = s ", fds " $3 " before and " $6 " after, threads " $9 " and " $12 "; "}
     END {print s}')
 
+identify_scan=$(num fleet_identify '^scan .* --identify' ':')
+identify_all=$(num fleet_identify '^identify .* without the sweep' ':')
+fleet_singles=$(num fleet_export 'single exports one after another' ':')
+fleet_time=$(num fleet_export '^fleet export of' ':')
+fleet_rss=$(num fleet_export 'peak RSS' 'RSS')
+fleet0_singles=$(num fleet_export_nodelay 'single exports one after another' ':')
+fleet0_time=$(num fleet_export_nodelay '^fleet export of' ':')
+
 # The worst abort of every case, and the time-outs a frozen sensor's detection waits for without one.
 abort_max=$(log session_abort | awk 'NR > 1 && $(NF - 1) + 0 > m {m = $(NF - 1)} END {if (m != "") print m}')
 abort_tcp_wait=$(log session_abort | awk '/^detection, frozen sensor, TCP/ {print $NF}')
@@ -162,6 +174,10 @@ row "longest event-loop stall of all scenarios (\`responsiveness\`, Xvfb; ${stal
 row "IP search of 127.0.0.1-255 (all answer; original: 16 threads, 100 ms per address)" "${scan_lo:-?} s" "${scan_lo_orig:-?} s" "$(ratio "$scan_lo" "$scan_lo_orig")" "< 0.5 s" "$(check "$scan_lo" '<' 0.5)"
 row "IP search of 192.0.2.1-255, silent, in a network namespace (\`icmp_scan\`)" "${scan_silent:-?} s" "${scan_silent_orig:-?} s" "$(ratio "$scan_silent" "$scan_silent_orig")" "< 0.5 s" "$(check "$scan_silent" '<' 0.5)"
 row "an abort ends what the session waits for: a frozen sensor's detection (TCP; pty 460800), a LAN connect nobody answers, the wait for a restarted sensor; worst of 20 each (\`session_abort\`; original: the detection's time-out, TCP; pty ${abort_pty_wait:-?} ms)" "${abort_max:-?} ms" "${abort_tcp_wait:-?} ms" "$(ratio "$abort_max" "$abort_tcp_wait")" "< 1000 ms (aim 200 ms)" "$(check "$abort_max" '<' 1000)"
+row "\`scan A.B.C.1-255 --identify\`: 5 simulated sensors, 250 silent addresses, in a network namespace (\`fleet_identify\`; for information: all 255 identified without the ping sweep, 32 at a time, ${identify_all:-?} s)" "${identify_scan:-?} s" "—" "—" "< 1.5 s" "$(check "$identify_scan" '<' 1.5)"
+row "\`orloctl --hosts --jobs 8 export\` of 40 simulated sensors, each answer delayed 5 ms as on a LAN (\`fleet_export\`; compared: 40 / 8 single exports one after another)" "${fleet_time:-?} s" "${fleet_singles:-?} s" "$(ratio "$fleet_time" "$fleet_singles")" "<= 1.3 x" "$(check "$(ratio "$fleet_time" "$fleet_singles")" '<=' 1.3)"
+row "the same without the delay: processor time only, shared by $(nproc) cores (\`fleet_export 0\`)" "${fleet0_time:-?} s" "${fleet0_singles:-?} s" "$(ratio "$fleet0_time" "$fleet0_singles")" "for information" "—"
+row "peak RSS, \`orloctl --hosts --jobs 8 export\` of 40 sensors (\`fleet_export\`)" "${fleet_rss:-?} MiB" "—" "—" "for information" "—"
 row "simulator, full responses over TCP loopback (\`sim_throughput\`)" "${sim_rate:-?} /s" "—" "—" "—" "—"
 row "area-mask and detection area editors, one move + repaint, worst p99 (\`editor_repaint\`)" "${editor_p99:-?} ms" "—" "—" "< 16 ms" "$(check "$editor_p99" '<' 16)"
 row "detection page, four previews composed and painted, p99 (\`detection_previews\`)" "${previews_p99:-?} ms" "—" "—" "< 16 ms" "$(check "$previews_p99" '<' 16)"
