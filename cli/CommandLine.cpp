@@ -199,7 +199,9 @@ Commands:
   detect [OPTIONS]         run detection cycles and print one log line each (detect --help)
   get NAME                 read a setting (get --help lists the names)
   set NAME VALUES          write a setting and read it back (set --help)
-  scan A.B.C.D-E           find answering addresses (ICMP echo) from A.B.C.D to A.B.C.E
+  scan A.B.C.D-E [--identify [--port P]]
+                           find answering addresses (ICMP echo) from A.B.C.D to A.B.C.E; with
+                           --identify ask each which sensor it is (model, version, text)
   ports                    serial ports that can be opened now (and, on stderr, those this
                            user may not open)
 
