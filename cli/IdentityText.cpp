@@ -24,7 +24,7 @@ std::string IdentityLine(const SensorIdentity& identity) {
         return address + "\t-\t-\t-\t" + DescribeIdentity(identity) + "\n";
     }
     const std::string note = SensorNote(identity);
-    return address + "\t" + PrintableText(identity.info.name) + "\t" + VersionText(identity.info) + "\t" +
+    return address + "\t" + PrintableText(identity.info.name) + "\t" + FormatVersion(identity.info) + "\t" +
            PrintableText(identity.text) + (note.empty() ? "" : "\t" + note) + "\n";
 }
 
@@ -34,7 +34,7 @@ std::string IdentityJson(const SensorIdentity& identity) {
                        ", \"outcome\": " + JsonString(OutcomeName(identity.outcome));
     if (identity.outcome == IdentifyOutcome::Sensor) {
         json += ", \"model\": " + JsonString(PrintableText(identity.info.name)) +
-                ", \"version\": " + JsonString(VersionText(identity.info)) +
+                ", \"version\": " + JsonString(FormatVersion(identity.info)) +
                 ", \"text\": " + JsonString(PrintableText(identity.text)) +
                 ", \"settingsAbnormal\": " + (identity.settingsAbnormal ? "true" : "false") +
                 ", \"message\": " + JsonString(SensorNote(identity));

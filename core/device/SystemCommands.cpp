@@ -89,7 +89,7 @@ std::string DecodeDeviceInfoText(std::span<const std::uint8_t> field) {
     return Cp932ToUtf8(raw).value_or(raw);
 }
 
-std::string VersionText(const DeviceInfo& info) {
+std::string FormatVersion(const DeviceInfo& info) {
     return std::to_string(info.version1) + "." + std::to_string(info.version2) + "." +
            std::to_string(info.version3) + "." + std::to_string(info.version4);
 }

@@ -46,7 +46,7 @@ DeviceInfo DecodeDeviceInfo(std::span<const std::uint8_t> payload);
 // An information-text field as UTF-8; bytes that are not valid CP932 are kept as they came.
 std::string DecodeDeviceInfoText(std::span<const std::uint8_t> field);
 // "v1.v2.v3.v4".
-std::string VersionText(const DeviceInfo& info);
+std::string FormatVersion(const DeviceInfo& info);
 
 // Speed index of the speed-change command; 0xFF for a rate the sensor does not know.
 std::uint8_t SpeedIndexOf(std::uint32_t baudRate);

@@ -410,7 +410,7 @@ ResultCode ReadReportContent(DeviceSession& session, ReportContent& content) {
 }
 
 std::string ReportHtml(const ReportContent& content, const std::vector<ModeRecord>& modes) {
-    const std::string version = VersionText(content.device);
+    const std::string version = FormatVersion(content.device);
     std::string html = "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>" +
                        Escaped(Text(STR_REPORT_TITLE)) + "</title>\n</head>\n<body>\n<h1>" +
                        Escaped(Text(STR_REPORT_TITLE)) + "</h1>\n" + TableStart();

@@ -281,7 +281,7 @@ void CIPAddressSearchDlg::ShowIdentity(const SensorIdentity& identity) {
     resultList_->item(row, kModelColumn)
         ->setText(sensor ? DeviceText(identity.info.name) : NoSensorText(identity.outcome));
     resultList_->item(row, kVersionColumn)
-        ->setText(sensor ? QString::fromStdString(VersionText(identity.info)) : QString());
+        ->setText(sensor ? QString::fromStdString(FormatVersion(identity.info)) : QString());
     resultList_->item(row, kTextColumn)->setText(sensor ? DeviceText(identity.text) : QString());
     if (!sensor) {
         const QBrush grey = palette().brush(QPalette::Disabled, QPalette::Text);

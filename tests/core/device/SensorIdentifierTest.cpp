@@ -105,7 +105,7 @@ TEST(SensorIdentifier, NamesEverySimulatorWithItsModelVersionAndTextInAddressOrd
         EXPECT_EQ((Ipv4Address{127, 0, 0, static_cast<std::uint8_t>(i + 1)}), identity.target.address);
         EXPECT_EQ(IdentifyOutcome::Sensor, identity.outcome) << DescribeIdentity(identity);
         EXPECT_EQ("Orlo-X1", identity.info.name);
-        EXPECT_EQ("1.2.0.5", VersionText(identity.info));
+        EXPECT_EQ("1.2.0.5", FormatVersion(identity.info));
         EXPECT_EQ(texts[i], identity.text);
         EXPECT_FALSE(identity.settingsAbnormal);
         EXPECT_EQ("", identity.detail);
@@ -214,7 +214,7 @@ TEST(SensorIdentifier, HostileTextsAreDecodedAndStayPrintable) {
     ASSERT_EQ(IdentifyOutcome::Sensor, identity.outcome);
     EXPECT_TRUE(identity.settingsAbnormal);
     EXPECT_EQ("ABCDEFGHIJKL", identity.info.name);
-    EXPECT_EQ("3.4.5.262", VersionText(identity.info));
+    EXPECT_EQ("3.4.5.262", FormatVersion(identity.info));
     EXPECT_EQ(std::string(text.begin(), text.end()), identity.text);
     const std::string printable = PrintableText(identity.text);
     EXPECT_EQ("\\x1b[2J\\x07A\\x7f\\x5cB\\x81", printable);
