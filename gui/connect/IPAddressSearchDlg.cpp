@@ -18,6 +18,7 @@
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QStyle>
 #include <algorithm>
 #include <array>
 
@@ -47,12 +48,12 @@ constexpr int kDefaultLanPort = 9600;
 constexpr int kLastPort = 65535;
 
 // Columns of the list with the sensors' details: address, model, version, information text.
-constexpr std::array<int, 4> kDetailWidths = {110, 90, 70, 170};
+constexpr std::array<int, 4> kDetailWidths = {110, 90, 80, 170};
 constexpr int kModelColumn = 1;
 constexpr int kVersionColumn = 2;
 constexpr int kTextColumn = 3;
 
-// What an address that is no sensor is shown as, in place of its model.
+// What an address that is no sensor is shown as.
 QString NoSensorText(IdentifyOutcome outcome) {
     switch (outcome) {
     case IdentifyOutcome::Silent:
@@ -144,8 +145,9 @@ void CIPAddressSearchDlg::LayoutControls() {
         x += part->width() + kControlGap;
     }
     const int rowWidth = detailsCheck_->geometry().right() + 1 - kMargin;
-    // The details need a wider list; the dialog grows with it.
-    int detailsWidth = 2 * resultList_->frameWidth();
+    // The details need a wider list, with room for the scroll bar of a long list; the dialog grows
+    // with it.
+    int detailsWidth = 2 * resultList_->frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     for (const int width : kDetailWidths) {
         detailsWidth += width;
     }
@@ -278,11 +280,12 @@ void CIPAddressSearchDlg::ShowIdentity(const SensorIdentity& identity) {
         return;
     }
     const bool sensor = identity.outcome == IdentifyOutcome::Sensor;
-    resultList_->item(row, kModelColumn)
-        ->setText(sensor ? DeviceText(identity.info.name) : NoSensorText(identity.outcome));
+    resultList_->item(row, kModelColumn)->setText(sensor ? DeviceText(identity.info.name) : QString());
     resultList_->item(row, kVersionColumn)
         ->setText(sensor ? QString::fromStdString(FormatVersion(identity.info)) : QString());
-    resultList_->item(row, kTextColumn)->setText(sensor ? DeviceText(identity.text) : QString());
+    // What an address that is no sensor is goes where its text would be, the widest column.
+    resultList_->item(row, kTextColumn)
+        ->setText(sensor ? DeviceText(identity.text) : NoSensorText(identity.outcome));
     if (!sensor) {
         const QBrush grey = palette().brush(QPalette::Disabled, QPalette::Text);
         for (int column = 0; column < resultList_->columnCount(); ++column) {

@@ -144,10 +144,11 @@ private slots:
         QVERIFY(!list.horizontalHeader()->isHidden());
         QCOMPARE(list.horizontalHeaderItem(1)->text(), Text(9062));
         QCOMPARE(Column(list, 0), (QStringList{"127.0.0.1", "127.0.0.2", "127.0.0.3", "127.0.0.4"}));
-        QTRY_COMPARE(Column(list, 1), (QStringList{"Orlo-X1", "Orlo-X1", "Orlo-X1", Text(9066)}));
+        QTRY_COMPARE(Column(list, 3), (QStringList{"入口 北", "Hall", "X\\x1b[2J", Text(9066)}));
+        QCOMPARE(Column(list, 1), (QStringList{"Orlo-X1", "Orlo-X1", "Orlo-X1", ""}));
         QCOMPARE(Column(list, 2), (QStringList{"1.2.0.5", "1.2.0.5", "1.2.0.5", ""}));
-        // The sensor's character set decoded; a text that would steer a terminal shown escaped.
-        QCOMPARE(Column(list, 3), (QStringList{"入口 北", "Hall", "X\\x1b[2J", ""}));
+        // Above: the sensor's character set decoded, a text that would steer a terminal escaped, and
+        // for the address where nothing listens what it is.
         // The address where no sensor listens is greyed; the sensors are not.
         const QColor grey = dialog->palette().color(QPalette::Disabled, QPalette::Text);
         QCOMPARE(list.item(3, 0)->foreground().color(), grey);
