@@ -126,9 +126,13 @@ WaitOutcome WaitForStreams(std::span<StreamWait> waits, std::chrono::millisecond
         const auto left =
             std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         const auto slice = std::clamp(left, std::chrono::milliseconds(0), kAbortSlice);
-        timeval wait{0, static_cast<long>(slice.count() * 1000)};
-        const int ready = waits.empty() ? (::Sleep(static_cast<DWORD>(slice.count())), 0)
-                                        : ::select(0, &readable, &writable, &failed, &wait);
+        const timeval limit{0, static_cast<long>(slice.count() * 1000)};
+        int ready = 0;
+        if (waits.empty()) {
+            ::Sleep(static_cast<DWORD>(slice.count()));
+        } else {
+            ready = ::select(0, &readable, &writable, &failed, &limit);
+        }
         if (ready == SOCKET_ERROR) {
             return WaitOutcome::Failed;
         }
