@@ -1,6 +1,7 @@
 #include "cli/SensorFileName.h"
 
 #include "cli/CommandLine.h"
+#include "cli/NarrowFileName.h"
 #include "core/platform/PrintableText.h"
 
 namespace orlo::cli {
@@ -14,10 +15,11 @@ constexpr std::string_view kReplaced = "/:*?\"<>| ";
 std::string SafeText(std::string_view text) {
     std::string safe;
     for (std::size_t i = 0; i < text.size();) {
-        std::size_t length = PrintableSequenceLength(text, i);
+        const std::size_t length = PrintableSequenceLength(text, i);
         const bool replaced = length == 0 ||
                               (length == 1 && kReplaced.find(text[i]) != std::string_view::npos) ||
-                              text.substr(i, length) == "\u3000"; // the ideographic space
+                              text.substr(i, length) == "\u3000" || // the ideographic space
+                              !NarrowNameHolds(text.substr(i, length));
         if (safe.size() + std::max<std::size_t>(length, 1) > kMostTextBytes) {
             break;
         }
@@ -43,7 +45,7 @@ std::string SensorFileName(const IdentifyTarget& target, std::string_view text) 
         name += "-" + std::to_string(target.port);
     }
     const std::string safe = SafeText(text);
-    return safe.empty() ? name : name + "_" + safe;
+    return safe.empty() ? name : name + "_" + NarrowFileName(safe);
 }
 
 } // namespace orlo::cli

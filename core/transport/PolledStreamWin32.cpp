@@ -126,7 +126,7 @@ WaitOutcome WaitForStreams(std::span<StreamWait> waits, std::chrono::millisecond
         const auto left =
             std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         const auto slice = std::clamp(left, std::chrono::milliseconds(0), kAbortSlice);
-        const timeval limit{0, static_cast<long>(slice.count() * 1000)};
+        timeval limit{0, static_cast<long>(slice.count() * 1000)};
         int ready = 0;
         if (waits.empty()) {
             ::Sleep(static_cast<DWORD>(slice.count()));

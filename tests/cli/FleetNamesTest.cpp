@@ -1,4 +1,5 @@
 #include "cli/HostList.h"
+#include "cli/NarrowFileName.h"
 #include "cli/SensorFileName.h"
 #include "core/platform/FileIo.h"
 #include "tests/support/TempDirectory.h"
@@ -17,9 +18,15 @@ TEST(SensorFileName, AddressAloneWithoutText) {
 }
 
 TEST(SensorFileName, TextsBecomeOneSafeNamePart) {
-    // Japanese stays; blanks, including the ideographic one, become _.
-    EXPECT_EQ("192.168.0.21_入口_北", SensorFileName(kSensor, "入口 北"));
-    EXPECT_EQ("192.168.0.21_入口_北", SensorFileName(kSensor, "入口\u3000北"));
+    // Japanese stays where file names hold it (POSIX, a Japanese Windows); blanks, including the
+    // ideographic one, become _.
+    const std::string japanese =
+        NarrowNameHolds("入") ? "192.168.0.21_" + NarrowFileName("入口_北") : "192.168.0.21";
+    EXPECT_EQ(japanese, SensorFileName(kSensor, "入口 北"));
+    EXPECT_EQ(japanese, SensorFileName(kSensor, "入口\u3000北"));
+#ifndef _WIN32
+    EXPECT_EQ("192.168.0.21_入口_北", japanese);
+#endif
     // No separator of any system survives, and .. cannot climb out of the folder.
     EXPECT_EQ("192.168.0.21_etc_passwd", SensorFileName(kSensor, "../../etc/passwd"));
     EXPECT_EQ("192.168.0.21_a_.._b", SensorFileName(kSensor, "a/../b"));
@@ -36,15 +43,17 @@ TEST(SensorFileName, TextsBecomeOneSafeNamePart) {
 }
 
 TEST(SensorFileName, LongTextsAreCutAtACharacterBoundary) {
-    std::string text;
+    // 59 letters, then three-byte characters: the 60 bytes end before the first of them.
+    const std::string text = std::string(59, 'a') + "北北北";
+    EXPECT_EQ("192.168.0.21_" + std::string(59, 'a'), SensorFileName(kSensor, text));
+    EXPECT_EQ("192.168.0.21_" + std::string(60, 'b'), SensorFileName(kSensor, std::string(70, 'b')));
+#ifndef _WIN32
+    std::string north;
     for (int i = 0; i < 30; ++i) {
-        text += "北"; // three bytes each
+        north += "北";
     }
-    const std::string name = SensorFileName(kSensor, text);
-    const std::string part = name.substr(std::string("192.168.0.21_").size());
-    EXPECT_EQ(60u, part.size());
-    EXPECT_EQ(0u, part.size() % 3);
-    EXPECT_EQ(part, text.substr(0, 60));
+    EXPECT_EQ("192.168.0.21_" + north.substr(0, 60), SensorFileName(kSensor, north));
+#endif
 }
 
 class HostListTest : public ::testing::Test {
