@@ -5,6 +5,7 @@
 #include "core/platform/PrintableText.h"
 #include "sim/Simulator.h"
 #include "tests/support/HostilePeer.h"
+#include "tests/support/LoopbackListener.h"
 #include "tests/support/PrivateNetwork.h"
 #include "tests/support/ScriptedPeer.h"
 #include "tests/support/StalledListener.h"
@@ -48,17 +49,9 @@ std::unique_ptr<sim::Simulator> StartSimulator(const std::string& host, const st
     return simulator;
 }
 
-// A port on loopback where nothing listens: bound once, then given up.
+// A port on loopback where nothing listens: taken once, then given up.
 std::uint16_t ClosedPort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), length);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
+    return test::LoopbackListener().Port();
 }
 
 SensorIdentity IdentifyOne(std::uint16_t port, std::chrono::milliseconds limit = 1000ms) {
@@ -233,16 +226,8 @@ class SilentAcceptor {
 public:
     explicit SilentAcceptor(std::size_t ports) {
         for (std::size_t i = 0; i < ports; ++i) {
-            UniqueFd listener(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-            sockaddr_in address{};
-            address.sin_family = AF_INET;
-            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            socklen_t length = sizeof address;
-            ::bind(listener.Get(), reinterpret_cast<sockaddr*>(&address), length);
-            ::listen(listener.Get(), 16);
-            ::getsockname(listener.Get(), reinterpret_cast<sockaddr*>(&address), &length);
-            ports_.push_back(ntohs(address.sin_port));
-            listeners_.push_back(std::move(listener));
+            listeners_.push_back(std::make_unique<test::LoopbackListener>());
+            ports_.push_back(listeners_.back()->Port());
         }
         thread_ = std::thread([this] { Run(); });
     }
@@ -262,8 +247,8 @@ private:
             for (const UniqueFd& client : clients) {
                 fds.push_back({client.Get(), POLLIN, 0});
             }
-            for (const UniqueFd& listener : listeners_) {
-                fds.push_back({listener.Get(), POLLIN, 0});
+            for (const auto& listener : listeners_) {
+                fds.push_back({listener->Fd(), POLLIN, 0});
             }
             if (::poll(fds.data(), fds.size(), 10) <= 0) {
                 continue;
@@ -285,7 +270,7 @@ private:
         }
     }
 
-    std::vector<UniqueFd> listeners_;
+    std::vector<std::unique_ptr<test::LoopbackListener>> listeners_;
     std::vector<std::uint16_t> ports_;
     std::atomic<bool> stop_{false};
     std::atomic<std::size_t> peak_{0};

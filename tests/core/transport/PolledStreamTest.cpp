@@ -1,6 +1,6 @@
 #include "core/transport/PolledStream.h"
 
-#include "core/platform/UniqueFd.h"
+#include "tests/support/LoopbackListener.h"
 #include "tests/support/StalledListener.h"
 
 #include <arpa/inet.h>
@@ -17,24 +17,7 @@ using namespace std::chrono_literals;
 
 constexpr Ipv4Address kLoopback{127, 0, 0, 1};
 
-// A loopback listener whose connections the test accepts itself.
-struct Listener {
-    Listener() {
-        fd.Reset(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        ::bind(fd.Get(), reinterpret_cast<sockaddr*>(&address), length);
-        ::listen(fd.Get(), 4);
-        ::getsockname(fd.Get(), reinterpret_cast<sockaddr*>(&address), &length);
-        port = ntohs(address.sin_port);
-    }
-    UniqueFd Accept() const { return UniqueFd(::accept4(fd.Get(), nullptr, nullptr, SOCK_CLOEXEC)); }
-
-    UniqueFd fd;
-    std::uint16_t port = 0;
-};
+using Listener = test::LoopbackListener;
 
 // Waits for the one stream and says whether it became ready.
 bool Ready(const PolledStream& stream, bool forWrite, std::chrono::milliseconds limit = 5s) {
@@ -45,7 +28,7 @@ bool Ready(const PolledStream& stream, bool forWrite, std::chrono::milliseconds 
 // Connected to the listener, both ends.
 std::pair<PolledStream, UniqueFd> Connected(const Listener& listener) {
     PolledStream stream;
-    PolledStream::Connect connect = stream.StartConnect(kLoopback, listener.port);
+    PolledStream::Connect connect = stream.StartConnect(kLoopback, listener.Port());
     if (connect == PolledStream::Connect::Pending && Ready(stream, true)) {
         connect = stream.FinishConnect();
     }
@@ -54,11 +37,8 @@ std::pair<PolledStream, UniqueFd> Connected(const Listener& listener) {
 }
 
 TEST(PolledStream, ARefusedConnectIsToldApart) {
-    std::uint16_t port = 0;
-    {
-        const Listener gone;
-        port = gone.port;
-    }
+    // Taken once, then given up: nothing listens there any more.
+    const std::uint16_t port = Listener().Port();
     PolledStream stream;
     PolledStream::Connect connect = stream.StartConnect(kLoopback, port);
     if (connect == PolledStream::Connect::Pending) {
