@@ -25,6 +25,7 @@ if [ -z "$table_only" ]; then
     [ -f "$build/build.ninja" ] || cmake -S "$here/.." -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
     cmake --build "$build" --target detection_decode imaging_convert picture_composition acquisition_loop \
         transport_idle_cpu sim_throughput icmp_scan flood_memory command_log_memory soak session_abort editor_repaint \
+        fleet_identify fleet_export \
         detection_previews \
         responsiveness orlo-setup orloctl >/dev/null || { echo "build failed" >&2; exit 1; }
     rm -rf "$logs" && mkdir -p "$logs"
@@ -50,6 +51,9 @@ if [ -z "$table_only" ]; then
     run command_log_memory "$b/command_log_memory" 6000 "$build/cli/orloctl"
     run soak "$b/soak" --cycles "$soak_cycles"
     run session_abort "$b/session_abort"
+    run fleet_identify "$b/fleet_identify"
+    run fleet_export "$b/fleet_export" 5 "$build/cli/orloctl"
+    run fleet_export_nodelay "$b/fleet_export" 0 "$build/cli/orloctl"
     run editor_repaint env QT_QPA_PLATFORM=offscreen "$b/editor_repaint"
     run detection_previews env QT_QPA_PLATFORM=offscreen "$b/detection_previews"
 
@@ -137,6 +141,13 @@ close_tcp=$(cancel_ms '^tcp .*close, sensor frozen')
 close_pty=$(cancel_ms '^pty .*close, sensor frozen')
 close_tcp_wait=$(log responsiveness | grep -E '^tcp .*close, sensor frozen .*click to end' | grep -oE 'time-out: [0-9]+' | grep -oE '[0-9]+$')
 close_pty_wait=$(log responsiveness | grep -E '^pty .*close, sensor frozen .*click to end' | grep -oE 'time-out: [0-9]+' | grep -oE '[0-9]+$')
+identify_scan=$(num fleet_identify '^scan .* --identify' ':')
+identify_all=$(num fleet_identify '^identify .* without the sweep' ':')
+fleet_singles=$(num fleet_export 'single exports one after another' ':')
+fleet_time=$(num fleet_export '^fleet export of' ':')
+fleet_rss=$(num fleet_export 'peak RSS' 'RSS')
+fleet0_singles=$(num fleet_export_nodelay 'single exports one after another' ':')
+fleet0_time=$(num fleet_export_nodelay '^fleet export of' ':')
 
 # The worst abort of every case, and the time-outs a frozen sensor's detection waits for without one.
 abort_max=$(log session_abort | awk 'NR > 1 && $(NF - 1) + 0 > m {m = $(NF - 1)} END {if (m != "") print m}')
@@ -178,6 +189,10 @@ row "an abort ends what the session waits for: a frozen sensor's detection (TCP;
 row "中止 on the wait dialog, worst click to end of every operation that offers it: the stop of a frozen loop, page and editor loads, the report's reading, the wait for a restarted sensor, a connect nobody answers; TCP and pty 460800 (\`responsiveness\`, Xvfb; ${cancel_where:-?}; original: no way out but the whole wait, up to 150 s)" "${cancel_max:-?} ms" "—" "—" "<= 200 ms (limit 1000 ms)" "$(check "$cancel_max" '<=' 200)"
 row "中止 during the detection page's apply: the write on the wire finishes, none follows (\`responsiveness\`, a 600 ms write, pressed 200 ms into it)" "${cancel_apply:-?} ms" "—" "—" "< 1000 ms" "$(check "$cancel_apply" '<' 1000)"
 row "closing the window with a frozen sensor, request to window gone, TCP; pty 460800 (\`responsiveness\`; original: the detection's time-out)" "${close_tcp:-?} ms; ${close_pty:-?} ms" "${close_tcp_wait:-?} ms; ${close_pty_wait:-?} ms" "$(ratio "$close_tcp" "$close_tcp_wait"); $(ratio "$close_pty" "$close_pty_wait")" "<= 200 ms (limit 1000 ms)" "$(check "$(printf '%s\n%s\n' "$close_tcp" "$close_pty" | sort -n | tail -n1)" '<=' 200)"
+row "\`scan A.B.C.1-255 --identify\`: 5 simulated sensors, 250 silent addresses, in a network namespace (\`fleet_identify\`; for information: all 255 identified without the ping sweep, 32 at a time, ${identify_all:-?} s)" "${identify_scan:-?} s" "—" "—" "< 1.5 s" "$(check "$identify_scan" '<' 1.5)"
+row "\`orloctl --hosts --jobs 8 export\` of 40 simulated sensors, each answer delayed 5 ms as on a LAN (\`fleet_export\`; compared: 40 / 8 single exports one after another)" "${fleet_time:-?} s" "${fleet_singles:-?} s" "$(ratio "$fleet_time" "$fleet_singles")" "<= 1.3 x" "$(check "$(ratio "$fleet_time" "$fleet_singles")" '<=' 1.3)"
+row "the same without the delay: processor time only, shared by $(nproc) cores (\`fleet_export 0\`)" "${fleet0_time:-?} s" "${fleet0_singles:-?} s" "$(ratio "$fleet0_time" "$fleet0_singles")" "for information" "—"
+row "peak RSS, \`orloctl --hosts --jobs 8 export\` of 40 sensors (\`fleet_export\`)" "${fleet_rss:-?} MiB" "—" "—" "for information" "—"
 row "simulator, full responses over TCP loopback (\`sim_throughput\`)" "${sim_rate:-?} /s" "—" "—" "—" "—"
 row "area-mask and detection area editors, one move + repaint, worst p99 (\`editor_repaint\`)" "${editor_p99:-?} ms" "—" "—" "< 16 ms" "$(check "$editor_p99" '<' 16)"
 row "detection page, four previews composed and painted, p99 (\`detection_previews\`)" "${previews_p99:-?} ms" "—" "—" "< 16 ms" "$(check "$previews_p99" '<' 16)"

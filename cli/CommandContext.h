@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/CommandLine.h"
+#include "cli/Console.h"
 #include "cli/Interruption.h"
 #include "cli/TextOutput.h"
 #include "core/device/DeviceSession.h"
@@ -11,12 +12,13 @@
 namespace orlo::cli {
 
 // What every command gets: the parsed options, the two output streams and, in the program (not in
-// tests that run the tool in-process), the interruption by SIGINT or SIGTERM.
+// tests that run the tool in-process), the interruption by SIGINT or SIGTERM and the terminal.
 struct CommandContext {
     const GlobalOptions& options;
     std::ostream& out;
     std::ostream& err;
     Interruption* interruption = nullptr;
+    const Console* console = nullptr;
 
     // "orloctl: <message> (result <code>)" on stderr; returns the device-failure exit status.
     int DeviceFailure(ResultCode code) const;
@@ -28,7 +30,8 @@ struct CommandContext {
     CommandLog::Switch LogSwitch() const {
         return options.commandLog ? CommandLog::Switch::On : CommandLog::Switch::OutputLogFile;
     }
-    // Opens the session over the link the options name; prints the failure.
+    // Opens the session over the link the options name; prints the failure. With stopBeforeConnect
+    // it opens nothing and returns false with EXIT_OK.
     bool Connect(DeviceSession& session, int& exitStatus) const;
 };
 
@@ -55,5 +58,7 @@ int RunSet(const CommandContext& context);
 int RunScan(const CommandContext& context);
 int RunPorts(const CommandContext& context);
 int RunReport(const CommandContext& context);
+// The command `run` against every sensor of --hosts.
+int RunFleet(const CommandContext& context, int (*run)(const CommandContext&));
 
 } // namespace orlo::cli

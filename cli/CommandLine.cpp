@@ -126,6 +126,23 @@ std::optional<GlobalOptions> ParseGlobalOptions(const std::vector<std::string>& 
                 return std::nullopt;
             }
             options.directory = *text;
+        } else if (arg == "--hosts") {
+            const auto text = value(arg);
+            if (!text) {
+                return std::nullopt;
+            }
+            options.hosts = *text;
+        } else if (arg == "--jobs") {
+            const auto text = value(arg);
+            const auto jobs = text ? ParseInteger(*text, 1, MaxJobs) : std::nullopt;
+            if (!jobs) {
+                error.message = text ? "--jobs: a number from 1 to " + std::to_string(MaxJobs) + ": " + *text
+                                     : error.message;
+                return std::nullopt;
+            }
+            options.jobs = static_cast<int>(*jobs);
+        } else if (arg == "--yes") {
+            options.yes = true;
         } else if (arg == "--json") {
             options.json = true;
         } else if (arg == "--log") {
@@ -143,12 +160,17 @@ std::optional<GlobalOptions> ParseGlobalOptions(const std::vector<std::string>& 
         error.message = "--lan and --com cannot be used together";
         return std::nullopt;
     }
+    if (options.hosts && (options.lanHost || options.comPort)) {
+        error.message = "--hosts names the sensors: it goes without --lan and --com";
+        return std::nullopt;
+    }
     return options;
 }
 
 std::string ToolUsage() {
     return R"(usage: orloctl [--lan HOST[:PORT] | --com PORT [--baud RATE]] [--angle 90|50] [--dir DIR] [--log]
                [--json] COMMAND [ARGS]
+       orloctl --hosts FILE|A.B.C.D-E[:PORT] [--jobs N] [--yes] [--dir DIR] [--log] [--json] COMMAND [ARGS]
 
 Connection:
   --lan HOST[:PORT]  the sensor on the LAN (port 9600 unless given)
@@ -159,6 +181,11 @@ Connection:
   --dir DIR          directory of "outputlog" and "CmdLog.log" (default: current)
   --log              write the command log "CmdLog.log" there even without "outputlog"
   --json             JSON output for info, get, detect and scan
+  --hosts FILE|RANGE the same command against many sensors on the LAN: a file with one
+                     A.B.C.D[:PORT] or A.B.C.D-E[:PORT] a line (# comments), or one range or
+                     address; of a range only the addresses that answer as sensors are served
+  --jobs N           with --hosts: how many sensors at a time (default 8, at most 64)
+  --yes              with --hosts: import to the sensors without asking
 
 Commands:
   info                     model name and firmware version
@@ -172,9 +199,17 @@ Commands:
   detect [OPTIONS]         run detection cycles and print one log line each (detect --help)
   get NAME                 read a setting (get --help lists the names)
   set NAME VALUES          write a setting and read it back (set --help)
-  scan A.B.C.D-E           find answering addresses (ICMP echo) from A.B.C.D to A.B.C.E
+  scan A.B.C.D-E [--identify [--port P]]
+                           find answering addresses (ICMP echo) from A.B.C.D to A.B.C.E; with
+                           --identify ask each which sensor it is (model, version, text)
   ports                    serial ports that can be opened now (and, on stderr, those this
                            user may not open)
+
+Many sensors (--hosts): info, export DIR, diff FILE, import FILE, report DIR, restart and get NAME run
+against every sensor, N at a time; export and report write one file a sensor into DIR, named by its
+address and information text (192.168.0.21_Entrance.ini); --log writes CmdLog-ADDRESS.log a sensor.
+A summary table (address, outcome, message) or a JSON array comes last; exit status 0 when every
+sensor succeeded, 1 when diff found differences on any, 2 when any failed.
 
 Exit status: 0 success, 1 diff found differences, 64 usage error (nothing was sent),
 2 a device operation or a local file failed; the last line on stderr then reads

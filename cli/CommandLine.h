@@ -11,16 +11,25 @@ inline constexpr int EXIT_OK = 0;
 inline constexpr int EXIT_DIFFERENT = 1;
 inline constexpr int EXIT_DEVICE_FAILED = 2;
 inline constexpr int EXIT_USAGE = 64;
+inline constexpr std::uint16_t DefaultLanPort = 9600;
+inline constexpr int MaxJobs = 64;
 
 struct GlobalOptions {
     std::optional<std::string> lanHost;
-    std::uint16_t lanPort = 9600;
+    std::uint16_t lanPort = DefaultLanPort;
     std::optional<std::string> comPort;
     std::uint32_t baudRate = 115200;
     int angleOfView = 90;
     std::string directory = ".";
     bool json = false;
     bool commandLog = false; // write CmdLog.log without an "outputlog" file
+    std::string commandLogName = "CmdLog.log";
+    // Many sensors, one command: a range, an address or a file of them, and how many at a time.
+    std::optional<std::string> hosts;
+    std::optional<int> jobs;
+    bool yes = false; // import to many sensors without asking
+    // Everything a command does before it opens the link, and nothing after (the fleet's check).
+    bool stopBeforeConnect = false;
     bool help = false;
     std::string command;
     std::vector<std::string> arguments;

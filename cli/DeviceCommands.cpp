@@ -51,8 +51,7 @@ int RunInfo(const CommandContext& context) {
         result != RC_OK) {
         return context.DeviceFailure(result);
     }
-    const std::string version = std::to_string(info.version1) + "." + std::to_string(info.version2) + "." +
-                                std::to_string(info.version3) + "." + std::to_string(info.version4);
+    const std::string version = FormatVersion(info);
     // The sensor's own text may hold anything; none of it may steer the terminal.
     const std::string model = PrintableText(info.name);
     if (context.options.json) {

@@ -35,8 +35,8 @@ void Interruption::Deliver(int signal) {
         signal_ = signal;
     }
     interrupted_ = true;
-    if (abort_) {
-        abort_();
+    for (const auto& abort : aborts_) {
+        abort();
     }
     signalled_.notify_all();
 }
@@ -52,16 +52,16 @@ Interruption::Registration::Registration(Interruption* interruption, std::functi
         return;
     }
     std::lock_guard lock(interruption_->mutex_);
-    interruption_->abort_ = std::move(abort);
+    abort_ = interruption_->aborts_.insert(interruption_->aborts_.end(), std::move(abort));
     if (interruption_->interrupted_) {
-        interruption_->abort_();
+        (*abort_)();
     }
 }
 
 Interruption::Registration::~Registration() {
     if (interruption_ != nullptr) {
         std::lock_guard lock(interruption_->mutex_);
-        interruption_->abort_ = nullptr;
+        interruption_->aborts_.erase(abort_);
     }
 }
 

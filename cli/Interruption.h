@@ -4,6 +4,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <functional>
+#include <list>
 #include <mutex>
 #include <thread>
 
@@ -21,7 +22,8 @@ public:
     ~Interruption();
 
     // While one lives, `abort` runs on the watcher thread when a signal comes, or at once when one
-    // came already. Once it is destroyed, its abort is not running and will not run.
+    // came already. Once it is destroyed, its abort is not running and will not run. Several may
+    // live at once (commands run against several sensors side by side): a signal runs them all.
     class Registration {
     public:
         // Does nothing without an interruption.
@@ -32,6 +34,7 @@ public:
 
     private:
         Interruption* interruption_;
+        std::list<std::function<void()>>::iterator abort_;
     };
 
     // The signal that came first (SIGINT, SIGTERM), 0 while none did.
@@ -58,7 +61,7 @@ private:
     std::atomic<int> signal_{0};
     std::mutex mutex_;
     std::condition_variable signalled_;
-    std::function<void()> abort_; // under mutex_
+    std::list<std::function<void()>> aborts_; // under mutex_
     std::thread watcher_;
 };
 

@@ -1,4 +1,7 @@
 #include "cli/CommandContext.h"
+#include "cli/HostList.h"
+#include "cli/IdentityText.h"
+#include "core/device/SensorIdentifier.h"
 #include "core/platform/IpRangeScanner.h"
 #include "core/transport/SerialConnection.h"
 
@@ -6,32 +9,71 @@ namespace orlo::cli {
 
 namespace {
 
-// "A.B.C.D-E"
-std::optional<ScanRange> ParseScanRange(const std::string& text) {
-    const auto dash = text.find('-');
-    if (dash == std::string::npos) {
+struct ScanArguments {
+    std::string rangeText;
+    std::optional<ScanRange> range;
+    bool identify = false;
+    std::uint16_t port = DefaultLanPort;
+};
+
+// A.B.C.D-E [--identify [--port P]]; the failure's text for a usage error.
+std::optional<ScanArguments> ParseScanArguments(const std::vector<std::string>& args, std::string& failure) {
+    ScanArguments parsed;
+    bool portGiven = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--identify") {
+            parsed.identify = true;
+        } else if (args[i] == "--port") {
+            const auto port = i + 1 < args.size() ? ParseInteger(args[++i], 1, 65535) : std::nullopt;
+            if (!port) {
+                failure = "scan --port needs a port from 1 to 65535";
+                return std::nullopt;
+            }
+            parsed.port = static_cast<std::uint16_t>(*port);
+            portGiven = true;
+        } else if (parsed.rangeText.empty()) {
+            parsed.rangeText = args[i];
+            parsed.range = ParseScanRange(args[i]);
+        } else {
+            parsed.range.reset();
+        }
+    }
+    if (!parsed.range) {
+        failure = "scan needs one range A.B.C.D-E with E not below D";
         return std::nullopt;
     }
-    Ipv4Address first{};
-    std::size_t at = 0;
-    for (int i = 0; i < 4; ++i) {
-        const auto end = i < 3 ? text.find('.', at) : dash;
-        if (end == std::string::npos || end > dash) {
-            return std::nullopt;
-        }
-        const auto number = ParseInteger(text.substr(at, end - at), 0, 255);
-        if (!number) {
-            return std::nullopt;
-        }
-        first[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(*number);
-        at = end + 1;
-    }
-    // An end above 255 is limited to 255 by the range itself.
-    const auto last = ParseInteger(text.substr(dash + 1), 0, 65535);
-    if (!last || *last < first[3]) {
+    if (portGiven && !parsed.identify) {
+        failure = "scan --port goes with --identify";
         return std::nullopt;
     }
-    return ScanRange::FromEnd(first, static_cast<int>(*last));
+    return parsed;
+}
+
+// The answering addresses asked which sensor they are; false when interrupted.
+bool PrintIdentities(const CommandContext& context, const std::vector<Ipv4Address>& answered,
+                     std::uint16_t port) {
+    std::vector<IdentifyTarget> targets;
+    for (const Ipv4Address& address : answered) {
+        targets.push_back({address, port});
+    }
+    AbortSignal abort;
+    const Interruption::Registration abortOnSignal(context.interruption, [&abort] { abort.Raise(); });
+    const auto identities = SensorIdentifier().Identify(targets, {}, &abort);
+    if (abort.Raised()) {
+        return false;
+    }
+    if (context.options.json) {
+        context.out << "[";
+        for (std::size_t i = 0; i < identities.size(); ++i) {
+            context.out << (i == 0 ? "" : ",\n ") << IdentityJson(identities[i]);
+        }
+        context.out << "]\n";
+    } else {
+        for (const SensorIdentity& identity : identities) {
+            context.out << IdentityLine(identity);
+        }
+    }
+    return true;
 }
 
 } // namespace
@@ -39,29 +81,40 @@ std::optional<ScanRange> ParseScanRange(const std::string& text) {
 int RunScan(const CommandContext& context) {
     if (context.options.help) {
         context.out
-            << "usage: orloctl scan A.B.C.D-E [--json]\nSends an ICMP echo request to A.B.C.D .. A.B.C.E "
-               "(E above 255 counts as 255)\nand prints every address that answered, in ascending "
-               "order.\nRanges in 0.0.0.0/8, 224.0.0.0/4 and 240.0.0.0/4 are refused (exit status 64).\n";
+            << "usage: orloctl scan A.B.C.D-E [--identify [--port P]] [--json]\nSends an ICMP echo request "
+               "to "
+               "A.B.C.D .. A.B.C.E (E above 255 counts as 255)\nand prints every address that answered, in "
+               "ascending order.\nRanges in 0.0.0.0/8, 224.0.0.0/4 and 240.0.0.0/4 are refused (exit status "
+               "64).\n--identify then asks each answering address on LAN port P (default 9600) which sensor "
+               "it "
+               "is,\n32 at a time, at most 1 s each, and prints one line per address:\n  ADDRESS  MODEL  "
+               "VERSION  INFORMATION-TEXT  [NOTE]   (separated by tabs)\nwith - - - and the reason for an "
+               "address that is no sensor. Nothing is written to a sensor.\n";
         return EXIT_OK;
     }
-    const auto& args = context.options.arguments;
-    const auto range = args.size() == 1 ? ParseScanRange(args[0]) : std::nullopt;
-    if (!range) {
-        return context.UsageFailure("scan needs one range A.B.C.D-E with E not below D");
+    std::string failure;
+    const auto parsed = ParseScanArguments(context.options.arguments, failure);
+    if (!parsed) {
+        return context.UsageFailure(failure);
     }
-    if (!range->IsHostRange()) {
-        return context.UsageFailure("scan " + args[0] +
+    const ScanRange& range = *parsed->range;
+    if (!range.IsHostRange()) {
+        return context.UsageFailure("scan " + parsed->rangeText +
                                     ": not a range of host addresses (0.0.0.0/8, multicast 224.0.0.0/4 and "
                                     "240.0.0.0/4 with 255.255.255.255 are never scanned)");
     }
     const ScanResult result = IpRangeScanner().Scan(
-        *range, [](int) {}, context.interruption != nullptr ? &context.interruption->Flag() : nullptr);
+        range, [](int) {}, context.interruption != nullptr ? &context.interruption->Flag() : nullptr);
     if (result.cancelled) {
         return context.DeviceFailure(RC_CANCELLED);
     }
     if (result.error != IcmpSocketError::None) {
         context.err << "orloctl: " << result.errorText << '\n';
         return EXIT_DEVICE_FAILED;
+    }
+    if (parsed->identify) {
+        return PrintIdentities(context, result.answered, parsed->port) ? EXIT_OK
+                                                                       : context.DeviceFailure(RC_CANCELLED);
     }
     if (context.options.json) {
         context.out << "[";

@@ -27,10 +27,14 @@ int CommandContext::UsageFailure(const std::string& message) const {
 }
 
 CommandSession::CommandSession(const CommandContext& context)
-    : session(context.options.directory, context.LogSwitch()),
+    : session(context.options.directory, context.LogSwitch(), context.options.commandLogName),
       abortOnSignal(context.interruption, [this] { session.Abort(); }) {}
 
 bool CommandContext::Connect(DeviceSession& session, int& exitStatus) const {
+    if (options.stopBeforeConnect) {
+        exitStatus = EXIT_OK;
+        return false;
+    }
     ResultCode result = RC_OK;
     if (options.lanHost) {
         result = ConnectLan(session, *options.lanHost, options.lanPort, options.angleOfView);
@@ -57,17 +61,20 @@ std::string DialoutHint() {
 namespace {
 
 struct CommandEntry {
-    std::function<int(const CommandContext&)> run;
+    int (*run)(const CommandContext&);
     bool needsSensor;
+    bool forMany; // may run against every sensor of --hosts
 };
 
 const std::map<std::string, CommandEntry>& Commands() {
     static const std::map<std::string, CommandEntry> commands = {
-        {"info", {RunInfo, true}},       {"export", {RunExport, true}},   {"import", {RunImport, true}},
-        {"diff", {RunDiff, true}},       {"restart", {RunRestart, true}}, {"initialize", {RunRestart, true}},
-        {"recover", {RunRestart, true}}, {"detect", {RunDetect, true}},   {"get", {RunGet, true}},
-        {"set", {RunSet, true}},         {"scan", {RunScan, false}},      {"ports", {RunPorts, false}},
-        {"report", {RunReport, true}},
+        {"info", {RunInfo, true, true}},        {"export", {RunExport, true, true}},
+        {"import", {RunImport, true, true}},    {"diff", {RunDiff, true, true}},
+        {"restart", {RunRestart, true, true}},  {"initialize", {RunRestart, true, false}},
+        {"recover", {RunRestart, true, false}}, {"detect", {RunDetect, true, false}},
+        {"get", {RunGet, true, true}},          {"set", {RunSet, true, false}},
+        {"scan", {RunScan, false, false}},      {"ports", {RunPorts, false, false}},
+        {"report", {RunReport, true, true}},
     };
     return commands;
 }
@@ -75,14 +82,14 @@ const std::map<std::string, CommandEntry>& Commands() {
 } // namespace
 
 int RunOrloctl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-               Interruption* interruption) {
+               Interruption* interruption, const Console* console) {
     UsageError error;
     const auto options = ParseGlobalOptions(args, error);
     if (!options) {
         err << "orloctl: " << error.message << "\n(orloctl --help shows the usage)\n";
         return EXIT_USAGE;
     }
-    const CommandContext context{*options, out, err, interruption};
+    const CommandContext context{*options, out, err, interruption, console};
     if (options->command.empty()) {
         if (options->help) {
             out << ToolUsage();
@@ -93,6 +100,16 @@ int RunOrloctl(const std::vector<std::string>& args, std::ostream& out, std::ost
     const auto found = Commands().find(options->command);
     if (found == Commands().end()) {
         return context.UsageFailure("unknown command: " + options->command);
+    }
+    if (options->hosts) {
+        if (!found->second.forMany) {
+            return context.UsageFailure(
+                "--hosts runs info, export, diff, import, report, restart and get, not " + options->command);
+        }
+        return RunFleet(context, found->second.run);
+    }
+    if (options->jobs || options->yes) {
+        return context.UsageFailure("--jobs and --yes go with --hosts");
     }
     // Commands print their own help; they check their arguments before anything is sent.
     if (found->second.needsSensor && !options->help && !options->lanHost && !options->comPort) {

@@ -1,5 +1,8 @@
 #include "sim/SimOptions.h"
 
+#include "core/platform/CodePage.h"
+
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -39,6 +42,50 @@ bool parseSeconds(const std::string& text, std::chrono::milliseconds& out) {
         return false;
     }
     out = std::chrono::milliseconds(std::lround(seconds * 1000));
+    return true;
+}
+
+// UTF-8 text in the sensor's character set, with \xNN for any byte as it is (a text no real
+// tool would write) and \\ for the backslash; at most 20 bytes, cut at a character boundary.
+bool parseInfoText(const std::string& text, std::array<std::uint8_t, kDeviceInfoTextSize>& out) {
+    std::string bytes;
+    std::string plain;
+    const auto flush = [&] {
+        const auto converted = orlo::Utf8ToCp932(plain);
+        bytes += converted.value_or("");
+        const bool ok = converted.has_value();
+        plain.clear();
+        return ok;
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\') {
+            plain += text[i];
+            continue;
+        }
+        if (!flush()) {
+            return false;
+        }
+        if (text.compare(i, 2, "\\\\") == 0) {
+            bytes += '\\';
+            ++i;
+            continue;
+        }
+        std::uint8_t byte = 0;
+        const char* digits = text.data() + i + 2;
+        if (text.compare(i, 2, "\\x") != 0 || i + 4 > text.size() ||
+            std::from_chars(digits, digits + 2, byte, 16).ptr != digits + 2) {
+            return false;
+        }
+        bytes += static_cast<char>(byte);
+        i += 3;
+    }
+    if (!flush()) {
+        return false;
+    }
+    const std::string_view fitted =
+        bytes.size() > kDeviceInfoTextSize ? orlo::Cp932Prefix(bytes, kDeviceInfoTextSize) : bytes;
+    out.fill(0);
+    std::copy(fitted.begin(), fitted.end(), out.begin());
     return true;
 }
 
@@ -104,6 +151,14 @@ bool parseSimCommandLine(const std::vector<std::string>& args, SimCommandLine& o
                 error = "--seed: an unsigned integer";
                 return false;
             }
+        } else if (a == "--info-text") {
+            const auto* v = requiredValue(i);
+            std::array<std::uint8_t, kDeviceInfoTextSize> text{};
+            if (!v || !parseInfoText(*v, text)) {
+                error = "--info-text: UTF-8 text the sensor's character set (CP932) holds, \\xNN for a byte";
+                return false;
+            }
+            c.infoText = text;
         } else if (a == "--replay") {
             const auto* v = requiredValue(i);
             if (!v) {
@@ -140,7 +195,9 @@ std::string simUsage() {
                "  --no-throttle         send at full speed instead of 10 bits per byte on the pty\n"
                "  --state FILE          keep the sensor's settings in FILE across runs\n"
                "  --restart-seconds S   silence after a restart command (default 5)\n"
-               "  --seed N              scene seed (default 1); same seed and requests, same bytes\n") +
+               "  --seed N              scene seed (default 1); same seed and requests, same bytes\n"
+               "  --info-text TEXT      the information text (20 bytes in CP932) at start, replacing the\n"
+               "                        stored one; \\xNN is a byte as it is, \\\\ a backslash\n") +
            FaultSet::helpText() +
            "  --replay CmdLog.log   play a command log of the set-up tool back: each request gets what\n"
            "                        was received for the next recorded request with the same bytes,\n"

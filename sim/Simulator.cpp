@@ -34,6 +34,9 @@ bool Simulator::startResponder(std::string& error) {
     if (config_.baud) {
         settings.baudRate = *config_.baud;
     }
+    if (config_.infoText) {
+        settings.deviceInfoText = *config_.infoText;
+    }
     // Writing once now turns an unusable path into a start error instead of lost settings later.
     if (!config_.stateFile.empty() && !saveStateFile(config_.stateFile, settings, error)) {
         return false;

@@ -5,6 +5,7 @@
 #include "sim/SensorSettings.h"
 #include "sim/TcpEndpoint.h"
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -29,6 +30,8 @@ struct SimConfig {
     std::uint64_t seed = 1;
     FaultSet faults;
     SimLogger log;
+    // The information text (0x0D) at start, replacing the stored one: CP932 bytes, zero-padded.
+    std::optional<std::array<std::uint8_t, kDeviceInfoTextSize>> infoText;
     std::string replayLog; // play this command log back instead of simulating a sensor
     SimLogger report;      // requests a replay has no answer for
 };

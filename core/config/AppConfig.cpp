@@ -169,6 +169,14 @@ void AppConfig::WriteAutoReconnect(bool on) {
     WriteNumber(configFile_, kOrloSetup, "AutoReconnect", on ? 1 : 0);
 }
 
+bool AppConfig::ReadShowSensorDetails() const {
+    return ReadNumber(configFile_, kOrloSetup, "ShowSensorDetails", 0) == 1;
+}
+
+void AppConfig::WriteShowSensorDetails(bool on) {
+    WriteNumber(configFile_, kOrloSetup, "ShowSensorDetails", on ? 1 : 0);
+}
+
 bool AppConfig::ReadGetImage() const {
     return ReadNumber(configFile_, kApplication, "GetImage", 1) != 0;
 }

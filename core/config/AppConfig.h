@@ -88,6 +88,10 @@ public:
     // being reported; off unless exactly 1.
     bool ReadAutoReconnect() const;
     void WriteAutoReconnect(bool on);
+    // [OrloSetup] ShowSensorDetails: the IP search also asks each answering address which sensor it
+    // is; off unless exactly 1.
+    bool ReadShowSensorDetails() const;
+    void WriteShowSensorDetails(bool on);
 
 private:
     std::filesystem::path configFile_;

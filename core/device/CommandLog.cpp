@@ -18,9 +18,9 @@ bool IsRegularFile(const std::filesystem::path& path) {
 } // namespace
 
 CommandLog::CommandLog(const std::filesystem::path& workingDirectory, Switch logSwitch,
-                       std::size_t queueLimitBytes)
+                       std::size_t queueLimitBytes, std::string_view fileName)
     : enabled_(logSwitch == Switch::On || IsRegularFile(workingDirectory / "outputlog")),
-      logPath_(workingDirectory / "CmdLog.log"), queueLimitBytes_(queueLimitBytes) {}
+      logPath_(workingDirectory / fileName), queueLimitBytes_(queueLimitBytes) {}
 
 CommandLog::~CommandLog() {
     StopLog();

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -27,10 +28,13 @@ public:
     enum class Switch { OutputLogFile, On };
     // About 50 pictures of transfers; each waits in memory as its bytes, not as its longer line.
     static constexpr std::size_t DefaultQueueLimitBytes = std::size_t{4} << 20;
+    static constexpr std::string_view DefaultFileName = "CmdLog.log";
 
+    // The log is the file `fileName` in the working directory (one per sensor when several are served).
     explicit CommandLog(const std::filesystem::path& workingDirectory,
                         Switch logSwitch = Switch::OutputLogFile,
-                        std::size_t queueLimitBytes = DefaultQueueLimitBytes);
+                        std::size_t queueLimitBytes = DefaultQueueLimitBytes,
+                        std::string_view fileName = DefaultFileName);
     CommandLog(const CommandLog&) = delete;
     CommandLog& operator=(const CommandLog&) = delete;
     ~CommandLog();

@@ -20,9 +20,11 @@ int WaitWithin(int timeoutMs, std::optional<std::chrono::steady_clock::time_poin
 
 } // namespace
 
-DeviceSession::DeviceSession(const std::filesystem::path& workingDirectory, CommandLog::Switch logSwitch)
+DeviceSession::DeviceSession(const std::filesystem::path& workingDirectory, CommandLog::Switch logSwitch,
+                             std::string_view logFileName)
     : workingDirectory_(workingDirectory), requestBuffer_(RequestBufferSize),
-      responseBuffer_(ResponseBufferSize), commandLog_(workingDirectory, logSwitch),
+      responseBuffer_(ResponseBufferSize),
+      commandLog_(workingDirectory, logSwitch, CommandLog::DefaultQueueLimitBytes, logFileName),
       imageBuffer_(ImageBufferSize) {
     blockBuffers_.emplace_back(BlockBufferSize, std::uint8_t{0});
 }

@@ -19,6 +19,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace orlo {
@@ -42,7 +43,8 @@ public:
 
     // Relative files (the command log and its switch) are looked up in workingDirectory.
     explicit DeviceSession(const std::filesystem::path& workingDirectory = ".",
-                           CommandLog::Switch logSwitch = CommandLog::Switch::OutputLogFile);
+                           CommandLog::Switch logSwitch = CommandLog::Switch::OutputLogFile,
+                           std::string_view logFileName = CommandLog::DefaultFileName);
     DeviceSession(const DeviceSession&) = delete;
     DeviceSession& operator=(const DeviceSession&) = delete;
     ~DeviceSession();

@@ -50,12 +50,6 @@ std::string FieldText(std::span<const std::uint8_t> field) {
     return {field.begin(), end};
 }
 
-// A device text in UTF-8; bytes that are not valid CP932 are kept as they came.
-std::string DeviceText(std::span<const std::uint8_t> field) {
-    const std::string raw = FieldText(field);
-    return Cp932ToUtf8(raw).value_or(raw);
-}
-
 ResultCode ReadU8(DeviceSession& session, std::uint8_t code, int timeoutMs, std::uint8_t& value) {
     return Read(session, code, 1, timeoutMs, [&](auto payload) { value = payload[0]; });
 }
@@ -80,6 +74,26 @@ ResultCode RestartWith(DeviceSession& session, int timeoutMs, std::uint8_t opera
 
 } // namespace
 
+DeviceInfo DecodeDeviceInfo(std::span<const std::uint8_t> payload) {
+    DeviceInfo info;
+    info.name = DecodeDeviceInfoText(payload.subspan(0, 12));
+    info.version1 = payload[12];
+    info.version2 = payload[13];
+    info.version3 = payload[14];
+    info.version4 = wire::U32(payload, 15);
+    return info;
+}
+
+std::string DecodeDeviceInfoText(std::span<const std::uint8_t> field) {
+    const std::string raw = FieldText(field);
+    return Cp932ToUtf8(raw).value_or(raw);
+}
+
+std::string FormatVersion(const DeviceInfo& info) {
+    return std::to_string(info.version1) + "." + std::to_string(info.version2) + "." +
+           std::to_string(info.version3) + "." + std::to_string(info.version4);
+}
+
 std::uint8_t SpeedIndexOf(std::uint32_t baudRate) {
     const auto found = std::find(SpeedTable.begin(), SpeedTable.end(), baudRate);
     return found == SpeedTable.end() ? 0xFF : static_cast<std::uint8_t>(found - SpeedTable.begin());
@@ -99,13 +113,8 @@ ResultCode GetDeviceInfo(DeviceSession& session, int timeoutMs, DeviceInfo& info
     if (!session.IsConnected()) {
         return RC_NO_LINK;
     }
-    return Read(session, CMD_GET_DEVICE_INFO, 19, timeoutMs, [&](auto payload) {
-        info.name = DeviceText(payload.subspan(0, 12));
-        info.version1 = payload[12];
-        info.version2 = payload[13];
-        info.version3 = payload[14];
-        info.version4 = wire::U32(payload, 15);
-    });
+    return Read(session, CMD_GET_DEVICE_INFO, DeviceInfoSize, timeoutMs,
+                [&](auto payload) { info = DecodeDeviceInfo(payload); });
 }
 
 ResultCode SetMountingDirection(DeviceSession& session, int timeoutMs, std::uint8_t direction) {
@@ -143,7 +152,7 @@ ResultCode SetDeviceInfoText(DeviceSession& session, int timeoutMs, const std::s
 
 ResultCode GetDeviceInfoText(DeviceSession& session, int timeoutMs, std::string& text) {
     return Read(session, CMD_GET_DEVICE_INFO_TEXT, DeviceInfoTextSize, timeoutMs,
-                [&](auto payload) { text = DeviceText(payload.subspan(0, DeviceInfoTextSize)); });
+                [&](auto payload) { text = DecodeDeviceInfoText(payload.subspan(0, DeviceInfoTextSize)); });
 }
 
 ResultCode SetDeviceInfoBytes(DeviceSession& session, int timeoutMs, std::string_view bytes) {

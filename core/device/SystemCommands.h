@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -38,6 +39,14 @@ struct Other27To28 {
 };
 
 inline constexpr std::size_t DeviceInfoTextSize = 20;
+inline constexpr std::size_t DeviceInfoSize = 19;
+
+// The record of a device-information payload of at least DeviceInfoSize bytes.
+DeviceInfo DecodeDeviceInfo(std::span<const std::uint8_t> payload);
+// An information-text field as UTF-8; bytes that are not valid CP932 are kept as they came.
+std::string DecodeDeviceInfoText(std::span<const std::uint8_t> field);
+// "v1.v2.v3.v4".
+std::string FormatVersion(const DeviceInfo& info);
 
 // Speed index of the speed-change command; 0xFF for a rate the sensor does not know.
 std::uint8_t SpeedIndexOf(std::uint32_t baudRate);

@@ -7,10 +7,7 @@
 
 namespace orlo {
 
-namespace {
-
-// Length of the valid UTF-8 sequence at text[i] that is not a control character, else 0.
-std::size_t PrintableSequence(std::string_view text, std::size_t i) {
+std::size_t PrintableSequenceLength(std::string_view text, std::size_t i) {
     const auto lead = static_cast<unsigned char>(text[i]);
     if (lead >= 0x20 && lead < 0x7F) {
         return lead == '\\' ? 0 : 1;
@@ -33,13 +30,11 @@ std::size_t PrintableSequence(std::string_view text, std::size_t i) {
     return valid && (code < 0x80 || code > 0x9F) ? length : 0;
 }
 
-} // namespace
-
 std::string PrintableText(std::string_view text) {
     std::string printable;
     printable.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
-        if (const std::size_t length = PrintableSequence(text, i); length > 0) {
+        if (const std::size_t length = PrintableSequenceLength(text, i); length > 0) {
             printable.append(text.substr(i, length));
             i += length;
             continue;

@@ -410,15 +410,13 @@ ResultCode ReadReportContent(DeviceSession& session, ReportContent& content) {
 }
 
 std::string ReportHtml(const ReportContent& content, const std::vector<ModeRecord>& modes) {
-    const DeviceInfo& d = content.device;
-    const std::string version = std::to_string(d.version1) + "." + std::to_string(d.version2) + "." +
-                                std::to_string(d.version3) + "." + std::to_string(d.version4);
+    const std::string version = FormatVersion(content.device);
     std::string html = "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>" +
                        Escaped(Text(STR_REPORT_TITLE)) + "</title>\n</head>\n<body>\n<h1>" +
                        Escaped(Text(STR_REPORT_TITLE)) + "</h1>\n" + TableStart();
     html += Row({Text(STR_REPORT_CREATED), TimeText(content.created)});
     html += Row({Text(STR_REPORT_CONNECTION), Escaped(PrintableText(content.connection))});
-    html += Row({Text(STR_REPORT_MODEL), Escaped(PrintableText(d.name))});
+    html += Row({Text(STR_REPORT_MODEL), Escaped(PrintableText(content.device.name))});
     html += Row({Text(STR_REPORT_VERSION), version});
     html += "</table>\n" + PictureSection(content);
     html += "<h2>" + Text(STR_REPORT_SETTINGS) + "</h2>\n<p>" + Escaped(Text(STR_REPORT_SETTINGS_NOTE)) +

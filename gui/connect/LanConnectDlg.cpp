@@ -79,6 +79,10 @@ void CLanConnectDlg::LayoutControls() {
 
 void CLanConnectDlg::Search() {
     CIPAddressSearchDlg search(this, config_);
+    // The sensors are asked on the port typed here, when it is one.
+    if (const std::int64_t port = PortValue(portEdit_->GetText()); port >= 1 && port <= kLastPort) {
+        search.SetLanPort(static_cast<std::uint16_t>(port));
+    }
     if (search.exec() == QDialog::Accepted) {
         addressCtrl_->SetAddress(search.SelectedAddress());
     }

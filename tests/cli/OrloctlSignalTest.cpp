@@ -1,3 +1,4 @@
+#include "core/platform/FileIo.h"
 #include "tests/cli/ChildProcess.h"
 #include "tests/support/Eventually.h"
 #include "tests/support/FileBytes.h"
@@ -119,6 +120,32 @@ TEST_F(OrloctlSignalTest, CtrlCDuringAnExportLeavesTheEarlierFileAndNoOther) {
     EXPECT_EQ("the earlier backup", FileBytes(target));
     EXPECT_EQ(std::vector<std::string>{"backup.ini"}, FileNames(site));
     EXPECT_NE(std::string::npos, Err().find("中止しました")) << Err();
+}
+
+TEST_F(OrloctlSignalTest, CtrlCDuringAnExportOfManySensorsEndsEveryOneAndWritesNoFile) {
+    // Two slow sensors, each taking 300 ms for every area mask.
+    StartSimulator("delay=300@0x62");
+    const std::string first = lan;
+    ChildProcess second(ORLO_SIM_PROGRAM, {"--tcp", "127.0.0.1:0", "--fault", "delay=300@0x62"},
+                        Log("sim2.out"), Log("sim2.err"));
+    ASSERT_TRUE(Eventually([this] { return FileBytes(Log("sim2.out")).find('\n') != std::string::npos; }));
+    const std::string line = FileBytes(Log("sim2.out"));
+    ASSERT_TRUE(
+        WriteFileAtomically(Log("hosts.txt"), first + "\n" + line.substr(4, line.find('\n') - 4) + "\n"));
+    orloctl = std::make_unique<ChildProcess>(ORLO_ORLOCTL_PROGRAM,
+                                             std::vector<std::string>{"--hosts", Log("hosts.txt").string(),
+                                                                      "--jobs", "2", "export", site.string()},
+                                             Log("out.txt"), Log("err.txt"));
+    ASSERT_TRUE(Requested("0x62", 2));
+
+    const auto [status, took] = Interrupt(SIGINT);
+    EXPECT_EQ(130, status) << Err();
+    // Neither export went on to write its file.
+    EXPECT_TRUE(FileNames(site).empty());
+    const std::string out = FileBytes(Log("out.txt"));
+    EXPECT_NE(std::string::npos, out.find("2 sensors: ")) << out;
+    EXPECT_EQ(std::string::npos, out.find(" ok ")) << out;
+    EXPECT_GE(Occurrences(out, "中止しました"), 1u) << out;
 }
 
 TEST_F(OrloctlSignalTest, CtrlCDuringAnImportSaysWhatWasWrittenAndWhatWasNot) {

@@ -120,6 +120,46 @@ TEST(SimOptions, BadValuesAreRefusedWithAMessage) {
     }
 }
 
+TEST(SimOptions, TheInformationTextIsStoredInTheSensorsCharacterSet) {
+    const auto field = [](std::initializer_list<std::uint8_t> bytes) {
+        std::array<std::uint8_t, kDeviceInfoTextSize> text{};
+        std::copy(bytes.begin(), bytes.end(), text.begin());
+        return text;
+    };
+    const auto parsed = [](const std::string& text) {
+        SimCommandLine cmd;
+        std::string error;
+        EXPECT_TRUE(parseSimCommandLine({"--info-text", text}, cmd, error)) << text << ": " << error;
+        return cmd.config.infoText.value_or(std::array<std::uint8_t, kDeviceInfoTextSize>{});
+    };
+    // 入口 in CP932, then a blank and A.
+    EXPECT_EQ(field({0x93, 0xFC, 0x8C, 0xFB, ' ', 'A'}), parsed("入口 A"));
+    // Bytes as they are, a backslash, and a byte that is no CP932 character on its own.
+    EXPECT_EQ(field({0x1B, '[', '2', 'J', '\\', 0x81}), parsed("\\x1b[2J\\\\\\x81"));
+    // Twenty bytes at most, never half a double-byte character: 19 letters leave no room for 入.
+    const auto cut = parsed("ABCDEFGHIJKLMNOPQRS入");
+    EXPECT_EQ('S', cut[18]);
+    EXPECT_EQ(0, cut[19]);
+    SimCommandLine none;
+    std::string error;
+    ASSERT_TRUE(parseSimCommandLine({}, none, error));
+    EXPECT_FALSE(none.config.infoText);
+    for (const std::string bad : {"\\x4", "\\xZZ", "\\q", "\xff\xfe"}) {
+        SimCommandLine cmd;
+        EXPECT_FALSE(parseSimCommandLine({"--info-text", bad}, cmd, error)) << bad;
+    }
+}
+
+TEST(SimOptions, TheInformationTextReplacesTheStoredOne) {
+    SimConfig config;
+    config.tcp = TcpEndpoint{"127.0.0.1", 0};
+    config.infoText = std::array<std::uint8_t, kDeviceInfoTextSize>{'G', 'a', 't', 'e'};
+    Simulator simulator(config);
+    std::string error;
+    ASSERT_TRUE(simulator.start(error)) << error;
+    EXPECT_EQ(config.infoText, simulator.settings().deviceInfoText);
+}
+
 class StateFileTest : public ::testing::Test {
 protected:
     std::string path =

@@ -21,13 +21,17 @@ namespace orlo::test {
 // For tests and benchmarks that need addresses which never answer: moves the calling process (which
 // must have one thread) into a network namespace of its own whose only interface is loopback, and
 // routes each A.B.C.0/24 given to loopback. Packets to those addresses then go nowhere, and nothing
-// can leave the namespace. Root gets a plain network namespace; anyone else a user namespace with it,
-// where the kernel allows that. False, with the reason, when neither can be made.
+// can leave the namespace. Addresses given as local ones become loopback's own (they answer, and
+// servers may listen on them), also inside a silent range. Root gets a plain network namespace;
+// anyone else a user namespace with it, where the kernel allows that. False, with the reason, when
+// neither can be made.
 class PrivateNetwork {
 public:
     using Prefix = std::array<std::uint8_t, 3>;
+    using Address = std::array<std::uint8_t, 4>;
 
-    static bool Enter(const std::vector<Prefix>& silentRanges, std::string& why) {
+    static bool Enter(const std::vector<Prefix>& silentRanges, std::string& why,
+                      const std::vector<Address>& localAddresses = {}) {
         if (::unshare(CLONE_NEWNET) != 0 && !EnterAsUser(why)) {
             return false;
         }
@@ -39,6 +43,9 @@ public:
         bool ready = LoopbackUp(control, why);
         for (const Prefix& prefix : silentRanges) {
             ready = ready && RouteToLoopback(control, prefix, why);
+        }
+        for (std::size_t i = 0; i < localAddresses.size(); ++i) {
+            ready = ready && AddLoopbackAddress(control, static_cast<int>(i + 1), localAddresses[i], why);
         }
         ::close(control);
         return ready;
@@ -82,6 +89,27 @@ private:
         request.ifr_flags = static_cast<short>(request.ifr_flags | IFF_UP);
         if (::ioctl(control, SIOCSIFFLAGS, &request) != 0) {
             why = std::string("loopback up: ") + std::strerror(errno);
+            return false;
+        }
+        return true;
+    }
+
+    // Loopback's alias lo:N with the address alone (/32).
+    static bool AddLoopbackAddress(int control, int alias, const Address& address, std::string& why) {
+        ifreq request{};
+        const std::string name = "lo:" + std::to_string(alias);
+        std::strncpy(request.ifr_name, name.c_str(), IFNAMSIZ - 1);
+        auto* value = reinterpret_cast<sockaddr_in*>(&request.ifr_addr);
+        value->sin_family = AF_INET;
+        value->sin_addr.s_addr = htonl(std::uint32_t{address[0]} << 24 | std::uint32_t{address[1]} << 16 |
+                                       std::uint32_t{address[2]} << 8 | address[3]);
+        if (::ioctl(control, SIOCSIFADDR, &request) != 0) {
+            why = std::string("loopback address: ") + std::strerror(errno);
+            return false;
+        }
+        value->sin_addr.s_addr = htonl(0xFFFFFFFF);
+        if (::ioctl(control, SIOCSIFNETMASK, &request) != 0) {
+            why = std::string("loopback address mask: ") + std::strerror(errno);
             return false;
         }
         return true;

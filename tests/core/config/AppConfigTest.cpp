@@ -108,6 +108,20 @@ TEST_F(AppConfigTest, AutomaticReconnectIsOffUnlessOurSectionSaysOne) {
     EXPECT_EQ(Stored("Application", "AutoReconnect"), "1"); // left alone
 }
 
+TEST_F(AppConfigTest, SensorDetailsOfTheSearchAreOursAndOffByDefault) {
+    EXPECT_FALSE(config.ReadShowSensorDetails());
+    Store("Application", "ShowSensorDetails", "1"); // not our section
+    EXPECT_FALSE(config.ReadShowSensorDetails());
+    Store("OrloSetup", "ShowSensorDetails", "2");
+    EXPECT_FALSE(config.ReadShowSensorDetails());
+    config.WriteShowSensorDetails(true);
+    EXPECT_EQ(Stored("OrloSetup", "ShowSensorDetails"), "1");
+    EXPECT_TRUE(config.ReadShowSensorDetails());
+    config.WriteShowSensorDetails(false);
+    EXPECT_EQ(Stored("OrloSetup", "ShowSensorDetails"), "0");
+    EXPECT_FALSE(config.ReadShowSensorDetails());
+}
+
 TEST_F(AppConfigTest, AddressesArePackedAsSigned32BitNumbers) {
     config.WriteIpAddress({10, 0, 0, 1});
     EXPECT_EQ(Stored("Application", "IPAddress"), "167772161");

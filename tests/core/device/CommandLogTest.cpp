@@ -140,6 +140,32 @@ TEST_F(CommandLogFileTest, AFastExchangeWaitsForTheWriterAndNothingIsDropped) {
     EXPECT_EQ(std::to_string(limit * 2), Fields(lines.back())[2]);
 }
 
+TEST_F(CommandLogFileTest, ASessionMayKeepItsLogUnderANameOfItsOwn) {
+    EnableLog();
+    {
+        DeviceSession first(directory.Path(), CommandLog::Switch::OutputLogFile, "CmdLog-127.0.0.1.log");
+        DeviceSession second(directory.Path(), CommandLog::Switch::OutputLogFile, "CmdLog-127.0.0.2.log");
+        FakeConnection otherLink;
+        first.Attach(link, ConnectionType::Lan);
+        second.Attach(otherLink, ConnectionType::Lan);
+        link.QueueResponse(ResponseFrame(0x00, {1}));
+        otherLink.QueueResponse(ResponseFrame(0x00, {2, 3}));
+        ASSERT_EQ(RC_OK, first.Transact(0x02, {}, 1000));
+        ASSERT_EQ(RC_OK, second.Transact(0x6A, {}, 1000));
+        first.Disconnect();
+        second.Disconnect();
+    }
+    EXPECT_FALSE(std::filesystem::exists(LogPath()));
+    const auto firstLines =
+        Lines(DecodeUtf16Ascii(test::FileBytes(directory.Path() / "CmdLog-127.0.0.1.log")));
+    const auto secondLines =
+        Lines(DecodeUtf16Ascii(test::FileBytes(directory.Path() / "CmdLog-127.0.0.2.log")));
+    ASSERT_EQ(3u, firstLines.size());
+    ASSERT_EQ(3u, secondLines.size());
+    EXPECT_EQ("fe 02 00 00", Fields(firstLines[0])[3]);
+    EXPECT_EQ("fe 6a 00 00", Fields(secondLines[0])[3]);
+}
+
 TEST_F(CommandLogFileTest, EveryOpenRestartsTheFile) {
     EnableLog();
     DeviceSession session(directory.Path());
