@@ -43,7 +43,7 @@ QStringList Column(const COrgListCtrl& list, int column) {
 
 // What the search found: 127.0.0.1 to 127.0.0.4.
 CIPAddressSearchDlg::RangeScan Answering() {
-    return [](const ScanRange&, const std::function<void(int)>& progress) {
+    return [](const ScanRange&, const std::function<void(int)>& progress, const std::atomic<bool>&) {
         progress(100);
         ScanResult result;
         result.answered = {{127, 0, 0, 1}, {127, 0, 0, 2}, {127, 0, 0, 3}, {127, 0, 0, 4}};
