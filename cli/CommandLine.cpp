@@ -77,8 +77,32 @@ std::optional<GlobalOptions> ParseGlobalOptions(const std::vector<std::string>& 
         }
         return args[++i];
     };
+    // The report's details: true when arg is one of them (its value taken, or `failed` set).
+    bool failed = false;
+    const auto reportDetail = [&](const std::string& arg) {
+        std::string ReportDetails::*const field = arg == "--site"        ? &ReportDetails::site
+                                                  : arg == "--customer"  ? &ReportDetails::customer
+                                                  : arg == "--installer" ? &ReportDetails::installer
+                                                  : arg == "--note"      ? &ReportDetails::note
+                                                                         : nullptr;
+        if (field == nullptr) {
+            return false;
+        }
+        const auto text = value(arg);
+        failed = !text;
+        if (text) {
+            options.reportDetails.*field = *text;
+        }
+        return true;
+    };
     for (; i < args.size(); ++i) {
         const std::string& arg = args[i];
+        if (reportDetail(arg)) {
+            if (failed) {
+                return std::nullopt;
+            }
+            continue;
+        }
         if (!options.command.empty()) {
             if (arg == "--json") {
                 options.json = true;
@@ -164,6 +188,10 @@ std::optional<GlobalOptions> ParseGlobalOptions(const std::vector<std::string>& 
         error.message = "--hosts names the sensors: it goes without --lan and --com";
         return std::nullopt;
     }
+    if (options.reportDetails != ReportDetails{} && options.command != "report") {
+        error.message = "--site, --customer, --installer and --note go with report";
+        return std::nullopt;
+    }
     return options;
 }
 
@@ -190,8 +218,10 @@ Connection:
 Commands:
   info                     model name and firmware version
   export FILE              back the sensor's settings up to an INI file
-  report FILE.html         commissioning report: picture with every region and detection, and
-                           every setting of the backup in tables (one self-contained HTML file)
+  report FILE.html [--site TEXT] [--customer TEXT] [--installer TEXT] [--note TEXT]
+                           commissioning report: picture with every region and detection, and
+                           every setting of the backup in tables (one self-contained HTML file);
+                           the details given stand at its top
   import FILE              write an INI file's settings to the sensor
   diff FILE                list the settings where the sensor differs from FILE (exit 1 if any)
   restart | initialize | recover

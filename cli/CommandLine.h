@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/report/ReportDetails.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -30,6 +32,8 @@ struct GlobalOptions {
     bool yes = false; // import to many sensors without asking
     // Everything a command does before it opens the link, and nothing after (the fleet's check).
     bool stopBeforeConnect = false;
+    // report: --site, --customer, --installer, --note (before or after the command).
+    ReportDetails reportDetails;
     bool help = false;
     std::string command;
     std::vector<std::string> arguments;
@@ -40,8 +44,8 @@ struct UsageError {
     std::string message;
 };
 
-// Parses the arguments after the program name. Options may stand before the command; --json and
-// --help also after it.
+// Parses the arguments after the program name. Options may stand before the command; --json, --help
+// and the report's details also after it.
 std::optional<GlobalOptions> ParseGlobalOptions(const std::vector<std::string>& args, UsageError& error);
 
 // Strict number parsing for option values: the whole text must be a number in [minimum, maximum],

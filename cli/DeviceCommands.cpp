@@ -150,8 +150,10 @@ int RunWritingFile(const CommandContext& context, const char* help, Run run) {
 int RunExport(const CommandContext& context) {
     return RunWritingFile(
         context,
-        "usage: orloctl CONNECTION export FILE\nBacks every setting of the sensor up to FILE "
-        "(false-detection rectangles are not saved); - writes it to standard output.\nThe backup is read "
+        "usage: orloctl CONNECTION export FILE\nBacks every setting of the sensor up to FILE, the "
+        "false-detection rectangles\nin a section of their own, [OrloSetupFalseRect]; - writes it to "
+        "standard "
+        "output.\nThe backup is read "
         "back as import would read it before it replaces FILE.\nFILE, when it exists, must be a regular "
         "file.\n",
         [&](DeviceSession& session, const std::string& file) {
@@ -177,7 +179,9 @@ int RunExport(const CommandContext& context) {
 int RunReport(const CommandContext& context) {
     return RunWritingFile(
         context,
-        "usage: orloctl CONNECTION report FILE.html\nWrites a commissioning report: date and time, the "
+        "usage: orloctl CONNECTION report FILE.html [--site TEXT] [--customer TEXT] [--installer TEXT] "
+        "[--note TEXT]\nWrites a commissioning report: the details given (a note may hold line breaks), "
+        "date and time, the "
         "connection,\nthe model and version, a fresh picture with the detection areas, masks, "
         "false-detection\nrectangles and detections drawn over it, and every setting a backup holds, "
         "in tables.\nThe operating mode is named from the mode list conf/aml.dat in the current "
@@ -191,12 +195,14 @@ int RunReport(const CommandContext& context) {
                 if (result != RC_OK) {
                     return context.DeviceFailure(result);
                 }
+                content.details = context.options.reportDetails;
                 return WriteBytes(context.out, ReportHtml(content, modes))
                            ? EXIT_OK
                            : context.Failure("cannot write the report to standard output", -1);
             }
             ReportProblem problem;
-            const ResultCode result = WriteReport(session, file, modes, &problem);
+            const ResultCode result =
+                WriteReport(session, file, modes, context.options.reportDetails, &problem);
             if (problem.fileError) {
                 return context.Failure(FileWriteFailure(file, problem.fileError), result);
             }
@@ -207,8 +213,9 @@ int RunReport(const CommandContext& context) {
 int RunImport(const CommandContext& context) {
     return RunWithSettingsFile(
         context,
-        "usage: orloctl CONNECTION import FILE\nWrites every setting of FILE to the sensor "
-        "(false-detection rectangles are not applied).\nFILE is read completely before "
+        "usage: orloctl CONNECTION import FILE\nWrites every setting of FILE to the sensor, the "
+        "false-detection rectangles when FILE\nholds them (a file without [OrloSetupFalseRect] leaves the "
+        "sensor's as they are).\nFILE is read completely before "
         "the sensor is contacted; a value the sensor does not take\n(the ranges of set) is refused "
         "with its line. After a failure or an interruption (Ctrl-C), stderr names\nthe settings written and "
         "those not.\n",
@@ -239,7 +246,8 @@ int RunDiff(const CommandContext& context) {
     return RunWithSettingsFile(
         context,
         "usage: orloctl CONNECTION diff FILE\nPrints SECTION.KEY file=VALUE sensor=VALUE for every setting\n"
-        "where the sensor differs from FILE.\nExit status 0 when all are equal, 1 when some differ.\n",
+        "where the sensor differs from FILE (the false-detection rectangles when FILE holds them).\nExit "
+        "status 0 when all are equal, 1 when some differ.\n",
         [&](DeviceSession& session, const SettingsRecord& fromFile) {
             SettingsRecord fromSensor;
             if (const ResultCode result = ReadSettingsRecord(session, fromSensor); result != RC_OK) {

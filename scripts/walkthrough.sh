@@ -3,8 +3,10 @@
 # docs/walkthrough.md describes it, with the mouse and keyboard (xdotool) under a virtual X server
 # against orlo-sim on the loopback: connect, direction, threshold, size mask, area mask, motion
 # mask, false detection, both detection areas, apply, back up to a file, initialise, restore from
-# the file. Saves a picture of each step to docs/walkthrough/ and ends with `orloctl diff` against
-# the backup, which must find no difference. Needs xvfb, xdotool and imagemagick (import).
+# the file, compare with it, save the report with its details. Saves a picture of each step to
+# docs/walkthrough/ and ends with `orloctl diff` against the backup, which must find no difference,
+# and `orloctl detect`, which must still flag the registered plant as a false detection. Needs xvfb,
+# xdotool, imagemagick (import, convert) and poppler-utils (pdftoppm).
 # Coordinates are those of the layouts at 96 dpi, relative to each window.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -133,14 +135,43 @@ echo "== 10 restore from the file"
 click 356 584         # "反映"
 choose_file "$workdir/backup.ini"
 answer                # 1125: Yes
-sleep 3
+sleep 2
+shot 11-restored      # the quiet confirmation under the page
 
+echo "== 11 compare the sensor with the backup"
+click 356 $compare_y  # "比較"
+choose_file "$workdir/backup.ini"
+sleep 1
+origin_of --name "設定ファイルとの比較"
+shot 12-compare "$window"
+xdotool key Escape
+sleep 0.5
+
+echo "== 12 the commissioning report with its details"
+main_window
+click 356 $report_y   # "報告書"
+origin_of --name "報告書の記載事項"
+xdotool type "North gate, hall B"; xdotool key Tab
+xdotool type "ACME Logistics"; xdotool key Tab
+xdotool type "K. Sato"; xdotool key Tab
+xdotool type "Sensor above the door; ladder in the store room."
+shot 13-report-details "$window"
+click $details_ok_x $details_ok_y # OK
+choose_file "$workdir/report.pdf"
+sleep 4
+[ -s "$workdir/report.pdf" ] || { echo "no report written" >&2; exit 1; }
+pdftoppm -png -r 70 -f 1 -l 1 "$workdir/report.pdf" "$workdir/report"
+convert "$workdir"/report-1.png -crop 100%x45%+0+0 +repage "$shots/14-report-header.png"
 
 # The tool holds the link; it ends before orloctl asks the sensor.
 kill "$app_pid"
 wait "$app_pid" 2>/dev/null || true
 app_pid=
-echo "== 11 orloctl diff against the backup"
+echo "== 13 orloctl diff against the backup"
 "$build/cli/orloctl" --lan "127.0.0.1:$port" --dir "$workdir" diff "$workdir/backup.ini"
 grep -q '^Threshold=450' "$workdir/backup.ini" || { echo "the backup lacks the threshold" >&2; exit 1; }
+grep -q '^\[OrloSetupFalseRect\]' "$workdir/backup.ini" || { echo "the backup lacks the false detections" >&2; exit 1; }
+echo "== 14 the plant is still a false detection after the factory reset and the restore"
+"$build/cli/orloctl" --lan "127.0.0.1:$port" --dir "$workdir" detect --count 1 --json | tee "$workdir/detect.json"
+grep -q '"falseDetection": [1-9]' "$workdir/detect.json" || { echo "no false detection flagged" >&2; exit 1; }
 echo "the sensor matches its backup; pictures in $shots/"

@@ -177,6 +177,30 @@ void AppConfig::WriteShowSensorDetails(bool on) {
     WriteNumber(configFile_, kOrloSetup, "ShowSensorDetails", on ? 1 : 0);
 }
 
+std::string AppConfig::ReadReportSite() const {
+    return ReadProfileString(configFile_, kOrloSetup, "ReportSite", "");
+}
+
+void AppConfig::WriteReportSite(std::string_view text) {
+    WriteText(configFile_, kOrloSetup, "ReportSite", text);
+}
+
+std::string AppConfig::ReadReportCustomer() const {
+    return ReadProfileString(configFile_, kOrloSetup, "ReportCustomer", "");
+}
+
+void AppConfig::WriteReportCustomer(std::string_view text) {
+    WriteText(configFile_, kOrloSetup, "ReportCustomer", text);
+}
+
+std::string AppConfig::ReadReportInstaller() const {
+    return ReadProfileString(configFile_, kOrloSetup, "ReportInstaller", "");
+}
+
+void AppConfig::WriteReportInstaller(std::string_view text) {
+    WriteText(configFile_, kOrloSetup, "ReportInstaller", text);
+}
+
 bool AppConfig::ReadGetImage() const {
     return ReadNumber(configFile_, kApplication, "GetImage", 1) != 0;
 }

@@ -92,6 +92,14 @@ public:
     // is; off unless exactly 1.
     bool ReadShowSensorDetails() const;
     void WriteShowSensorDetails(bool on);
+    // [OrloSetup] ReportSite, ReportCustomer, ReportInstaller: what the last report said (UTF-8), offered
+    // for the next one; empty when never given.
+    std::string ReadReportSite() const;
+    void WriteReportSite(std::string_view text);
+    std::string ReadReportCustomer() const;
+    void WriteReportCustomer(std::string_view text);
+    std::string ReadReportInstaller() const;
+    void WriteReportInstaller(std::string_view text);
 
 private:
     std::filesystem::path configFile_;

@@ -259,6 +259,7 @@ void DeviceSession::Disconnect() {
     currentConnection_ = nullptr;
     commandLog_.StopLog();
     connectionType_ = ConnectionType::None;
+    connectedSensor_.reset();
 }
 
 std::vector<std::uint8_t*> DeviceSession::BlockBuffers() {

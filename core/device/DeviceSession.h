@@ -26,6 +26,13 @@ namespace orlo {
 
 enum class ConnectionType : std::int32_t { None = 0, Com = 1, Lan = 2 };
 
+// What tells one sensor from another for the user: its model and its information text (CP932 bytes).
+struct SensorMark {
+    std::string model;
+    std::string deviceInfo;
+    bool operator==(const SensorMark&) const = default;
+};
+
 // Called by the reconnect loop after each pass with the milliseconds since it began.
 using ReconnectProgressHook = std::function<void(int elapsedMs)>;
 
@@ -138,6 +145,11 @@ public:
     int AngleOfView() const { return angleOfView_; }
     void SetAngleOfView(int angle) { angleOfView_ = angle; }
 
+    // Which sensor the link reaches, as the connect read it; none while disconnected or when the
+    // connect did not read it.
+    const std::optional<SensorMark>& ConnectedSensor() const { return connectedSensor_; }
+    void SetConnectedSensor(SensorMark mark) { connectedSensor_ = std::move(mark); }
+
     // Entry 0: human detection area, entry 1: motion detection area, as last read or written.
     std::array<Rect, 2>& DetectionAreaCache() { return detectionAreaCache_; }
 
@@ -182,6 +194,7 @@ private:
     std::uint16_t lanPort_ = 65535;
     int angleOfView_ = 90;
     std::array<Rect, 2> detectionAreaCache_{UNSET_RECT, UNSET_RECT};
+    std::optional<SensorMark> connectedSensor_;
     ReconnectProgressHook reconnectProgressHook_;
     std::chrono::milliseconds reconnectLimit_{150'000};
 

@@ -36,7 +36,7 @@ private:
 };
 
 // The apply's writes in order, each named by the settings file keys it takes.
-std::vector<std::string> ApplyStepNames() {
+std::vector<std::string> ApplyStepNames(const SettingsRecord& record) {
     std::vector<std::string> names = {write_name::MountingDirection, write_name::OperatingMode,
                                       write_name::Threshold, write_name::SizeMask};
     for (int slot = 0; slot < 16; ++slot) {
@@ -50,6 +50,11 @@ std::vector<std::string> ApplyStepNames() {
           "Other.Other02-Other06", "Other.Other07", write_name::HumanDetectionArea, "Other.Other12",
           write_name::MotionDetectionArea, "Other.Other27/Other28"}) {
         names.emplace_back(name);
+    }
+    if (record.falseRects) {
+        for (const SettingsFalseRect& rect : *record.falseRects) {
+            names.push_back("OrloSetupFalseRect.Rect" + std::to_string(rect.number + 1));
+        }
     }
     return names;
 }
@@ -129,6 +134,19 @@ ResultCode ReadSettingsRecord(DeviceSession& session, SettingsRecord& record) {
             read.other27 = pair.other27;
             read.other28 = pair.other28;
             return result;
+        })
+        .Then([&] {
+            SettingsFalseRects rects{};
+            for (std::uint32_t slot = 0; slot < rects.size(); ++slot) {
+                Rect rect;
+                if (const ResultCode result = GetFalseRect(session, Timeout, static_cast<int>(slot), rect);
+                    result != RC_OK) {
+                    return result;
+                }
+                rects[slot] = {slot, rect.left, rect.top, rect.right, rect.bottom};
+            }
+            read.falseRects = rects;
+            return RC_OK;
         });
     if (sequence.Result() == RC_OK) {
         record = std::move(read);
@@ -236,15 +254,23 @@ ResultCode WriteRecord(DeviceSession& session, const SettingsRecord& record, Set
         .Then([&] { return counted(SetMotionDetectionArea(session, Timeout, ToRect(record.other23To26))); })
         .Then([&] {
             return counted(SetOther27To28(session, Timeout, {record.other27, record.other28}));
-        })
-        .Then([&] {
-            if (!session.IsConnected()) {
-                return RC_NO_LINK;
-            }
-            Rect area;
-            const ResultCode result = GetHumanDetectionArea(session, Timeout, area);
-            return result != RC_OK ? result : GetMotionDetectionArea(session, Timeout, area);
         });
+    if (record.falseRects) {
+        for (const SettingsFalseRect& rect : *record.falseRects) {
+            sequence.Then([&] {
+                return counted(SetFalseRect(session, Timeout, static_cast<int>(rect.number),
+                                            {rect.left, rect.top, rect.right, rect.bottom}));
+            });
+        }
+    }
+    sequence.Then([&] {
+        if (!session.IsConnected()) {
+            return RC_NO_LINK;
+        }
+        Rect area;
+        const ResultCode result = GetHumanDetectionArea(session, Timeout, area);
+        return result != RC_OK ? result : GetMotionDetectionArea(session, Timeout, area);
+    });
     if (sequence.Result() != RC_OK) {
         return sequence.Result();
     }
@@ -258,7 +284,7 @@ ResultCode WriteRecord(DeviceSession& session, const SettingsRecord& record, Set
 
 ResultCode ApplySettingsRecord(DeviceSession& session, const SettingsRecord& record,
                                SettingsApplyProgress* progress) {
-    SettingsApplyProgress done{ApplyStepNames(), 0};
+    SettingsApplyProgress done{ApplyStepNames(record), 0};
     const ResultCode result = session.IsConnected() ? WriteRecord(session, record, done) : RC_NO_LINK;
     if (progress != nullptr) {
         *progress = std::move(done);

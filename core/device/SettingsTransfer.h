@@ -12,7 +12,7 @@
 
 namespace orlo {
 
-// Reads every setting of the sensor (false-detection rectangles excepted) in the export order.
+// Reads every setting of the sensor in the export order, the false-detection rectangles last.
 ResultCode ReadSettingsRecord(DeviceSession& session, SettingsRecord& record);
 // Backup: reads everything, writes a temporary file of its own beside `path`, reads it back with the
 // import's reader and only then replaces `path` with it in one step, so a failure never leaves a
@@ -28,7 +28,8 @@ ResultCode ExportSettingsText(DeviceSession& session, std::string& bytes,
 // (with `progress`, as ApplySettingsRecord).
 ResultCode ImportSettings(DeviceSession& session, const std::filesystem::path& path,
                           SettingsFileProblem* problem = nullptr, SettingsApplyProgress* progress = nullptr);
-// Writes every setting of the record in order and refreshes the detection area cache and Portrait.
+// Writes every setting of the record in order (the false-detection rectangles last, when the record
+// holds them; else the sensor's stay as they are) and refreshes the detection area cache and Portrait.
 // Nothing is read back for comparison. `progress` is set whatever the result: every write planned,
 // and how many were done. An Abort stops it before the next write (RC_CANCELLED), the link kept open.
 ResultCode ApplySettingsRecord(DeviceSession& session, const SettingsRecord& record,

@@ -229,6 +229,16 @@ void IniDocument::Insert(std::size_t position, std::string text) {
                   Line{std::move(text), std::move(ending)});
 }
 
+bool IniDocument::RemoveSection(std::string_view section) {
+    const auto header = FindSection(section);
+    if (!header) {
+        return false;
+    }
+    const auto first = lines_.begin() + static_cast<std::ptrdiff_t>(*header);
+    lines_.erase(first, lines_.begin() + static_cast<std::ptrdiff_t>(SectionEnd(*header)));
+    return true;
+}
+
 std::string IniDocument::Serialize() const {
     std::string text;
     for (const Line& line : lines_) {

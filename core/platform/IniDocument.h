@@ -32,7 +32,12 @@ public:
     // or starts with '[', ';' or '#'.
     bool Set(std::string_view section, std::string_view key, std::string_view value);
 
+    // Removes the section's header and every line up to the next section; false when there is none.
+    bool RemoveSection(std::string_view section);
+
     std::string Serialize() const;
+
+    bool HasSection(std::string_view section) const { return FindSection(section).has_value(); }
 
     // Section names in file order, each once.
     std::vector<std::string> Sections() const;

@@ -175,6 +175,13 @@ KeyMeaning MeaningOf(const std::string& key, const std::string& value, const std
     if (const auto found = named.find(key); found != named.end()) {
         return {Text(found->second.first), found->second.second == 0 ? "" : Text(found->second.second)};
     }
+    // "Rect1" of the false-detection section holds slot 0, numbered as the editors number it.
+    if (key.rfind("Rect", 0) == 0) {
+        return {Text(STR_REPORT_FALSE_RECTS) + " " + std::to_string(std::atoi(key.c_str() + 4) - 1) + " (" +
+                    Text(STR_REPORT_EDGE_LEFT) + ", " + Text(STR_REPORT_EDGE_TOP) + ", " +
+                    Text(STR_REPORT_EDGE_RIGHT) + ", " + Text(STR_REPORT_EDGE_BOTTOM) + ")",
+                coordinate};
+    }
     static const std::map<std::string, std::pair<int, int>> areaEdges = {
         {"Other08", {STR_REPORT_HUMAN_AREA, STR_REPORT_EDGE_LEFT}},
         {"Other09", {STR_REPORT_HUMAN_AREA, STR_REPORT_EDGE_TOP}},
@@ -195,9 +202,13 @@ KeyMeaning MeaningOf(const std::string& key, const std::string& value, const std
 // misspells one section, so the file's own names are not shown); mask sections are headed once.
 std::string SectionTitle(const std::string& group) {
     static const std::map<std::string, int> titles = {
-        {"Camera", STR_REPORT_SECTION_CAMERA}, {"Ditection", STR_REPORT_SECTION_DETECTION},
-        {"AreaMask", STR_REPORT_AREA_MASKS},   {"MotionMask", STR_REPORT_MOTION_MASKS},
-        {"System", STR_REPORT_SECTION_SYSTEM}, {"Other", STR_REPORT_SECTION_OTHER},
+        {"Camera", STR_REPORT_SECTION_CAMERA},
+        {"Ditection", STR_REPORT_SECTION_DETECTION},
+        {"AreaMask", STR_REPORT_AREA_MASKS},
+        {"MotionMask", STR_REPORT_MOTION_MASKS},
+        {"System", STR_REPORT_SECTION_SYSTEM},
+        {"Other", STR_REPORT_SECTION_OTHER},
+        {"OrloSetupFalseRect", STR_REPORT_FALSE_RECTS},
     };
     const auto found = titles.find(group);
     if (found == titles.end()) {
@@ -336,6 +347,33 @@ std::string PictureSection(const ReportContent& content) {
     return html + "</table>\n";
 }
 
+// The details the writer gave, each on a row of its own; a note keeps its line breaks.
+std::string DetailRows(const ReportDetails& details) {
+    std::string html;
+    const auto row = [&](int label, const std::string& text) {
+        if (text.empty()) {
+            return;
+        }
+        std::string cell;
+        std::size_t start = 0;
+        while (start <= text.size()) {
+            const std::size_t end = std::min(text.find('\n', start), text.size());
+            std::string_view line = std::string_view(text).substr(start, end - start);
+            if (!line.empty() && line.back() == '\r') {
+                line.remove_suffix(1);
+            }
+            cell += (start == 0 ? "" : "<br>") + Escaped(PrintableText(std::string(line)));
+            start = end + 1;
+        }
+        html += Row({Text(label), cell});
+    };
+    row(STR_REPORT_SITE, details.site);
+    row(STR_REPORT_CUSTOMER, details.customer);
+    row(STR_REPORT_INSTALLER, details.installer);
+    row(STR_REPORT_NOTE, details.note);
+    return html;
+}
+
 std::string TimeText(const LocalTimestamp& t) {
     char text[32];
     std::snprintf(text, sizeof text, "%d/%02d/%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,
@@ -390,12 +428,8 @@ ResultCode ReadReportContent(DeviceSession& session, ReportContent& content) {
     if (const ResultCode result = ReadSettingsRecord(session, read.settings); result != RC_OK) {
         return result;
     }
-    std::vector<CFalseRectArea> falseRects;
-    if (const ResultCode result = ReadFalseRects(session, falseRects); result != RC_OK) {
-        return result;
-    }
-    for (const CFalseRectArea& rect : falseRects) {
-        read.falseRects.push_back(rect.GetRect());
+    for (const SettingsFalseRect& rect : read.settings.falseRects.value_or(SettingsFalseRects{})) {
+        read.falseRects.push_back({rect.left, rect.top, rect.right, rect.bottom});
     }
     bool indicator = false;
     std::vector<CImageData> blocks;
@@ -414,6 +448,7 @@ std::string ReportHtml(const ReportContent& content, const std::vector<ModeRecor
     std::string html = "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>" +
                        Escaped(Text(STR_REPORT_TITLE)) + "</title>\n</head>\n<body>\n<h1>" +
                        Escaped(Text(STR_REPORT_TITLE)) + "</h1>\n" + TableStart();
+    html += DetailRows(content.details);
     html += Row({Text(STR_REPORT_CREATED), TimeText(content.created)});
     html += Row({Text(STR_REPORT_CONNECTION), Escaped(PrintableText(content.connection))});
     html += Row({Text(STR_REPORT_MODEL), Escaped(PrintableText(content.device.name))});
@@ -425,10 +460,12 @@ std::string ReportHtml(const ReportContent& content, const std::vector<ModeRecor
 }
 
 ResultCode WriteReport(DeviceSession& session, const std::filesystem::path& path,
-                       const std::vector<ModeRecord>& modes, ReportProblem* problem) {
+                       const std::vector<ModeRecord>& modes, const ReportDetails& details,
+                       ReportProblem* problem) {
     ReportContent content;
     ReportProblem found;
     found.code = ReadReportContent(session, content);
+    content.details = details;
     if (found.code == RC_OK && !WriteFileAtomically(path, ReportHtml(content, modes), &found.fileError)) {
         found.code = RC_NO_LINK;
     }

@@ -7,6 +7,7 @@
 #include "core/imaging/ImageData.h"
 #include "core/platform/LocalTime.h"
 #include "core/regions/Geometry.h"
+#include "core/report/ReportDetails.h"
 #include "core/report/ReportPicture.h"
 #include "core/settings/ModeList.h"
 #include "core/settingsfile/SettingsRecord.h"
@@ -20,6 +21,7 @@ namespace orlo {
 
 // Everything a commissioning report shows of one sensor.
 struct ReportContent {
+    ReportDetails details;
     LocalTimestamp created;
     std::string connection; // how the sensor was reached
     DeviceInfo device;
@@ -56,6 +58,7 @@ struct ReportProblem {
 // Reads the sensor and writes the report through a temporary file beside `path`, which takes
 // `path`'s place only when complete; a failed read leaves `path` as it was.
 ResultCode WriteReport(DeviceSession& session, const std::filesystem::path& path,
-                       const std::vector<ModeRecord>& modes, ReportProblem* problem = nullptr);
+                       const std::vector<ModeRecord>& modes, const ReportDetails& details = {},
+                       ReportProblem* problem = nullptr);
 
 } // namespace orlo

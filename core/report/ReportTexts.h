@@ -3,6 +3,10 @@
 namespace orlo {
 
 // String table ids of the commissioning report.
+inline constexpr int STR_REPORT_SITE = 9101;
+inline constexpr int STR_REPORT_CUSTOMER = 9102;
+inline constexpr int STR_REPORT_INSTALLER = 9103;
+inline constexpr int STR_REPORT_NOTE = 9104;
 inline constexpr int STR_REPORT_KEY_ANGLE_OF_CONNECTION = 9420;
 inline constexpr int STR_REPORT_TITLE = 9600;
 inline constexpr int STR_REPORT_CREATED = 9601;

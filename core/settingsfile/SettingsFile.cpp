@@ -23,6 +23,9 @@ constexpr std::size_t DeviceInfoBytes = 20;
 constexpr int WriteAttempts = 5;
 constexpr const char* DeviceInfoSection = "System";
 constexpr const char* DeviceInfoKey = "DeviceInfo";
+// The false-detection rectangles: a section of this tool's own, one key a slot.
+constexpr const char* FalseRectSection = "OrloSetupFalseRect";
+constexpr std::size_t MaxCoordinateChars = 12;
 
 std::string AreaMaskSection(std::uint32_t number) {
     return "AreaMask" + std::to_string(number + 1);
@@ -35,6 +38,42 @@ std::string OtherKey(int number) {
 }
 std::string KeyName(const std::string& section, const std::string& key) {
     return section + "." + key;
+}
+std::string FalseRectKey(std::uint32_t number) {
+    return "Rect" + std::to_string(number + 1);
+}
+std::string FalseRectValue(const SettingsFalseRect& rect) {
+    return std::to_string(rect.left) + "," + std::to_string(rect.top) + "," + std::to_string(rect.right) +
+           "," + std::to_string(rect.bottom);
+}
+
+// "left,top,right,bottom": four whole numbers a coordinate field holds, blanks around each allowed and
+// nothing else, since only this tool writes the section.
+std::optional<SettingsFalseRect> ParseFalseRect(std::uint32_t number, std::string_view text) {
+    std::array<std::int32_t, 4> edges{};
+    std::size_t count = 0;
+    for (std::size_t start = 0; start <= text.size(); ++count) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        std::string_view part = text.substr(start, comma - start);
+        start = comma + 1;
+        const std::size_t first = part.find_first_not_of(" \t");
+        part = first == std::string_view::npos ? std::string_view() : part.substr(first);
+        part = part.substr(0, part.find_last_not_of(" \t") + 1);
+        const std::string_view digits = !part.empty() && part.front() == '-' ? part.substr(1) : part;
+        if (count == edges.size() || digits.empty() || digits.size() > MaxCoordinateChars ||
+            !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+            return std::nullopt;
+        }
+        const std::optional<std::int64_t> value = ParseLongPrefix(part);
+        if (!value || !CoordinateRule.Allows(*value)) {
+            return std::nullopt;
+        }
+        edges[count] = static_cast<std::int32_t>(*value);
+    }
+    if (count != edges.size()) {
+        return std::nullopt;
+    }
+    return SettingsFalseRect{number, edges[0], edges[1], edges[2], edges[3]};
 }
 
 // Visits every numeric key in file order with its section, key, the value as a signed number, the
@@ -125,6 +164,11 @@ std::vector<KeyValue> KeyValues(const SettingsRecord& record, const std::string&
     RecordFields::Visit(copy, add);
     values.push_back({DeviceInfoSection, DeviceInfoKey, deviceInfo});
     RecordFields::VisitOther(copy, add);
+    if (record.falseRects) {
+        for (const SettingsFalseRect& rect : *record.falseRects) {
+            values.push_back({FalseRectSection, FalseRectKey(rect.number), FalseRectValue(rect)});
+        }
+    }
     return values;
 }
 
@@ -159,6 +203,9 @@ std::optional<std::string> UpdatedFile(DecodedTextFile file, const SettingsRecor
         return std::nullopt;
     }
     IniDocument document = IniDocument::Parse(file.text);
+    // A record without rectangles must not leave an older file's rectangles to be restored.
+    while (!record.falseRects && document.RemoveSection(FalseRectSection)) {
+    }
     for (const KeyValue& entry : KeyValues(record, *deviceInfo)) {
         if (!document.Set(entry.section, entry.key, entry.value)) {
             Report(problem, SettingsFileProblem::Cause::LineBreak, KeyName(entry.section, entry.key),
@@ -201,7 +248,8 @@ std::vector<SettingsDifference> DifferentSettings(const SettingsRecord& first, c
     const std::vector<KeyValue> a = KeyValues(first, first.deviceInfo);
     const std::vector<KeyValue> b = KeyValues(second, second.deviceInfo);
     std::vector<SettingsDifference> differences;
-    for (std::size_t i = 0; i < a.size(); ++i) {
+    // The false-detection rectangles come last and count only where both records hold them.
+    for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i) {
         if (a[i].value != b[i].value) {
             differences.push_back({KeyName(a[i].section, a[i].key), a[i].value, b[i].value});
         }
@@ -329,6 +377,25 @@ int ReadSettingsText(std::string_view bytes, SettingsRecord& record, SettingsFil
     read.deviceInfo = *field;
     if (!RecordFields::VisitOther(read, readField)) {
         return -1;
+    }
+    if (document.HasSection(FalseRectSection)) {
+        SettingsFalseRects rects{};
+        for (std::uint32_t number = 0; number < rects.size(); ++number) {
+            const std::string key = FalseRectKey(number);
+            const auto text = valueOf(FalseRectSection, key);
+            if (!text) {
+                return -1;
+            }
+            const auto rect = ParseFalseRect(number, *text);
+            if (!rect) {
+                Report(problem, SettingsFileProblem::Cause::NotAllowed, KeyName(FalseRectSection, key),
+                       Readable(*text, file->encoding), {}, lineOf(FalseRectSection, key),
+                       "left,top,right,bottom: " + CoordinateRule.Describe());
+                return -1;
+            }
+            rects[number] = *rect;
+        }
+        read.falseRects = rects;
     }
     record = std::move(read);
     if (notes != nullptr) {

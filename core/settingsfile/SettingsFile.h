@@ -61,7 +61,7 @@ struct SettingsDifference {
 // The record's keys set into `document` in file order, DeviceInfo as its CP932 bytes. False when
 // DeviceInfo holds a line break, which no INI line can; every other key is set all the same.
 bool SetSettingsKeys(IniDocument& document, const SettingsRecord& record);
-// Every key whose value differs, in file order.
+// Every key whose value differs, in file order; the false-detection rectangles only where both hold them.
 std::vector<SettingsDifference> DifferentSettings(const SettingsRecord& first, const SettingsRecord& second);
 
 // The bytes of a new settings file holding the record; nothing (with `problem`) when the record
@@ -70,14 +70,16 @@ std::optional<std::string> NewSettingsFile(const SettingsRecord& record,
                                            SettingsFileProblem* problem = nullptr);
 // 0, or -1 when the file cannot be written or the record cannot be (a line break in DeviceInfo, or a
 // DeviceInfo a Unicode file cannot hold); keys of an existing file are updated in place, in its
-// encoding.
+// encoding, and its false-detection section is removed when the record holds no rectangles.
 int WriteSettingsFile(const std::filesystem::path& path, const SettingsRecord& record,
                       SettingsFileProblem* problem = nullptr);
 // 0, or -1 when the file cannot be read, a key is missing or holds its rejected value, a number is
 // empty or outside what the sensor's field holds or the setting allows (SettingRules.h; SizeMin above
 // SizeMax too), or DeviceInfo of a Unicode file has no CP932 form. Valid numbers read as the Windows
-// profile functions read them (blanks before, anything after the digits ignored). The record and
-// `notes` are written only on success.
+// profile functions read them (blanks before, anything after the digits ignored). The section of
+// false-detection rectangles is optional; when present it must hold Rect1..Rect10, each four
+// coordinates "left,top,right,bottom" and nothing else. The record and `notes` are written only on
+// success.
 int ReadSettingsFile(const std::filesystem::path& path, SettingsRecord& record,
                      SettingsFileProblem* problem = nullptr, SettingsFileNotes* notes = nullptr);
 // ReadSettingsFile for the bytes of a settings file.

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace orlo {
@@ -16,16 +17,22 @@ struct SettingsAreaMask {
     bool operator==(const SettingsAreaMask&) const = default;
 };
 
-struct SettingsMotionMask {
+// A numbered rectangle: a motion mask or a false-detection rectangle.
+struct SettingsSlotRect {
     std::uint32_t number = 0;
     std::int32_t left = -1;
     std::int32_t top = -1;
     std::int32_t right = -1;
     std::int32_t bottom = -1;
-    bool operator==(const SettingsMotionMask&) const = default;
+    bool operator==(const SettingsSlotRect&) const = default;
 };
+using SettingsMotionMask = SettingsSlotRect;
+using SettingsFalseRect = SettingsSlotRect;
 
-// Every sensor setting a settings file holds (all but the false-detection rectangles).
+inline constexpr std::size_t SETTINGS_FALSE_RECT_COUNT = 10;
+using SettingsFalseRects = std::array<SettingsFalseRect, SETTINGS_FALSE_RECT_COUNT>;
+
+// Every sensor setting a settings file holds.
 struct SettingsRecord {
     std::uint8_t camera = 0;
     std::uint8_t mode = 0;
@@ -49,6 +56,9 @@ struct SettingsRecord {
     std::array<std::int32_t, 4> other23To26{}; // motion detection area
     std::uint8_t other27 = 0;
     std::uint8_t other28 = 0;
+    // In a section the original reader never asks for; absent in files written without it, and then
+    // the sensor's own rectangles stay as they are.
+    std::optional<SettingsFalseRects> falseRects;
 
     bool operator==(const SettingsRecord&) const = default;
 };

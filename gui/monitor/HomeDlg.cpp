@@ -12,6 +12,11 @@
 #include <QToolButton>
 
 namespace orlo {
+namespace {
+
+constexpr int STR_MENU_DISCONNECT = 9086;
+
+} // namespace
 
 CHomeDlg::CHomeDlg(DeviceSession& session, CMiraSettingsDlgBase& mainWindow)
     : CHomeDlgBase(session, mainWindow), connectButton_(new QToolButton(this)),
@@ -27,10 +32,13 @@ CHomeDlg::CHomeDlg(DeviceSession& session, CMiraSettingsDlgBase& mainWindow)
     auto* menu = new QMenu(connectButton_);
     comAction_ = menu->addAction(StringText(CAP_MENU_COM));
     lanAction_ = menu->addAction(StringText(CAP_MENU_LAN));
+    disconnectAction_ = menu->addAction(StringText(STR_MENU_DISCONNECT));
     comAction_->setCheckable(true);
     lanAction_->setCheckable(true);
+    disconnectAction_->setVisible(false);
     connect(comAction_, &QAction::triggered, this, &CHomeDlg::ConnectWithComDialog);
     connect(lanAction_, &QAction::triggered, this, &CHomeDlg::ConnectWithLanDialog);
+    connect(disconnectAction_, &QAction::triggered, this, &CHomeDlg::Disconnect);
     connectButton_->setMenu(menu);
     settingsButton_->Setup(PIC_SETTINGS_BUTTON, {1, true});
     connect(settingsButton_, &CImgButton::clicked, this, &CHomeDlg::OpenDisplaySettings);
@@ -52,6 +60,7 @@ void CHomeDlg::SetConnectedState(bool connected) {
     const ConnectionType type = Session().GetConnectionType();
     comAction_->setChecked(connected && type == ConnectionType::Com);
     lanAction_->setChecked(connected && type == ConnectionType::Lan);
+    disconnectAction_->setVisible(connected);
     connectButton_->setIcon(connected ? iconConnected_ : iconDisconnected_);
     SendMessageTo(&MainWindow(), connected ? WM_DEVICE_CONNECTED : WM_DEVICE_DISCONNECTED);
     connectButton_->update();

@@ -7,8 +7,8 @@ class QToolButton;
 
 namespace orlo {
 
-// The monitoring page's connect row: the "接続" menu button (COM or LAN) whose picture shows the
-// connection state, and the button to the display settings.
+// The monitoring page's connect row: the "接続" menu button (COM or LAN, and "切断" while connected)
+// whose picture shows the connection state, and the button to the display settings.
 class CHomeDlg : public CHomeDlgBase {
     Q_OBJECT
 
@@ -19,6 +19,7 @@ public:
     QToolButton* ConnectButton() const { return connectButton_; }
     QAction* ComAction() const { return comAction_; }
     QAction* LanAction() const { return lanAction_; }
+    QAction* DisconnectAction() const { return disconnectAction_; }
 
 protected:
     QRect LayoutConnectRow(QPoint origin) override;
@@ -28,6 +29,7 @@ private:
     QToolButton* connectButton_;
     QAction* comAction_;
     QAction* lanAction_;
+    QAction* disconnectAction_;
     CImgButton* settingsButton_;
     QIcon iconDisconnected_;
     QIcon iconConnected_;

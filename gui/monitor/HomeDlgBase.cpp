@@ -338,6 +338,12 @@ ResultCode CHomeDlgBase::OpenLink(ConnectionType type) {
             session_.Disconnect();
         }
     }
+    // Which sensor this is, so that edits kept from a lost link are offered only to the same one. A
+    // sensor that does not give its text is still connected, only not recognised.
+    if (std::string text;
+        connected == RC_OK && GetDeviceInfoBytes(session_, DeviceSession::CommandTimeoutMs, text) == RC_OK) {
+        session_.SetConnectedSensor({info.name, text});
+    }
     if (connected == RC_OK) {
         mainWindow_.SetCaption(com ? FormatComCaption(info, comPort_, baudRate_)
                                    : FormatLanCaption(info, ipAddress_, lanPort_));
@@ -350,6 +356,13 @@ void CHomeDlgBase::FinishConnect() {
     detectionLog_.StartNewLogFile();
     StartMonitoring();
     PaintPicture();
+    // After the page has settled: a settings page may hold edits that the lost link kept from the sensor.
+    PostMessageTo(&mainWindow_, WM_OFFER_KEPT_EDITS);
+}
+
+void CHomeDlgBase::Disconnect() {
+    StopReconnecting();
+    DisconnectDevice();
 }
 
 void CHomeDlgBase::ReportConnectError(ResultCode result, OpenFailure portFailure) {

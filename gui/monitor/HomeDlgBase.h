@@ -69,9 +69,11 @@ protected:
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
-    // The connect menu's flows.
+    // The connect menu's flows. Disconnect stops monitoring behind the wait dialog (or the retries of
+    // a lost link) and closes the link; the page stays, disconnected.
     void ConnectWithComDialog();
     void ConnectWithLanDialog();
+    void Disconnect();
     void OpenDisplaySettings();
     void ToggleImageSwitch();
     void ToggleDiffSwitch();

@@ -133,6 +133,15 @@ bool CCameraDlg::IsUnchanged() const {
     return SelectedDirection() == sensor_.direction && modeUnchanged;
 }
 
+void CCameraDlg::RestoreKeptEdits() {
+    if (kept_) {
+        // The direction and mode as edited; what the sensor reports about itself stays as just read.
+        edited_.direction = kept_->direction;
+        edited_.mode = kept_->mode;
+        kept_.reset();
+    }
+}
+
 ResultCode CCameraDlg::LoadWorker() {
     CameraValues read;
     const ResultCode result = LoadCameraValues(Session(), read);

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <filesystem>
+#include <optional>
 
 class QLabel;
 
@@ -42,6 +43,9 @@ protected:
     bool IsUnchanged() const override;
     ResultCode LoadWorker() override;
     ResultCode ApplyWorker(SettingsApplyProgress& progress) override;
+    void KeepEdits() override { kept_ = edited_; }
+    void RestoreKeptEdits() override;
+    void DropKeptEdits() override { kept_.reset(); }
 
 private:
     void SelectDirection(int direction);
@@ -55,9 +59,10 @@ private:
     COrgComboBox* modeList_;
 
     // Written by the workers, read by the user-interface thread after they have ended.
-    CameraValues sensor_; // as last read from the sensor
-    CameraValues edited_; // just read by a worker, or taken from the controls
-    CameraChange change_; // decided by CollectValues for the apply worker
+    CameraValues sensor_;              // as last read from the sensor
+    CameraValues edited_;              // just read by a worker, or taken from the controls
+    std::optional<CameraValues> kept_; // edits a lost link kept from the sensor
+    CameraChange change_;              // decided by CollectValues for the apply worker
 };
 
 } // namespace orlo

@@ -158,6 +158,18 @@ bool CDetectSettingDlg::IsUnchanged() const {
     return SameDetectionValues(shown, sensor_);
 }
 
+void CDetectSettingDlg::KeepEdits() {
+    kept_ = edited_;
+    ReadControls(*kept_); // a value typed but not yet applied counts too
+}
+
+void CDetectSettingDlg::RestoreKeptEdits() {
+    if (kept_) {
+        edited_ = std::move(*kept_);
+        kept_.reset();
+    }
+}
+
 ResultCode CDetectSettingDlg::LoadWorker() {
     DetectionLoad load;
     const ResultCode result = LoadDetectionValues(Session(), load);

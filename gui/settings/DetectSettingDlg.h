@@ -10,6 +10,7 @@
 #include <array>
 #include <filesystem>
 #include <functional>
+#include <optional>
 
 class QLabel;
 
@@ -69,6 +70,9 @@ protected:
     bool IsUnchanged() const override;
     ResultCode LoadWorker() override;
     ResultCode ApplyWorker(SettingsApplyProgress& progress) override;
+    void KeepEdits() override;
+    void RestoreKeptEdits() override;
+    void DropKeptEdits() override { kept_.reset(); }
 
     void paintEvent(QPaintEvent* event) override;
 
@@ -105,9 +109,10 @@ private:
     CDetectionPreviews previews_;
 
     // Written by the workers, read by the user-interface thread after they have ended.
-    DetectionValues sensor_; // as last read from the sensor
-    DetectionValues edited_; // just read by a worker, or edited on the page and in the editors
-    CImageData picture_;     // the picture under the previews
+    DetectionValues sensor_;              // as last read from the sensor
+    DetectionValues edited_;              // just read by a worker, or edited on the page and in the editors
+    std::optional<DetectionValues> kept_; // edits a lost link kept from the sensor
+    CImageData picture_;                  // the picture under the previews
 };
 
 } // namespace orlo

@@ -20,7 +20,22 @@ namespace orlo {
 namespace {
 
 constexpr int MSG_LEAVE_UNAPPLIED = 1120;
+constexpr int NOTICE_APPLIED = 9080;
 constexpr int APPLY_BUTTON_BOTTOM_GAP = 40;
+
+// Results after which the sensor cannot be reached over the link any more.
+bool LinkLost(ResultCode code, const DeviceSession& session) {
+    switch (code) {
+    case RC_TIMEOUT:
+    case RC_SEND_FAILED:
+    case RC_NO_LINK:
+    case RC_SHORT_RESPONSE:
+    case RC_SHORT_TRANSFER:
+        return true;
+    default:
+        return !session.IsConnected();
+    }
+}
 
 } // namespace
 
@@ -56,7 +71,11 @@ bool CSettingBaseDlg::event(QEvent* event) {
         Load();
         return true;
     }
-    // The page's dialogs (the region editors) report a lost link here.
+    // The page's dialogs (the region editors) report a lost link here; what was edited before is kept.
+    const int message = static_cast<int>(event->type());
+    if ((message == WM_RETURN_HOME || message == WM_RETURN_HOME_LINK_LOST) && !IsUnchanged()) {
+        KeepEditsIfLinkLost(RC_NO_LINK, session_.ConnectedSensor());
+    }
     return ForwardReturnHome(*event, owner_) || CPageBase::event(event);
 }
 
@@ -68,6 +87,17 @@ void CSettingBaseDlg::Load() {
     if (const ResultCode result = RunWithWaitDialog([this] { return LoadWorker(); }); result != RC_OK) {
         ReportError(result);
         return;
+    }
+    if (reapplyKeptEdits_ && keptFor_ == session_.ConnectedSensor()) {
+        keptFor_.reset();
+        reapplyKeptEdits_ = false;
+        RestoreKeptEdits();
+        ShowValues();
+        ClickApply();
+        return;
+    }
+    if (reapplyKeptEdits_) {
+        ForgetKeptEdits(); // the yes was for another sensor
     }
     ShowValues();
 }
@@ -83,6 +113,7 @@ void CSettingBaseDlg::ClickApply() {
 }
 
 void CSettingBaseDlg::Apply() {
+    const std::optional<SensorMark> sensor = session_.ConnectedSensor();
     SettingsApplyProgress progress;
     const ResultCode result = RunWithWaitDialog([this, &progress] { return ApplyWorker(progress); });
     if (result == RC_CANCELLED) {
@@ -97,10 +128,46 @@ void CSettingBaseDlg::Apply() {
         return;
     }
     if (result != RC_OK) {
+        KeepEditsIfLinkLost(result, sensor);
         ReportError(result);
         return;
     }
     ShowValues();
+    ShowNotice(NOTICE_APPLIED);
+}
+
+void CSettingBaseDlg::KeepEditsIfLinkLost(ResultCode code, const std::optional<SensorMark>& sensor) {
+    if (!sensor || !LinkLost(code, session_)) {
+        return;
+    }
+    KeepEdits();
+    keptFor_ = sensor;
+    reapplyKeptEdits_ = false;
+}
+
+void CSettingBaseDlg::ForgetKeptEdits() {
+    keptFor_.reset();
+    reapplyKeptEdits_ = false;
+    DropKeptEdits();
+}
+
+bool CSettingBaseDlg::HasKeptEditsForConnectedSensor() {
+    if (!keptFor_ || reapplyKeptEdits_) {
+        return false;
+    }
+    if (keptFor_ != session_.ConnectedSensor()) {
+        ForgetKeptEdits();
+        return false;
+    }
+    return true;
+}
+
+void CSettingBaseDlg::AnswerKeptEdits(bool reapply) {
+    if (reapply && keptFor_) {
+        reapplyKeptEdits_ = true;
+    } else {
+        ForgetKeptEdits();
+    }
 }
 
 void CSettingBaseDlg::ReportError(ResultCode code) {

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "core/device/DeviceSession.h"
 #include "core/device/ResultCode.h"
 #include "core/device/SettingsApplyProgress.h"
 #include "gui/shell/PageBase.h"
 
 #include <functional>
+#include <optional>
 
 namespace orlo {
 
@@ -19,7 +21,10 @@ class DeviceSession;
 // the page's values as they were (and, the link being cut, the main window goes home); an apply stops
 // before its next write, says which settings were written and reads the page again. The subclass supplies
 // what is read, shown, compared, written and laid out; the workers write only the subclass's value members
-// and the user-interface thread reads them after the worker has been joined.
+// and the user-interface thread reads them after the worker has been joined. When an apply fails because
+// the link was lost (or a dialog of the page loses it with edits pending), the edits are kept aside for
+// the sensor they were meant for; connected to that sensor again, the main window offers them once, and
+// on a yes the page applies them after its next load. A success shows "反映しました" quietly.
 class CSettingBaseDlg : public CPageBase {
     Q_OBJECT
 
@@ -31,6 +36,9 @@ public:
     CSettingBaseDlg(DeviceSession& session, QWidget* mainWindow, int nominalDurationMs);
 
     bool CanLeavePage() override;
+    bool HasKeptEditsForConnectedSensor() override;
+    void AnswerKeptEdits(bool reapply) override;
+    bool HoldsKeptEdits() const { return keptFor_.has_value(); }
 
     // As a click on "反映".
     void ClickApply();
@@ -58,6 +66,11 @@ protected:
     // apply counts its writes in progress.
     virtual ResultCode LoadWorker() = 0;
     virtual ResultCode ApplyWorker(SettingsApplyProgress& progress) = 0;
+    // Edits kept over a lost link: the edited values set aside, put back in place of those just loaded,
+    // or dropped.
+    virtual void KeepEdits() = 0;
+    virtual void RestoreKeptEdits() = 0;
+    virtual void DropKeptEdits() = 0;
 
     // Runs worker behind the wait dialog with a bar over the nominal duration, "中止" aborting the
     // session; returns once the worker has ended, with its result also kept as the last result.
@@ -73,6 +86,10 @@ protected:
 
 private:
     void Load();
+    // Sets the edits aside for `sensor` when `code` says the link is gone; nothing when the sensor is
+    // not known.
+    void KeepEditsIfLinkLost(ResultCode code, const std::optional<SensorMark>& sensor);
+    void ForgetKeptEdits();
 
     CImgButton* applyButton_;
     DeviceSession& session_;
@@ -81,6 +98,8 @@ private:
     int nominalDurationMs_;
     QWidget* owner_;
     bool settingsAbnormal_ = false;
+    std::optional<SensorMark> keptFor_; // the sensor the kept edits were meant for
+    bool reapplyKeptEdits_ = false;     // the user said yes: apply them after the next load
 };
 
 } // namespace orlo

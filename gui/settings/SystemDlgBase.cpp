@@ -1,5 +1,6 @@
 #include "gui/settings/SystemDlgBase.h"
 
+#include "core/config/AppConfig.h"
 #include "core/device/DeviceSession.h"
 #include "core/device/ResultMessage.h"
 #include "core/device/SettingsTransfer.h"
@@ -8,8 +9,10 @@
 #include "core/report/CommissioningReport.h"
 #include "core/settings/ModeList.h"
 #include "core/strings/CaptionIds.h"
+#include "gui/settings/CompareDlg.h"
 #include "gui/settings/DeviceTask.h"
 #include "gui/settings/PageLayout.h"
+#include "gui/settings/ReportDetailsDlg.h"
 #include "gui/settings/ReportDocument.h"
 #include "gui/settings/ReturnHome.h"
 #include "gui/settings/SettingsFileDialog.h"
@@ -26,6 +29,7 @@
 
 #include <QFile>
 #include <QLabel>
+#include <algorithm>
 #include <filesystem>
 
 namespace orlo {
@@ -43,6 +47,13 @@ constexpr int MSG_REPORT_FAILED = 9664;
 constexpr int MSG_FILE_VALUE_REFUSED = 9800;
 constexpr int MSG_FILE_UNMARKED_UTF8 = 9801;
 constexpr int MSG_FILE_PARTLY_WRITTEN = 9802;
+constexpr int NOTICE_SAVED = 9081;
+constexpr int NOTICE_WRITTEN = 9082;
+constexpr int NOTICE_INITIALIZED = 9083;
+constexpr int NOTICE_RESTARTED = 9084;
+constexpr int NOTICE_REPORT_SAVED = 9085;
+constexpr int STR_COMPARE_BUTTON = 9087;
+constexpr int STR_COMPARE_TEXT = 9095;
 
 constexpr int PAGE_WIDTH = 600;
 constexpr int SECTION_X = 24;
@@ -69,6 +80,16 @@ std::filesystem::path LocalPath(const QString& path) {
     return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
 
+// Why a settings file could not be used: the line, key, value and what it takes for a value the sensor
+// would refuse; empty otherwise (the result's own message says enough).
+QString FileProblemText(const SettingsFileProblem& problem) {
+    if (problem.cause != SettingsFileProblem::Cause::NotAllowed) {
+        return {};
+    }
+    return FilledText(MSG_FILE_VALUE_REFUSED, static_cast<int>(problem.line), problem.key.c_str(),
+                      problem.value.c_str(), problem.allowed.c_str());
+}
+
 } // namespace
 
 CSystemDlgBase::CSystemDlgBase(DeviceSession& session, QWidget* mainWindow, bool showTimeoutSection,
@@ -81,6 +102,7 @@ CSystemDlgBase::CSystemDlgBase(DeviceSession& session, QWidget* mainWindow, bool
       saveNote_(MakeLabel(StringText(CAP_SAVE_NOTE), this)),
       writeText_(MakeLabel(StringText(CAP_WRITE_TEXT), this)),
       writeNote_(MakeLabel(StringText(CAP_WRITE_NOTE), this)),
+      compareText_(MakeLabel(StringText(STR_COMPARE_TEXT), this)),
       recoverLabel_(MakeLabel(StringText(CAP_RECOVER_CAPTION), this)),
       reportLabel_(MakeLabel(StringText(STR_REPORT_SECTION), this)),
       reportText_(MakeLabel(StringText(STR_REPORT_TEXT), this)), session_(session),
@@ -88,17 +110,19 @@ CSystemDlgBase::CSystemDlgBase(DeviceSession& session, QWidget* mainWindow, bool
       modeListFile_(std::move(modeListFile)) {
     void (CSystemDlgBase::*const handlers[SYSTEM_OPERATION_COUNT])() = {
         &CSystemDlgBase::ClickRestart, &CSystemDlgBase::ClickInitialize, &CSystemDlgBase::ClickTimeout,
-        &CSystemDlgBase::ClickSave,    &CSystemDlgBase::ClickWrite,      &CSystemDlgBase::ClickRecover,
-        &CSystemDlgBase::ClickReport};
-    const int captions[SYSTEM_OPERATION_COUNT] = {CAP_RESTART,      CAP_RESTART + 1, CAP_RESTART + 2,
-                                                  CAP_RESTART + 3,  CAP_RESTART + 4, CAP_RESTART + 5,
-                                                  STR_REPORT_BUTTON};
+        &CSystemDlgBase::ClickSave,    &CSystemDlgBase::ClickWrite,      &CSystemDlgBase::ClickCompare,
+        &CSystemDlgBase::ClickRecover, &CSystemDlgBase::ClickReport};
+    const int captions[SYSTEM_OPERATION_COUNT] = {CAP_RESTART,     CAP_RESTART + 1,  CAP_RESTART + 2,
+                                                  CAP_RESTART + 3, CAP_RESTART + 4,  STR_COMPARE_BUTTON,
+                                                  CAP_RESTART + 5, STR_REPORT_BUTTON};
     for (std::size_t i = 0; i < buttons_.size(); ++i) {
         buttons_[i] = new CImgButton(StringText(captions[i]), this);
         connect(buttons_[i], &CImgButton::clicked, this, handlers[i]);
     }
     reportLabel_->setObjectName(QStringLiteral("reportLabel"));
     reportText_->setObjectName(QStringLiteral("reportText"));
+    compareText_->setObjectName(QStringLiteral("compareText"));
+    recoverLabel_->setObjectName(QStringLiteral("recoverLabel"));
     InitControls();
     // The reconnect loop after a restart reports each pass here; its progress shows only as the wait
     // dialog's bar, which runs on its own clock, so there is nothing more to do with it.
@@ -134,7 +158,12 @@ void CSystemDlgBase::LayoutControls() {
     writeText_->move(TEXT_X, Bottom(Button(SystemOperation::Save)) + TEXT_BELOW_BUTTON);
     writeNote_->move(NOTE_X, Bottom(writeText_) + NOTE_BELOW_TEXT);
     Button(SystemOperation::Write)->move(BUTTON_X, Bottom(writeNote_) + BUTTON_BELOW_NOTE);
-    top = Bottom(Button(SystemOperation::Write)) + RECOVER_BELOW_WRITE;
+    // The comparison of our own follows the file section's two operations, in the gap the original
+    // page leaves above the recovery, which stays where it was while the comparison fits there.
+    compareText_->move(TEXT_X, Bottom(Button(SystemOperation::Write)) + TEXT_BELOW_LABEL);
+    Button(SystemOperation::Compare)->move(BUTTON_X, Bottom(compareText_) + BUTTON_BELOW_NOTE);
+    top = std::max(Bottom(Button(SystemOperation::Write)) + RECOVER_BELOW_WRITE,
+                   Bottom(Button(SystemOperation::Compare)) + SECTION_BELOW_BUTTON);
     section(recoverLabel_, Button(SystemOperation::Recover));
     // The report section of our own follows the sections of the original page.
     reportLabel_->move(SECTION_X, top);
@@ -156,14 +185,14 @@ bool CSystemDlgBase::Confirm(int messageId) {
 void CSystemDlgBase::ClickRestart() {
     if (Confirm(MSG_CONFIRM_RESTART)) {
         RunTask([this] { return Restart(session_, DeviceSession::CommandTimeoutMs); }, RESTART_DURATION_MS,
-                Cancel::Offered);
+                Cancel::Offered, NOTICE_RESTARTED);
     }
 }
 
 void CSystemDlgBase::ClickInitialize() {
     if (Confirm(MSG_CONFIRM_INITIALIZE)) {
         RunTask([this] { return RestartAndInitialize(session_, DeviceSession::CommandTimeoutMs); },
-                RESTART_DURATION_MS, Cancel::Offered);
+                RESTART_DURATION_MS, Cancel::Offered, NOTICE_INITIALIZED);
     }
 }
 
@@ -179,7 +208,7 @@ void CSystemDlgBase::ClickSave() {
     }
     filePath_ = path;
     RunTask([this, file = LocalPath(path)] { return ExportSettings(session_, file); }, FILE_DURATION_MS,
-            Cancel::NotOffered);
+            Cancel::NotOffered, NOTICE_SAVED);
 }
 
 void CSystemDlgBase::ClickWrite() {
@@ -201,14 +230,13 @@ void CSystemDlgBase::ClickWrite() {
     SettingsFileProblem problem;
     SettingsApplyProgress progress;
     RunTask([this, file, &problem, &progress] { return ImportSettings(session_, file, &problem, &progress); },
-            FILE_DURATION_MS, Cancel::Offered,
+            FILE_DURATION_MS, Cancel::Offered, NOTICE_WRITTEN,
             [&problem, &progress](ResultCode result) {
                 if (result == RC_CANCELLED) {
                     return WrittenSettingsText(progress);
                 }
-                if (result == RC_SETTINGS_FILE && problem.cause == SettingsFileProblem::Cause::NotAllowed) {
-                    return FilledText(MSG_FILE_VALUE_REFUSED, static_cast<int>(problem.line),
-                                      problem.key.c_str(), problem.value.c_str(), problem.allowed.c_str());
+                if (result == RC_SETTINGS_FILE) {
+                    return FileProblemText(problem);
                 }
                 if (progress.written > 0 && !progress.NotWritten().empty()) {
                     return FilledText(MSG_FILE_PARTLY_WRITTEN, progress.Written().c_str(),
@@ -218,13 +246,51 @@ void CSystemDlgBase::ClickWrite() {
             });
 }
 
+void CSystemDlgBase::ClickCompare() {
+    const QString path = AskSettingsFileToOpen(this);
+    if (path.isEmpty()) {
+        return;
+    }
+    filePath_ = path;
+    // The file is read first, so a file that cannot be compared costs no exchange with the sensor.
+    SettingsRecord fromFile;
+    SettingsFileProblem problem;
+    if (ReadSettingsFile(LocalPath(path), fromFile, &problem) != 0) {
+        result_ = RC_SETTINGS_FILE;
+        QString text = QString::fromStdString(ResultMessage(RC_SETTINGS_FILE));
+        if (const QString more = FileProblemText(problem); !more.isEmpty()) {
+            text += QStringLiteral("\n") + more;
+        }
+        COrgMessageBox::Show(this, text);
+        return;
+    }
+    SettingsRecord fromSensor;
+    RunTask([this, &fromSensor] { return ReadSettingsRecord(session_, fromSensor); }, FILE_DURATION_MS,
+            Cancel::Offered, 0);
+    if (result_ == RC_OK) {
+        CCompareDlg dialog(this, DifferentSettings(fromFile, fromSensor));
+        dialog.exec();
+    }
+}
+
 void CSystemDlgBase::ClickRecover() {
     if (Confirm(MSG_CONFIRM_RECOVER)) {
-        RunTask([this] { return Recover(session_); }, RESTART_DURATION_MS, Cancel::Offered);
+        RunTask([this] { return Recover(session_); }, RESTART_DURATION_MS, Cancel::Offered, 0);
     }
 }
 
 void CSystemDlgBase::ClickReport() {
+    // The details first, remembered for the next report but for the note, which belongs to this one.
+    AppConfig config(".");
+    CReportDetailsDlg detailsDialog(
+        this, {config.ReadReportSite(), config.ReadReportCustomer(), config.ReadReportInstaller(), {}});
+    if (detailsDialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    const ReportDetails details = detailsDialog.Details();
+    config.WriteReportSite(details.site);
+    config.WriteReportCustomer(details.customer);
+    config.WriteReportInstaller(details.installer);
     const QString path = AskReportFileToSave(this);
     if (path.isEmpty()) {
         return;
@@ -234,26 +300,32 @@ void CSystemDlgBase::ClickReport() {
     // writes nothing.
     bool written = false;
     RunTask(
-        [this, &written, file = LocalPath(path), pdf = IsPdfPath(path)] {
+        [this, &written, &details, file = LocalPath(path), pdf = IsPdfPath(path)] {
             ReportContent content;
             const ResultCode result = ReadReportContent(session_, content);
             if (result != RC_OK) {
                 return result;
             }
+            content.details = details;
             const std::string html = ReportHtml(content, ReadModeList(modeListFile_));
             const QByteArray bytes = pdf ? ReportPdf(html) : QByteArray::fromStdString(html);
             written =
                 !bytes.isEmpty() && WriteFileAtomically(file, {bytes.constData(), std::size_t(bytes.size())});
             return RC_OK;
         },
-        FILE_DURATION_MS, Cancel::Offered);
-    if (result_ == RC_OK && !written) {
+        FILE_DURATION_MS, Cancel::Offered, 0);
+    if (result_ != RC_OK) {
+        return;
+    }
+    if (written) {
+        ShowNotice(NOTICE_REPORT_SAVED);
+    } else {
         COrgMessageBox::Show(this, StringText(MSG_REPORT_FAILED));
     }
 }
 
 void CSystemDlgBase::RunTask(const std::function<ResultCode()>& worker, int nominalDurationMs, Cancel cancel,
-                             const std::function<QString(ResultCode)>& detail) {
+                             int notice, const std::function<QString(ResultCode)>& detail) {
     {
         SessionCancel sessionCancel(session_);
         result_ = RunDeviceTask(*waitDialog_, nominalDurationMs, worker,
@@ -264,6 +336,9 @@ void CSystemDlgBase::RunTask(const std::function<ResultCode()>& worker, int nomi
         return;
     }
     if (result_ == RC_OK) {
+        if (notice != 0) {
+            ShowNotice(notice);
+        }
         return;
     }
     QString text = QString::fromStdString(ResultMessage(result_));

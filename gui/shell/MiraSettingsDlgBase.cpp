@@ -5,6 +5,7 @@
 #include "gui/shell/WindowSystemTitle.h"
 #include "gui/uikit/MessageEvent.h"
 #include "gui/uikit/OrgMFCButton.h"
+#include "gui/uikit/OrgMessageBox.h"
 #include "gui/uikit/Pictures.h"
 #include "gui/uikit/StringText.h"
 
@@ -23,6 +24,7 @@
 namespace orlo {
 namespace {
 
+constexpr int MSG_OFFER_KEPT_EDITS = 9093;
 constexpr QSize NAV_BUTTON_SIZE{120, 48};
 constexpr int GAP = 8;
 constexpr int RULE_THICKNESS = 2;
@@ -203,6 +205,23 @@ void CMiraSettingsDlgBase::SetCaption(const QString& caption) {
         this, [this, caption] { setWindowTitle(caption); }, Qt::QueuedConnection);
 }
 
+void CMiraSettingsDlgBase::OfferKeptEdits() {
+    for (const PageId id : {PageId::Camera, PageId::Detection}) {
+        CPageBase* page = Page(id);
+        if (!session_.IsConnected() || page == nullptr || !page->HasKeptEditsForConnectedSensor()) {
+            continue;
+        }
+        const bool reapply =
+            COrgMessageBox::Show(this, StringText(MSG_OFFER_KEPT_EDITS), MessageButtons::YesNo,
+                                 MessageIcon::Question) == MessageAnswer::Yes;
+        page->AnswerKeptEdits(reapply);
+        if (reapply) {
+            RequestPage(id);
+            return; // another page's edits are offered when it is next shown
+        }
+    }
+}
+
 void CMiraSettingsDlgBase::RequestPage(PageId target) {
     if (target == currentPage_ || !CanLeaveCurrentPage()) {
         return;
@@ -299,6 +318,9 @@ bool CMiraSettingsDlgBase::event(QEvent* event) {
             SelectNavigationButton(PageId::Camera);
             ShowPage(PageId::Camera);
         }
+        return true;
+    case WM_OFFER_KEPT_EDITS:
+        OfferKeptEdits();
         return true;
     default:
         return CBasisDialog::event(event);

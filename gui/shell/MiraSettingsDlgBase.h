@@ -75,6 +75,8 @@ private:
     void CommitSessionData(QSessionManager& manager);
     void ShowPage(PageId page);
     void SetNavigationEnabled(bool enabled);
+    // After a connect: a settings page that kept edits from a lost link to this sensor offers them once.
+    void OfferKeptEdits();
 
     DeviceSession session_;
     QWidget* navigation_; // the column on the left, outside the scroll area so that it stays put

@@ -6,6 +6,8 @@
 
 namespace orlo {
 
+class CQuietNotice;
+
 // The pages of the main window; the id is also the index of the page's navigation button.
 enum class PageId : std::int32_t { Home = 0, Camera = 1, Detection = 2, System = 3 };
 inline constexpr int PAGE_COUNT = 4;
@@ -21,6 +23,21 @@ public:
 
     // Asked before the main window shows another page in its place; false keeps this page shown.
     virtual bool CanLeavePage() = 0;
+
+    // Edits that could not be applied because the link was lost. True when the page keeps some for the
+    // sensor connected now; edits kept for another sensor (or an unrecognised one) are dropped here.
+    virtual bool HasKeptEditsForConnectedSensor() { return false; }
+    // The user's answer to the offer of kept edits: apply them once the page has read the sensor
+    // again, or drop them.
+    virtual void AnswerKeptEdits(bool reapply) { static_cast<void>(reapply); }
+
+    // The line that says an operation succeeded, made on first use.
+    CQuietNotice* Notice();
+    // Shows the string-table text stringId in the notice line.
+    void ShowNotice(int stringId);
+
+private:
+    CQuietNotice* notice_ = nullptr;
 };
 
 // The monitoring page. Leaving it stops its acquisition loop; it refuses to be left only when the

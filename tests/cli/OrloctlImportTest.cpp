@@ -141,7 +141,7 @@ TEST_F(OrloctlImportTest, ALinkLostMidImportNamesWhatWasWrittenAndImportingAgain
     EXPECT_EQ(EXIT_DEVICE_FAILED, run.status);
     EXPECT_NE(std::string::npos,
               run.err.find("orloctl: the sensor holds part of the file: written: Camera.Camera "
-                           "to AreaMask16; not written: MotionMask1 to Other.Other27/Other28. "
+                           "to AreaMask16; not written: MotionMask1 to OrloSetupFalseRect.Rect10. "
                            "Import " +
                            File("site.ini") + " again to complete it.\n"))
         << run.err;

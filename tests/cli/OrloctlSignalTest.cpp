@@ -166,9 +166,9 @@ TEST_F(OrloctlSignalTest, CtrlCDuringAnImportSaysWhatWasWrittenAndWhatWasNot) {
     ASSERT_NE(std::string::npos, err.find(written)) << err;
     const std::size_t masks = std::stoul(err.substr(err.find(written) + written.size()));
     EXPECT_GE(masks, 1u);
-    EXPECT_NE(std::string::npos,
-              err.find("; not written: AreaMask" + std::to_string(masks + 1) +
-                       " to Other.Other27/Other28. Import " + backup.string() + " again to complete it.\n"))
+    EXPECT_NE(std::string::npos, err.find("; not written: AreaMask" + std::to_string(masks + 1) +
+                                          " to OrloSetupFalseRect.Rect10. Import " + backup.string() +
+                                          " again to complete it.\n"))
         << err;
     EXPECT_EQ(masks, Occurrences(FileBytes(Log("sim.err")), "request 0x61"));
 }

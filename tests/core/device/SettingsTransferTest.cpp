@@ -72,6 +72,8 @@ Bytes SensorAnswer(const Bytes& request) {
         return ResponseFrame(0x00, Rect16(-1, -1, -1, -1));
     case 0x7B:
         return ResponseFrame(0x00, {27, 28});
+    case 0x68: // false-detection rectangle 1 is registered
+        return ResponseFrame(0x00, request[4] == 1 ? Rect16(5, 6, 70, 80) : Rect16(-1, -1, -1, -1));
     default:
         return ResponseFrame(0x00);
     }
@@ -116,6 +118,7 @@ TEST_F(SettingsTransferTest, ExportReadsInOrderAndWritesTheFile) {
     for (std::uint8_t code : {0x18, 0x1A, 0x0D, 0x64, 0x6A, 0x6C, 0x66, 0x79, 0x7B}) {
         expected.push_back(code);
     }
+    expected.insert(expected.end(), 10, 0x68);
     EXPECT_EQ(expected, Codes(link));
     EXPECT_EQ(std::vector<std::string>{target.filename().string()},
               FileNames(directory.Path())); // no leftovers
@@ -130,6 +133,58 @@ TEST_F(SettingsTransferTest, ExportReadsInOrderAndWritesTheFile) {
     std::ifstream in(target, std::ios::binary);
     const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     EXPECT_EQ("144", IniDocument::Parse(text).Get("AreaMask4", "JudgeFlag"));
+    EXPECT_EQ("5,6,70,80", IniDocument::Parse(text).Get("OrloSetupFalseRect", "Rect2"));
+    ASSERT_TRUE(record.falseRects);
+    EXPECT_EQ((SettingsFalseRect{1, 5, 6, 70, 80}), (*record.falseRects)[1]);
+}
+
+TEST_F(SettingsTransferTest, ImportWritesTheFilesRectanglesToTheirSlots) {
+    ASSERT_EQ(RC_OK, ExportSettings(session, target));
+    const std::size_t before = link.Sent().size();
+    SettingsApplyProgress progress;
+    ASSERT_EQ(RC_OK, ImportSettings(session, target, nullptr, &progress));
+    std::vector<Bytes> rectangles;
+    for (std::size_t i = before; i < link.Sent().size(); ++i) {
+        if (link.Sent()[i][1] == 0x67) {
+            rectangles.push_back(link.Sent()[i]);
+        }
+    }
+    ASSERT_EQ(10U, rectangles.size());
+    for (std::size_t slot = 0; slot < rectangles.size(); ++slot) {
+        const Bytes& frame = rectangles[slot];
+        EXPECT_EQ(slot, frame[4]);
+        const Bytes expected = slot == 1 ? Rect16(5, 6, 70, 80) : Rect16(-1, -1, -1, -1);
+        EXPECT_TRUE(std::search(frame.begin(), frame.end(), expected.begin(), expected.end()) != frame.end())
+            << "slot " << slot;
+    }
+    EXPECT_EQ(progress.planned.size(), progress.written);
+    EXPECT_EQ("OrloSetupFalseRect.Rect10", progress.planned.back());
+}
+
+TEST_F(SettingsTransferTest, AnOlderFileLeavesTheSensorsRectanglesAlone) {
+    ASSERT_EQ(RC_OK, ExportSettings(session, target));
+    std::string text = test::FileBytes(target);
+    text.erase(text.find("[OrloSetupFalseRect]"));
+    std::ofstream(target, std::ios::binary | std::ios::trunc) << text;
+    const std::size_t before = link.Sent().size();
+    ASSERT_EQ(RC_OK, ImportSettings(session, target));
+    const std::vector<std::uint8_t> codes = Codes(link, before);
+    EXPECT_EQ(0, std::count(codes.begin(), codes.end(), 0x67));
+    EXPECT_EQ(0x79, codes.back());
+}
+
+TEST_F(SettingsTransferTest, ADamagedRectangleSectionSendsNothing) {
+    ASSERT_EQ(RC_OK, ExportSettings(session, target));
+    std::string text = test::FileBytes(target);
+    const std::size_t at = text.find("Rect2=5,6,70,80");
+    ASSERT_NE(std::string::npos, at);
+    text.replace(at, std::string("Rect2=5,6,70,80").size(), "Rect2=5,6,70");
+    std::ofstream(target, std::ios::binary | std::ios::trunc) << text;
+    const std::size_t before = link.Sent().size();
+    SettingsFileProblem problem;
+    EXPECT_EQ(RC_SETTINGS_FILE, ImportSettings(session, target, &problem));
+    EXPECT_EQ("OrloSetupFalseRect.Rect2", problem.key);
+    EXPECT_EQ(before, link.Sent().size());
 }
 
 TEST_F(SettingsTransferTest, FailedExportLeavesTheTargetAlone) {
@@ -158,9 +213,12 @@ TEST_F(SettingsTransferTest, ImportWritesInOrderThenRefreshesCacheAndPortrait) {
     std::vector<std::uint8_t> expected = {0x01, 0x6D, 0x05, 0x07};
     expected.insert(expected.end(), 16, 0x61);
     expected.insert(expected.end(), 16, 0x76);
-    for (std::uint8_t code : {0x17, 0x19, 0x0C, 0x63, 0x69, 0x6B, 0x65, 0x78, 0x7A, 0x66, 0x79}) {
+    for (std::uint8_t code : {0x17, 0x19, 0x0C, 0x63, 0x69, 0x6B, 0x65, 0x78, 0x7A}) {
         expected.push_back(code);
     }
+    expected.insert(expected.end(), 10, 0x67);
+    expected.push_back(0x66);
+    expected.push_back(0x79);
     EXPECT_EQ(expected, Codes(link, before));
     // The judge byte travels raw.
     EXPECT_EQ(0x90, link.Sent()[before + 4 + 3].back());
@@ -213,8 +271,8 @@ TEST_F(SettingsTransferTest, ACancelledImportStopsBeforeTheNextWriteAndNamesWhat
     EXPECT_EQ(RC_CANCELLED, ImportSettings(session, target, nullptr, &progress));
     EXPECT_EQ(before + 7, link.Sent().size()); // four values and three area masks
     EXPECT_EQ("Camera.Camera to AreaMask3", progress.Written());
-    EXPECT_EQ("AreaMask4 to Other.Other27/Other28", progress.NotWritten());
-    EXPECT_EQ(46U, progress.Total());
+    EXPECT_EQ("AreaMask4 to OrloSetupFalseRect.Rect10", progress.NotWritten());
+    EXPECT_EQ(56U, progress.Total()); // the backup holds the ten false-detection rectangles too
     EXPECT_EQ(0, session.Portrait());
     ASSERT_TRUE(session.IsConnected());
 

@@ -164,6 +164,29 @@ TEST_F(ReportHtmlTest, ControlAndUndecodableBytesAreShownAsTheTerminalShowsThem)
     EXPECT_EQ(std::string::npos, html.find('\xff'));
 }
 
+TEST_F(ReportHtmlTest, TheWritersDetailsStandAtTheTopEscapedAndTheEmptyOnesAreLeftOut) {
+    ReportContent content = FreshSensor();
+    content.details = {"北口 <B棟>", "", "山田 & Co", "1行目\r\n<script>2行目\x1b"};
+    const std::string html = ReportHtml(content, {});
+    const std::size_t site = html.find("<tr><td>設置場所</td><td>北口 &lt;B棟&gt;</td></tr>");
+    ASSERT_NE(std::string::npos, site);
+    EXPECT_LT(site, html.find("<td>作成日時</td>")) << "the details come first";
+    EXPECT_EQ(std::string::npos, html.find("<td>お客様</td>")) << "an empty detail has no row";
+    EXPECT_NE(std::string::npos, html.find("<tr><td>設置者</td><td>山田 &amp; Co</td></tr>"));
+    EXPECT_NE(std::string::npos,
+              html.find("<tr><td>備考</td><td>1行目<br>&lt;script&gt;2行目\\x1b</td></tr>"));
+    EXPECT_EQ(std::string::npos, html.find("<script>"));
+
+    SetLanguage(Language::English);
+    EXPECT_NE(std::string::npos,
+              ReportHtml(content, {}).find("<tr><td>Installer</td><td>山田 &amp; Co</td></tr>"));
+    content.details = {};
+    const std::string plain = ReportHtml(content, {});
+    for (const char* label : {"<td>Site</td>", "<td>Customer</td>", "<td>Installer</td>", "<td>Note</td>"}) {
+        EXPECT_EQ(std::string::npos, plain.find(label)) << label;
+    }
+}
+
 TEST_F(ReportHtmlTest, AMountingDirectionTheSensorDoesNotKnowIsShownAsUnknown) {
     ReportContent content = FreshSensor();
     const auto meaning = [&content](int direction) {

@@ -259,7 +259,7 @@ private slots:
         QCOMPARE(f.system->LastResult(), RC_CANCELLED);
         const std::string written =
             std::string(write_name::MountingDirection) + " to " + write_name::AreaMask(0);
-        const std::string notWritten = write_name::AreaMask(1) + " to Other.Other27/Other28";
+        const std::string notWritten = write_name::AreaMask(1) + " to OrloSetupFalseRect.Rect10";
         QCOMPARE(f.Shown(), (QStringList{Text(MSG_CONFIRM_WRITE), CancelledWrites(written, notWritten)}));
         QCOMPARE(Count(f.requests.Codes(), 0x61), 1);
         QVERIFY(f.Session().IsConnected());
@@ -274,7 +274,7 @@ private slots:
         f.simulator->setFaults(Faults("delay=30000@0x03")); // the picture, read after the settings
         const QString file = f.directory.filePath(QStringLiteral("report.html"));
         ModalDriver driver;
-        driver.Then(ModalDriver::ChooseFile(file));
+        driver.Then(ModalDriver::AcceptReportDetails()).Then(ModalDriver::ChooseFile(file));
         COrgMessageBox::PresetAnswer(MessageAnswer::Ok);
         WaitCancel cancel;
         ClickWithMouse(f.system->Button(SystemOperation::Report));

@@ -11,6 +11,8 @@
 #include "gui/editors/MotionMaskSettingDlg.h"
 #include "gui/editors/SizeSettingDlg.h"
 #include "gui/monitor/SettingHomeDlg.h"
+#include "gui/settings/CompareDlg.h"
+#include "gui/settings/ReportDetailsDlg.h"
 #include "gui/settings/USBTimeoutSettingDlg.h"
 #include "gui/shell/WaitDlg.h"
 #include "gui/uikit/ImgButton.h"
@@ -38,8 +40,8 @@ using WindowVisitor = std::function<void(const VisitedWindow&)>;
 // Opens every window of the tool one after another and hands each to a visitor: the main window
 // with each page against the simulator, every editor of the detection page (with a region in its
 // list), the judgement dialog, the USB time-out dialog, the connection and search dialogs, the
-// display settings, the wait dialog and a message box for every text of the string table that
-// spans lines. Failures to reach a window are recorded as test failures.
+// display settings, the wait dialog, the report details, the comparison and a message box for every text of
+// the string table that spans lines. Failures to reach a window are recorded as test failures.
 class EveryWindow {
 public:
     explicit EveryWindow(WindowVisitor visit) : visit_(std::move(visit)) {}
@@ -83,6 +85,12 @@ public:
         VisitShown(display, QStringLiteral("display settings"));
         CWaitDlg wait(nullptr);
         VisitShown(wait, QStringLiteral("wait dialog"));
+        CReportDetailsDlg details(nullptr, {});
+        VisitShown(details, QStringLiteral("report details"));
+        CCompareDlg same(nullptr, {});
+        VisitShown(same, QStringLiteral("comparison without differences"));
+        CCompareDlg different(nullptr, {{"Ditection.Threshold", "300", "777"}});
+        VisitShown(different, QStringLiteral("comparison with a difference"));
         VisitMessageBoxes();
     }
 

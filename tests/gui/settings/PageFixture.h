@@ -4,6 +4,7 @@
 #include "core/strings/StringTable.h"
 #include "gui/settings/CameraDlg.h"
 #include "gui/settings/DetectSettingDlg.h"
+#include "gui/settings/ReportDetailsDlg.h"
 #include "gui/settings/SettingBaseDlg.h"
 #include "gui/settings/SystemDlg.h"
 #include "gui/shell/MiraSettingsDlg.h"
@@ -126,6 +127,11 @@ public:
             QTimer::singleShot(0, dialog, [dialog, act] { act(*dialog); });
             return true;
         };
+    }
+
+    // The report's details dialog, taken with OK as it stands.
+    static Step AcceptReportDetails() {
+        return On<CReportDetailsDlg>([](CReportDetailsDlg& dialog) { dialog.accept(); });
     }
 
 private:

@@ -208,7 +208,7 @@ private slots:
         QString startedIn;
         const QString html = f.directory.filePath(QStringLiteral("site-report"));
         ModalDriver driver;
-        driver.Then([&startedIn, html](QWidget* modal) {
+        driver.Then(ModalDriver::AcceptReportDetails()).Then([&startedIn, html](QWidget* modal) {
             if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
                 startedIn = dialog->directory().absolutePath();
             }
@@ -227,7 +227,7 @@ private slots:
         QVERIFY(document.contains("data:image/png;base64,"));
 
         const QString pdf = f.directory.filePath(QStringLiteral("site-report.PDF"));
-        driver.Then(ModalDriver::ChooseFile(pdf));
+        driver.Then(ModalDriver::AcceptReportDetails()).Then(ModalDriver::ChooseFile(pdf));
         Click(f, SystemOperation::Report);
         QVERIFY(driver.Done());
         QCOMPARE(f.system->LastResult(), RC_OK);
@@ -249,7 +249,7 @@ private slots:
         f.simulator->setFaults(faults);
         const QString file = f.directory.filePath(QStringLiteral("report.html"));
         ModalDriver driver;
-        driver.Then(ModalDriver::ChooseFile(file));
+        driver.Then(ModalDriver::AcceptReportDetails()).Then(ModalDriver::ChooseFile(file));
         COrgMessageBox::PresetAnswer(MessageAnswer::Ok);
         Click(f, SystemOperation::Report);
         QVERIFY(driver.Done());
@@ -316,7 +316,7 @@ private slots:
         QCOMPARE(f.Shown().size(), 2);
         const QString partly =
             Filled(Text(MSG_FILE_PARTLY_WRITTEN),
-                   {"Camera.Camera to AreaMask16", "MotionMask1 to Other.Other27/Other28"});
+                   {"Camera.Camera to AreaMask16", "MotionMask1 to OrloSetupFalseRect.Rect10"});
         QVERIFY2(f.Shown().back().endsWith("\n" + partly), qPrintable(f.Shown().back()));
     }
 
@@ -501,6 +501,12 @@ private slots:
                  40 + with.findChild<QLabel*>(QStringLiteral("reportLabel"))->height() + 8 +
                      with.findChild<QLabel*>(QStringLiteral("reportText"))->height() + 8);
         QCOMPARE(with.height(), with.Button(SystemOperation::Report)->geometry().bottom() + 1 + 24);
+        // The comparison lies in the gap above the recovery, which stays 120 pixels below the write.
+        const QRect write = with.Button(SystemOperation::Write)->geometry();
+        const QRect compare = with.Button(SystemOperation::Compare)->geometry();
+        QCOMPARE(compare.x(), 160);
+        QVERIFY(compare.top() > write.bottom() + 8);
+        QCOMPARE(with.findChild<QLabel*>(QStringLiteral("recoverLabel"))->y(), write.bottom() + 1 + 120);
         for (const QLabel* label : with.findChildren<QLabel*>()) {
             QVERIFY2(label->geometry().right() < with.width(), qPrintable(label->text()));
         }
