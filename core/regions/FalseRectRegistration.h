@@ -4,6 +4,7 @@
 #include "core/regions/TevoArea.h"
 
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace orlo {
@@ -20,6 +21,7 @@ struct FalseRectCandidate {
     int detection = 0; // position in the sensor's result
     Rect rect;
     bool listed = true; // false once it was registered
+    bool operator==(const FalseRectCandidate&) const = default;
 };
 
 // The ten false-detection rectangles being edited and the candidates of the last detection run.
@@ -30,10 +32,22 @@ class FalseRectRegistration {
 public:
     enum class RegisterResult { Registered, Full, NoCandidate };
 
+    // What an undo gives back: the slots and which candidates are listed.
+    struct State {
+        std::vector<CFalseRectArea> registered;
+        std::vector<FalseRectCandidate> candidates;
+        bool operator==(const State&) const = default;
+    };
+
     explicit FalseRectRegistration(std::vector<CFalseRectArea> registered);
 
     const std::vector<CFalseRectArea>& Registered() const { return registered_; }
     const std::vector<FalseRectCandidate>& Candidates() const { return candidates_; }
+    State Current() const { return {registered_, candidates_}; }
+    void Restore(State state) {
+        registered_ = std::move(state.registered);
+        candidates_ = std::move(state.candidates);
+    }
 
     // Some record is registered here but not yet written to the sensor.
     bool HasUnapplied() const { return HasUnapplied(registered_); }

@@ -87,6 +87,10 @@ private:
 
 // Number and rectangle equal: what a read-back must show for every region kind.
 bool SameRegion(const CTevoArea& a, const CTevoArea& b);
+// Number, rectangle and state equal: the same record of an editing session.
+inline bool operator==(const CFalseRectArea& a, const CFalseRectArea& b) {
+    return SameRegion(a, b) && a.GetState() == b.GetState();
+}
 // SameRegion plus the judgement (the percentage only for Overlap).
 bool SameAreaMask(const CAreaMaskArea& a, const CAreaMaskArea& b);
 

@@ -42,17 +42,20 @@ constexpr int CANCEL_FROM_OK = 16;
 constexpr int RIGHT_MARGIN = 8;
 constexpr int BOTTOM_MARGIN = 16;
 constexpr int HINT_GAP = 4;
+constexpr int HEADING_GAP = 2;
 
 } // namespace
 
 CDetectAreaSettingDlg::CDetectAreaSettingDlg(DeviceSession* session, QWidget* owner, const Areas& areas,
                                              AppConfig config)
     : CDetectSettingSubDlgBace(session, owner), config_(std::move(config)), areas_(areas),
-      areaList_(new CDetectAreaList(this)), upButton_(new CImgButton(this)),
+      areaList_(new CDetectAreaList(this)),
+      listHeading_(new QLabel(StringText(CAP_HEADING_AREA_ORDER), this)), upButton_(new CImgButton(this)),
       downButton_(new CImgButton(this)),
       aids_(new CRegionEditAids(*this, *this, HINT_DETECTION_AREA_EDITOR)) {
     setWindowTitle(StringText(CAP_DETECTION_AREA_DIALOG));
     areaList_->setObjectName(QStringLiteral("areaList"));
+    listHeading_->setObjectName(QStringLiteral("areaListHeading"));
     upButton_->setObjectName(QStringLiteral("upButton"));
     downButton_->setObjectName(QStringLiteral("downButton"));
     for (std::size_t id = 0; id < areaFills_.size(); ++id) {
@@ -90,6 +93,8 @@ void CDetectAreaSettingDlg::LayoutControls() {
     areaList_->setGeometry(QRect(LIST_POSITION, QSize(std::min(item.width(), LIST_MAX_WIDTH) + BORDER,
                                                       2 * item.height() + LIST_EXTRA_HEIGHT + BORDER)));
     const QRect list = areaList_->geometry();
+    listHeading_->adjustSize();
+    listHeading_->move(list.left(), list.top() - HEADING_GAP - listHeading_->height());
     upButton_->move(list.right() + 1 + GAP, list.top() + ARROW_INSET);
     downButton_->move(upButton_->x(), list.bottom() + 1 - ARROW_INSET - downButton_->height());
 

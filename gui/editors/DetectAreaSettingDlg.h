@@ -12,6 +12,8 @@
 #include <array>
 #include <optional>
 
+class QLabel;
+
 namespace orlo {
 
 class CDetectAreaList;
@@ -89,6 +91,7 @@ private:
     std::array<CAlphaDC, DETECTION_AREA_COUNT> areaFills_;
     COrgRectTracker tracker_;
     CDetectAreaList* areaList_;
+    QLabel* listHeading_; // what the list's order means
     CImgButton* upButton_;
     CImgButton* downButton_;
     int selectedArea_ = -1;

@@ -4,6 +4,8 @@
 #include "core/strings/CaptionIds.h"
 #include "gui/editors/EditorLists.h"
 #include "gui/editors/EditorTexts.h"
+#include "gui/editors/RegionEditTexts.h"
+#include "gui/editors/RegionNumbers.h"
 #include "gui/uikit/ImgButton.h"
 #include "gui/uikit/OrgListCtrl.h"
 #include "gui/uikit/OrgMessageBox.h"
@@ -33,6 +35,7 @@ constexpr int OK_FROM_CENTRE = 16;
 constexpr int CANCEL_FROM_OK = 32;
 constexpr int RIGHT_MARGIN = 16;
 constexpr int BOTTOM_MARGIN = 16;
+constexpr int HINT_GAP = 8;
 
 const QColor CANDIDATE_COLOUR(141, 201, 77);
 const QColor SELECTED_CANDIDATE_COLOUR(237, 125, 49);
@@ -49,7 +52,9 @@ CFalseRectDlg::CFalseRectDlg(DeviceSession* session, QWidget* owner, std::vector
     : CDetectionRunDlgBase(session, owner), registration_(std::move(registered)),
       candidateList_(new COrgListCtrl(this)), registeredList_(new COrgListCtrl(this)),
       registerButton_(new CImgButton(StringText(CAP_REGISTER), this)),
-      deleteButton_(new CImgButton(StringText(CAP_UNREGISTER), this)) {
+      deleteButton_(new CImgButton(StringText(CAP_UNREGISTER), this)),
+      aids_(new CRegionEditAids(*this, *this, HINT_FALSE_RECT_EDITOR)) {
+    aids_->Numbers()->hide();
     setWindowTitle(StringText(CAP_FALSE_RECT_DIALOG));
     candidateList_->setObjectName(QStringLiteral("candidateList"));
     registeredList_->setObjectName(QStringLiteral("registeredList"));
@@ -78,13 +83,14 @@ bool CFalseRectDlg::ConfirmOpening(QWidget* page, std::vector<CFalseRectArea>& p
 
 void CFalseRectDlg::SetupList(COrgListCtrl& list) {
     list.SetExtendedStyles();
-    list.SetHeaderVisible(false);
     list.setSelectionMode(QAbstractItemView::SingleSelection);
     list.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     const int columnWidth =
         QFontMetrics(font()).horizontalAdvance(QStringLiteral("L:1600, T:1600, R:1600, B:1600")) +
         COLUMN_PADDING;
-    const ListColumn columns[] = {{QString(), Qt::AlignLeft, columnWidth}};
+    const ListColumn columns[] = {
+        {StringText(&list == candidateList_ ? CAP_HEADING_CANDIDATES : CAP_HEADING_REGISTERED), Qt::AlignLeft,
+         columnWidth}};
     list.AddColumns(columns);
     FitListToColumns(list, LIST_ROWS);
     list.installEventFilter(this);
@@ -94,6 +100,7 @@ void CFalseRectDlg::SetupList(COrgListCtrl& list) {
 void CFalseRectDlg::LayoutControls() {
     SetDisplayBox(DISPLAY_BOX);
     PlaceUpdateButton();
+    aids_->PlaceButtons(UpdateImageButton()->geometry());
     const int listHeight = candidateList_->height();
     candidateList_->move(LIST_LEFT, LIST_CENTRE_Y - listHeight / 2);
     const int buttonsLeft = candidateList_->geometry().right() + 1 + GAP;
@@ -102,8 +109,10 @@ void CFalseRectDlg::LayoutControls() {
     registeredList_->move(registerButton_->geometry().right() + 1 + GAP, candidateList_->y());
 
     const int width = registeredList_->geometry().right() + 1 + RIGHT_MARGIN;
+    const int hintBottom =
+        aids_->PlaceHint(DisplayBox().left(), DisplayBox().bottom() + 1 + HINT_GAP, width - 2 * RIGHT_MARGIN);
     const int okRight = width / 2 - OK_FROM_CENTRE;
-    PlaceOkCancel(DisplayBox().bottom() + 1 + BUTTON_ROW_GAP, okRight, okRight + CANCEL_FROM_OK);
+    PlaceOkCancel(hintBottom + 1 + BUTTON_ROW_GAP, okRight, okRight + CANCEL_FROM_OK);
     WindowSizeForClient({width, OkButton()->geometry().bottom() + 1 + BOTTOM_MARGIN});
 }
 
@@ -124,6 +133,44 @@ void CFalseRectDlg::OnLoaded() {
         boxes.push_back({RectOf(detection), !detection.IsPlain()});
     }
     registration_.SetDetections(boxes);
+    // Earlier states hold the candidates of another picture.
+    history_ = {};
+    candidateSelection_ = -1;
+    registeredSelection_ = -1;
+    FillCandidateList();
+    FillRegisteredList();
+    SelectionChanged();
+}
+
+void CFalseRectDlg::SelectNextRegion() {
+    const int rows = registeredList_->rowCount();
+    if (rows == 0) {
+        return;
+    }
+    int current = -1;
+    for (int row = 0; row < rows; ++row) {
+        if (registeredList_->RowValue(row) == registeredSelection_) {
+            current = row;
+        }
+    }
+    registeredList_->setFocus(Qt::TabFocusReason); // takes the selection from the candidates
+    OnListClick(*registeredList_, (current + 1) % rows);
+}
+
+void CFalseRectDlg::UndoChange() {
+    if (auto earlier = history_.Undo(registration_.Current())) {
+        ShowRestored(std::move(*earlier));
+    }
+}
+
+void CFalseRectDlg::RedoChange() {
+    if (auto later = history_.Redo(registration_.Current())) {
+        ShowRestored(std::move(*later));
+    }
+}
+
+void CFalseRectDlg::ShowRestored(FalseRectRegistration::State state) {
+    registration_.Restore(std::move(state));
     candidateSelection_ = -1;
     registeredSelection_ = -1;
     FillCandidateList();
@@ -155,6 +202,7 @@ void CFalseRectDlg::Register() {
     if (candidateSelection_ == -1) {
         return;
     }
+    const FalseRectRegistration::State before = registration_.Current();
     switch (registration_.Register(candidateSelection_)) {
     case FalseRectRegistration::RegisterResult::Full:
         COrgMessageBox::Show(this, StringText(MSG_REGISTRATION_FULL), MessageButtons::Ok,
@@ -165,6 +213,7 @@ void CFalseRectDlg::Register() {
     case FalseRectRegistration::RegisterResult::Registered:
         break;
     }
+    history_.Record(before, registration_.Current());
     FillRegisteredList();
     candidateSelection_ = -1;
     FillCandidateList();
@@ -177,7 +226,9 @@ void CFalseRectDlg::Delete() {
                              MessageIcon::Question) != MessageAnswer::Yes) {
         return;
     }
+    const FalseRectRegistration::State before = registration_.Current();
     registration_.Remove(registeredSelection_);
+    history_.Record(before, registration_.Current());
     registeredSelection_ = -1;
     FillCandidateList();
     FillRegisteredList();
@@ -266,6 +317,7 @@ void CFalseRectDlg::SelectAt(QPoint client) {
 void CFalseRectDlg::SelectionChanged() {
     registerButton_->setEnabled(candidateSelection_ != -1);
     deleteButton_->setEnabled(registeredSelection_ != -1);
+    aids_->Refresh();
     update();
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "core/regions/EditHistory.h"
 #include "core/regions/FalseRectRegistration.h"
 #include "gui/editors/DetectionRunDlgBase.h"
+#include "gui/editors/RegionEditAids.h"
 
 #include <vector>
 
@@ -13,8 +15,10 @@ class COrgListCtrl;
 // detections that no rule excluded as candidates; "登録 >>" registers the selected candidate in the
 // first free of the ten slots (Added, written when the page applies), "<< 削除" clears the selected
 // registered rectangle (Removed). A click on the picture selects the rectangle under it, candidates
-// first. Nothing is drawn by hand.
-class CFalseRectDlg final : public CDetectionRunDlgBase {
+// first. Nothing is drawn by hand, so the rectangles take no numbers or arrow keys; registrations and
+// removals can be undone (Ctrl+Z, Ctrl+Y) until a new run brings other candidates, and Tab steps
+// through the registered rectangles. A hint line under the picture says how.
+class CFalseRectDlg final : public CDetectionRunDlgBase, public CRegionEditTarget {
     Q_OBJECT
 
 public:
@@ -36,6 +40,18 @@ public:
     COrgListCtrl* RegisteredList() const { return registeredList_; }
     CImgButton* RegisterButton() const { return registerButton_; }
     CImgButton* DeleteButton() const { return deleteButton_; }
+    const CRegionEditAids& EditAids() const { return *aids_; }
+
+    // The editing aids' view: no region is placed by numbers or keys here.
+    Rect SelectedRegion() const override { return UNSET_RECT; }
+    void PlaceSelectedRegion(const Rect&) override {}
+    void SelectNextRegion() override;
+    void UndoChange() override;
+    void RedoChange() override;
+    bool CanUndo() const override { return history_.CanUndo(); }
+    bool CanRedo() const override { return history_.CanRedo(); }
+    Rules PlacementRules() const override { return {}; }
+    bool IsDragging() const override { return false; }
 
 protected:
     void LayoutControls() override;
@@ -59,12 +75,16 @@ private:
     void ClearSelections();
     void SelectAt(QPoint client);
     void SelectionChanged();
+    // Shows a state the history gave back.
+    void ShowRestored(FalseRectRegistration::State state);
 
     FalseRectRegistration registration_;
     COrgListCtrl* candidateList_;
     COrgListCtrl* registeredList_;
     CImgButton* registerButton_;
     CImgButton* deleteButton_;
+    EditHistory<FalseRectRegistration::State> history_;
+    CRegionEditAids* aids_;
     int candidateSelection_ = -1;
     int registeredSelection_ = -1;
     QPoint pressPoint_;

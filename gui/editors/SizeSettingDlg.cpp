@@ -2,6 +2,7 @@
 
 #include "core/strings/CaptionIds.h"
 #include "gui/editors/EditorLists.h"
+#include "gui/editors/RegionEditTexts.h"
 #include "gui/uikit/ImgButton.h"
 #include "gui/uikit/OrgListCtrl.h"
 #include "gui/uikit/OrgMessageBox.h"
@@ -32,6 +33,7 @@ constexpr int OK_FROM_CENTRE = 16;
 constexpr int CANCEL_FROM_CENTRE = 32;
 constexpr int RIGHT_MARGIN = 16;
 constexpr int BOTTOM_MARGIN = 16;
+constexpr int HINT_GAP = 8;
 
 const QColor SELECTED_COLOUR(255, 0, 0);
 const QColor SIZE_MASKED_COLOUR(112, 48, 160);
@@ -49,7 +51,9 @@ CSizeSettingDlg::CSizeSettingDlg(DeviceSession* session, QWidget* owner, int min
     : CDetectionRunDlgBase(session, owner), minimum_(minimum), maximum_(maximum),
       minimumField_(new CRangeEdit(this)), minimumSpin_(new CSpinButton(this)),
       tilde_(new QLabel(StringText(CAP_RANGE_SIGN), this)), maximumField_(new CRangeEdit(this)),
-      maximumSpin_(new CSpinButton(this)), list_(new COrgListCtrl(this)) {
+      maximumSpin_(new CSpinButton(this)), list_(new COrgListCtrl(this)),
+      hint_(new QLabel(StringText(HINT_SIZE_EDITOR), this)) {
+    hint_->setObjectName(QStringLiteral("editorHint"));
     setWindowTitle(StringText(CAP_SIZE_MASK_DIALOG));
     minimumField_->setObjectName(QStringLiteral("minimumField"));
     maximumField_->setObjectName(QStringLiteral("maximumField"));
@@ -63,13 +67,17 @@ CSizeSettingDlg::CSizeSettingDlg(DeviceSession* session, QWidget* owner, int min
     maximumField_->SetInt(maximum);
 
     list_->SetExtendedStyles();
-    list_->SetHeaderVisible(false);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    const QFontMetrics metrics(font());
+    const QString sizeHeading = StringText(CAP_HEADING_SIZE);
     const int sizeWidth =
-        QFontMetrics(font()).horizontalAdvance(QStringLiteral("wwww")) + SIZE_COLUMN_PADDING;
-    const ListColumn columns[] = {{QString(), Qt::AlignLeft, NUMBER_COLUMN_WIDTH},
-                                  {QString(), Qt::AlignLeft, sizeWidth}};
+        std::max(metrics.horizontalAdvance(QStringLiteral("wwww")), metrics.horizontalAdvance(sizeHeading)) +
+        SIZE_COLUMN_PADDING;
+    const QString numberHeading = StringText(CAP_HEADING_NUMBER);
+    const int numberWidth = std::max(NUMBER_COLUMN_WIDTH, metrics.horizontalAdvance(numberHeading) + 16);
+    const ListColumn columns[] = {{numberHeading, Qt::AlignLeft, numberWidth},
+                                  {sizeHeading, Qt::AlignLeft, sizeWidth}};
     list_->AddColumns(columns);
     FitListToColumns(*list_, LIST_ROWS);
     CListClickWatch::Install(*list_, [this](int row, int) {
@@ -125,7 +133,9 @@ void CSizeSettingDlg::LayoutControls() {
                                fieldHeight);
     maximumSpin_->SetBuddy(maximumField_);
 
-    PlaceOkCancel(DisplayBox().bottom() + 1 + BUTTON_ROW_GAP, centre - OK_FROM_CENTRE,
+    hint_->setGeometry(DisplayBox().left(), DisplayBox().bottom() + 1 + HINT_GAP, width - 2 * RIGHT_MARGIN,
+                       hint_->sizeHint().height());
+    PlaceOkCancel(hint_->geometry().bottom() + 1 + BUTTON_ROW_GAP, centre - OK_FROM_CENTRE,
                   centre + CANCEL_FROM_CENTRE);
     WindowSizeForClient({width, OkButton()->geometry().bottom() + 1 + BOTTOM_MARGIN});
 }

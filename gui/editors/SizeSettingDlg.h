@@ -13,7 +13,8 @@ class CSpinButton;
 // The size mask editor "サイズマスク設定": a detection run of the sensor with every detection outlined
 // and numbered on the picture (purple when the current size mask excludes it, green otherwise, red
 // for the one picked in the list), the list of their sizes (the larger of width and height), and
-// the two limit fields. OK refuses a maximum below the minimum (the page checks again when it applies).
+// the two limit fields, with a hint line under the picture. OK refuses a maximum below the minimum (the
+// page checks again when it applies).
 class CSizeSettingDlg final : public CDetectionRunDlgBase {
     Q_OBJECT
 
@@ -27,6 +28,7 @@ public:
     // The row picked in the list, -1 for none.
     int ListSelection() const { return listSelection_; }
     COrgListCtrl* DetectionList() const { return list_; }
+    QLabel* Hint() const { return hint_; }
     CRangeEdit* MinimumField() const { return minimumField_; }
     CRangeEdit* MaximumField() const { return maximumField_; }
 
@@ -61,6 +63,7 @@ private:
     CRangeEdit* maximumField_;
     CSpinButton* maximumSpin_;
     COrgListCtrl* list_;
+    QLabel* hint_; // how to use the editor, under the picture
 };
 
 } // namespace orlo

@@ -1,5 +1,7 @@
 #include "core/regions/FalseRectRegistration.h"
 
+#include "core/regions/EditHistory.h"
+
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -69,6 +71,45 @@ TEST(FalseRectRegistration, ANewRunDropsUnappliedRegistrations) {
     // A stored rectangle that no candidate stands for simply goes when removed.
     ASSERT_TRUE(registration.Remove(0));
     EXPECT_EQ(registration.Candidates().size(), 2u);
+}
+
+TEST(FalseRectRegistration, UndoAndRedoGiveBackTheExactEarlierStates) {
+    std::vector<CFalseRectArea> records(FALSE_RECT_SLOTS);
+    for (int slot = 0; slot < FALSE_RECT_SLOTS; ++slot) {
+        records[static_cast<std::size_t>(slot)] = CFalseRectArea(slot, UNSET_RECT, FalseRectState::Stored);
+    }
+    records[2] = CFalseRectArea(2, {500, 10, 550, 90}, FalseRectState::Stored);
+    FalseRectRegistration registration(records);
+    registration.SetDetections(Boxes(3));
+    EditHistory<FalseRectRegistration::State> history;
+    const auto change = [&](auto&& act) {
+        const FalseRectRegistration::State before = registration.Current();
+        act();
+        history.Record(before, registration.Current());
+    };
+    const FalseRectRegistration::State opened = registration.Current();
+    change([&] { ASSERT_EQ(registration.Register(1), FalseRectRegistration::RegisterResult::Registered); });
+    const FalseRectRegistration::State registered = registration.Current();
+    change([&] { ASSERT_TRUE(registration.Remove(2)); });
+    const FalseRectRegistration::State removed = registration.Current();
+    EXPECT_EQ(removed.registered[2].GetState(), FalseRectState::Removed);
+
+    registration.Restore(*history.Undo(registration.Current()));
+    EXPECT_EQ(registration.Current(), registered);
+    registration.Restore(*history.Undo(registration.Current()));
+    EXPECT_EQ(registration.Current(), opened);
+    EXPECT_TRUE(registration.Candidates()[1].listed) << "the undone registration is offered again";
+    EXPECT_FALSE(history.Undo(registration.Current()).has_value());
+    registration.Restore(*history.Redo(registration.Current()));
+    EXPECT_EQ(registration.Current(), registered);
+
+    // A new change after an undo drops what could have been redone.
+    change([&] { ASSERT_EQ(registration.Register(0), FalseRectRegistration::RegisterResult::Registered); });
+    EXPECT_FALSE(history.CanRedo());
+    // A registration that fails changes nothing and is not recorded.
+    change([&] { registration.Register(42); });
+    registration.Restore(*history.Undo(registration.Current()));
+    EXPECT_EQ(registration.Current(), registered);
 }
 
 } // namespace

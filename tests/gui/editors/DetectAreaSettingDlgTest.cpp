@@ -6,6 +6,8 @@
 #include "gui/editors/DetectAreaList.h"
 #include "gui/uikit/ImgButton.h"
 
+#include <QLabel>
+
 namespace orlo {
 namespace {
 
@@ -54,6 +56,11 @@ private slots:
         QCOMPARE(list.ItemLabel(0), QStringLiteral("人体検出領域"));
         QCOMPARE(list.ItemLabel(1), QStringLiteral("動体検知領域(近距離)"));
         QVERIFY(ShowAndLoad(editor));
+        // The heading says what the order means, just above the list.
+        const auto* heading = editor.findChild<QLabel*>(QStringLiteral("areaListHeading"));
+        QVERIFY(heading != nullptr && heading->isVisible());
+        QCOMPARE(heading->x(), list.x());
+        QVERIFY(heading->geometry().bottom() < list.y());
 
         // Without a selection the buttons move nothing, but the order is written all the same.
         editor.DownButton()->click();

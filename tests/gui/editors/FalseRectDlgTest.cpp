@@ -2,8 +2,13 @@
 
 #include "EditorFixture.h"
 #include "core/device/DetectionSettingsCommands.h"
+#include "gui/editors/RegionNumbers.h"
 #include "gui/uikit/ImgButton.h"
+#include "gui/uikit/OrgListCtrl.h"
 
+#include <QHeaderView>
+#include <QLabel>
+#include <QToolButton>
 #include <algorithm>
 
 namespace orlo {
@@ -202,6 +207,61 @@ private slots:
         QCOMPARE(editor.CandidateList()->rowCount(), candidates);
         QCOMPARE(editor.RegisteredList()->rowCount(), 0);
         QCOMPARE(editor.Registered()[0].GetState(), FalseRectState::Removed);
+    }
+
+    void registrationsAndRemovalsAreUndoneByKeysAndButtonsUntilANewRun() {
+        SimulatedSensor sensor;
+        QVERIFY(sensor.started);
+        std::vector<CFalseRectArea> rects = EmptyRects();
+        rects[4].SetRect({100, 100, 200, 200});
+        CFalseRectDlg editor(&sensor.session, &sensor.owner, rects);
+        QVERIFY(ShowActiveAndLoad(editor));
+        QVERIFY(!editor.EditAids().UndoButton()->isEnabled());
+        QVERIFY2(!editor.EditAids().Numbers()->isVisible(), "nothing here is placed by numbers");
+        QVERIFY(editor.EditAids().Hint()->isVisible());
+        QVERIFY(!editor.CandidateList()->horizontalHeader()->isHidden());
+        const int candidates = ListedCount(editor);
+        QVERIFY(candidates > 0);
+
+        const Rect registered = RegisterFirstCandidate(editor);
+        QCOMPARE(editor.RegisteredList()->rowCount(), 2);
+        QVERIFY(editor.EditAids().UndoButton()->isEnabled());
+        QTest::keyClick(&editor, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(editor.RegisteredList()->rowCount(), 1);
+        QVERIFY(Offered(editor, registered));
+        QCOMPARE(editor.Registered()[0].GetRect(), UNSET_RECT);
+        QTest::keyClick(&editor, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(editor.RegisteredList()->rowCount(), 2);
+        QCOMPARE(editor.Registered()[0].GetState(), FalseRectState::Added);
+
+        // Tab steps through the registered rectangles; the removal of the stored one is undone too.
+        QTest::keyClick(&editor, Qt::Key_Tab);
+        QTest::keyClick(&editor, Qt::Key_Tab);
+        QCOMPARE(editor.RegisteredSelection(), 4);
+        COrgMessageBox::PresetAnswer(MessageAnswer::Yes);
+        editor.DeleteButton()->click();
+        QCOMPARE(editor.Registered()[4].GetState(), FalseRectState::Removed);
+        editor.EditAids().UndoButton()->click();
+        QCOMPARE(editor.Registered()[4].GetState(), FalseRectState::Stored);
+        QCOMPARE(editor.Registered()[4].GetRect(), (Rect{100, 100, 200, 200}));
+
+        // OK hands back what the history left.
+        editor.OkButton()->click();
+        QCOMPARE(editor.result(), int(QDialog::Accepted));
+        QCOMPARE(editor.Registered()[0].GetRect(), registered);
+        QCOMPARE(editor.Registered()[4].GetState(), FalseRectState::Stored);
+    }
+
+    void aNewRunEndsTheHistory() {
+        SimulatedSensor sensor;
+        QVERIFY(sensor.started);
+        CFalseRectDlg editor(&sensor.session, &sensor.owner, EmptyRects());
+        QVERIFY(ShowActiveAndLoad(editor));
+        RegisterFirstCandidate(editor);
+        COrgMessageBox::PresetAnswer(MessageAnswer::Yes); // a new run drops the registration
+        editor.UpdateImageButton()->click();
+        QTRY_COMPARE(editor.Registered()[0].GetRect(), UNSET_RECT);
+        QTRY_VERIFY(!editor.EditAids().UndoButton()->isEnabled());
     }
 
     void unappliedRegistrationsDoNotOutliveANewRun() {

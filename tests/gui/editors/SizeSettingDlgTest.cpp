@@ -5,6 +5,9 @@
 #include "gui/uikit/ImgButton.h"
 #include "gui/uikit/RangeEdit.h"
 
+#include <QHeaderView>
+#include <QLabel>
+
 namespace orlo {
 namespace {
 
@@ -102,6 +105,12 @@ private slots:
                                               detections[i].bottom - detections[i].top)));
             QCOMPARE(editor.DetectionList()->RowValue(row), static_cast<qint64>(i));
         }
+        // Headed columns, and a hint between the picture and the buttons.
+        QCOMPARE(editor.DetectionList()->horizontalHeaderItem(1)->text(), QStringLiteral("サイズ"));
+        QVERIFY(!editor.DetectionList()->horizontalHeader()->isHidden());
+        QVERIFY(editor.Hint()->isVisible());
+        QVERIFY(editor.Hint()->geometry().top() > editor.DisplayBox().bottom());
+        QVERIFY(editor.Hint()->geometry().bottom() < editor.OkButton()->geometry().top());
     }
 
     void outlinesFollowTheSizeMaskFlag() {
