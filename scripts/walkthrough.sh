@@ -14,6 +14,8 @@ build=${1:-build}
 . scripts/lib-xvfb.sh
 xvfb_reexec "$0" "$@"
 shots=docs/walkthrough
+# The system page's "比較" and "報告書" buttons and the report details' OK, relative to their windows.
+compare_y=659 report_y=913 details_ok_x=160 details_ok_y=253
 mkdir -p "$shots"
 make_workdir
 start_sim "$build" "$workdir/sim.log" --restart-seconds 1
@@ -72,11 +74,11 @@ sleep 2
 click 328 30; xdotool type 450
 click 568 100         # "サイズ設定"
 editor "サイズマスク設定"
-click 660 71          # the second detection of the list (red)
+click 660 101         # the second detection of the list (red)
 click 325 27; xdotool key ctrl+a type 40
 click 418 27; xdotool key ctrl+a type 1200
 shot 04-size-mask "$window"
-click 304 684         # OK
+click 304 711         # OK
 
 echo "== 4 an area mask and a motion mask"
 main_window
@@ -99,18 +101,18 @@ editor "誤検出矩形登録"
 click 130 360         # the plant that stands still, picked on the picture (orange) ...
 click 914 176         # ... "登録 >>" (blue)
 shot 07-false-detection "$window"
-click 539 684         # OK
+click 539 711         # OK
 
 echo "== 6 both detection areas"
 main_window
 click 342 801         # "領域設定"
 editor "検出領域設定"
 click 700 76          # "人体検出領域": handles on the whole picture
-drag 13 128 160 230   # its top-left handle
+drag 13 128 60 230    # its top-left handle (the plant stays inside)
 click 700 118         # "動体検知領域(近距離)"
 drag 603 568 470 480  # its bottom-right handle
 shot 08-detection-areas "$window"
-click 388 684         # OK
+click 388 708         # OK
 
 echo "== 7 apply"
 main_window

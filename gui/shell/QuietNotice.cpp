@@ -7,7 +7,7 @@
 namespace orlo {
 namespace {
 
-constexpr int BOTTOM_GAP = 8;
+constexpr int MARGIN = 8;
 constexpr int PADDING = 16;
 
 } // namespace
@@ -44,7 +44,8 @@ void CQuietNotice::Show(const QString& text) {
 void CQuietNotice::Place() {
     const QWidget* page = parentWidget();
     const QSize size = sizeHint() + QSize(2 * PADDING, PADDING);
-    move((page->width() - size.width()) / 2, page->height() - BOTTOM_GAP - size.height());
+    // Clear of the buttons the pages centre at their bottom.
+    move(page->width() - MARGIN - size.width(), page->height() - MARGIN - size.height());
     resize(size);
 }
 

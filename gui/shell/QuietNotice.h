@@ -8,7 +8,7 @@ class QTimer;
 
 namespace orlo {
 
-// A short line over the bottom of a page saying that an operation succeeded. It takes no focus and
+// A short line in the bottom-right corner of a page saying that an operation succeeded. It takes no focus and
 // no clicks, stays a few seconds and then fades out; a new notice replaces the one shown.
 class CQuietNotice : public QLabel {
     Q_OBJECT
