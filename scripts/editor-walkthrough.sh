@@ -82,16 +82,16 @@ compare motion motion-masks
 
 echo "== false-detection registration"
 open_editor false "誤検出矩形登録"
-click 700 141         # the first candidate (the potted plant the sensor keeps seeing) ...
+click 700 163         # the first candidate (the potted plant the sensor keeps seeing) ...
 click 923 199         # ... "登録 >>"
 click 106 348         # the person on the left, picked on the picture ...
 click 923 199         # ... and registered
-click 1100 156        # that registration picked in the list ...
+click 1100 178        # that registration picked in the list ...
 click 923 291         # ... "<< 削除" (1128, answered Yes): the person is a candidate again
 sleep 0.4; xdotool key Return; sleep 0.3
 click 343 331         # the person in the middle picked on the picture (orange)
 import -window "$window" docs/false-detection-editor.png
-click 547 684         # OK: the harness writes the registration to the sensor
+click 547 711         # OK: the harness writes the registration to the sensor
 finish_editor
 compare false false-rects
 echo "== the sensor's next detections (the registered plant is a false detection now):"
@@ -101,12 +101,12 @@ grep -q '"left": 1198, "top": 488, "right": 1345, "bottom": 635, "value": [0-9]*
 echo "== size mask editor"
 "${ctl[@]}" set sizemask 150 1600 # the smaller detections are then excluded (purple)
 open_editor size "サイズマスク設定"
-click 660 71          # the second detection of the list (red)
+click 660 101         # the second detection of the list (red)
 click 325 27; xdotool key ctrl+a type 120
 click 418 27; xdotool key ctrl+a type 1500
-click 660 71
+click 660 101
 import -window "$window" docs/size-mask-editor.png
-click 304 684         # OK: the harness writes the limits
+click 304 711         # OK: the harness writes the limits
 finish_editor
 echo "== size mask written by the editor and read back from the sensor:"
 "${ctl[@]}" get sizemask | tee "$workdir/stored"
