@@ -11,6 +11,11 @@ function(orlo_add_qtest name)
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 60)
     endif()
+    if(WIN32 AND ARG_TIMEOUT LESS 180)
+        # Under Wine a program's start can wait a minute on the wine server (fonts, registry) while the
+        # other tests start theirs: seen once as a time-out of a test that takes 3 s.
+        set(ARG_TIMEOUT 180)
+    endif()
     set(platform offscreen)
     set(command ${name})
     if(WIN32)
