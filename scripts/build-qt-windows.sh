@@ -3,18 +3,21 @@
 # Debian 12's own qt6-base source package, with the host tools of the installed qt6-base-dev of the
 # same version. Installs into ${XDG_CACHE_HOME:-$HOME/.cache}/orlo-x1/qt-<version>-win64-<hash> and
 # prints that folder on standard output (everything else goes to standard error); does nothing but
-# print it when that folder is complete.
+# print it when that folder is complete. `--check` only says whether it is: exit status 0 when it is
+# complete, 1 when not (or when qt6-base-dev is not installed), and installs nothing.
 # ORLO_QT_JOBS sets the build's parallelism (default: the number of cores).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 exec 3>&1 1>&2
-scripts/install-deps.sh --windows
-scripts/install-deps.sh dpkg-dev
+check=0
+[ "${1:-}" = --check ] && check=1
+[ "$check" = 1 ] || scripts/install-deps.sh --windows
+[ "$check" = 1 ] || scripts/install-deps.sh dpkg-dev
 
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
 
-version=$(dpkg-query -W -f='${Version}' qt6-base-dev)
+version=$(dpkg-query -W -f='${Version}' qt6-base-dev 2>/dev/null) || exit 1
 upstream=${version%%+*}
 
 # Only what the desktop tool uses. OpenGL stays on: 6.4's Windows platform plugin does not compile
@@ -33,9 +36,10 @@ hash=$(printf '%s\n' "$version" "${options[@]}" | sha256sum | cut -c1-12)
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/orlo-x1
 prefix=$cache/qt-$upstream-win64-$hash
 if [ -f "$prefix/.complete" ]; then
-    echo "$prefix" >&3
+    [ "$check" = 1 ] || echo "$prefix" >&3
     exit 0
 fi
+[ "$check" = 0 ] || exit 1
 
 work=$cache/qt-$upstream-win64-work
 mkdir -p "$work"
