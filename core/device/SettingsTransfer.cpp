@@ -136,13 +136,13 @@ ResultCode ReadSettingsRecord(DeviceSession& session, SettingsRecord& record) {
             return result;
         })
         .Then([&] {
+            std::vector<CFalseRectArea> records;
+            if (const ResultCode result = ReadFalseRects(session, records); result != RC_OK) {
+                return result;
+            }
             SettingsFalseRects rects{};
-            for (std::uint32_t slot = 0; slot < rects.size(); ++slot) {
-                Rect rect;
-                if (const ResultCode result = GetFalseRect(session, Timeout, static_cast<int>(slot), rect);
-                    result != RC_OK) {
-                    return result;
-                }
+            for (std::uint32_t slot = 0; slot < rects.size() && slot < records.size(); ++slot) {
+                const Rect rect = records[slot].GetRect();
                 rects[slot] = {slot, rect.left, rect.top, rect.right, rect.bottom};
             }
             read.falseRects = rects;
